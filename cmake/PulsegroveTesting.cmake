@@ -1,0 +1,21 @@
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+# pulsegrove_add_test(NAME <exe> SOURCES <files...> LIBRARIES <libs...> [QT])
+# Registers one GoogleTest executable with CTest. A QT test gets a main that creates a
+# QApplication on the offscreen platform, so widget tests never need a desktop session.
+function(pulsegrove_add_test)
+    cmake_parse_arguments(ARG "QT" "NAME" "SOURCES;LIBRARIES" ${ARGN})
+    add_executable(${ARG_NAME} ${ARG_SOURCES})
+    target_link_libraries(${ARG_NAME} PRIVATE ${ARG_LIBRARIES} pulsegrove_settings
+        GTest::gtest GTest::gmock pulsegrove_test_support)
+    if(ARG_QT)
+        target_link_libraries(${ARG_NAME} PRIVATE pulsegrove_qt_test_main)
+    else()
+        target_link_libraries(${ARG_NAME} PRIVATE GTest::gtest_main)
+    endif()
+    gtest_discover_tests(${ARG_NAME}
+        DISCOVERY_MODE PRE_TEST
+        DISCOVERY_TIMEOUT 60
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TZ=UTC" TIMEOUT 120)
+endfunction()
