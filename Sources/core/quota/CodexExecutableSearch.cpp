@@ -1,0 +1,123 @@
+#include "quota/CodexExecutableSearch.h"
+
+#include "foundation/UserDirectories.h"
+#include "quota/CodexRateLimitClientError.h"
+#include "quota/FileDescriptor.h"
+
+#include <algorithm>
+#include <fcntl.h>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace pulsegrove {
+
+namespace {
+
+// A path is far shorter than this; a bigger file is not an override file and is not read whole.
+constexpr std::size_t overrideFileReadLimit = 64 * 1024;
+
+std::string trimmedOfWhitespace(const std::string &text)
+{
+    constexpr const char *whitespace = " \t\n\r\v\f";
+    const auto first = text.find_first_not_of(whitespace);
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(whitespace) - first + 1);
+}
+
+// Reads a regular file without ever blocking: a FIFO or device put in its place is ignored.
+std::optional<std::string> readSmallRegularFile(const std::filesystem::path &path)
+{
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat status {};
+    if (!file.isOpen() || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode))
+        return std::nullopt;
+    std::string content(overrideFileReadLimit, '\0');
+    std::size_t filled = 0;
+    while (filled < content.size()) {
+        const ssize_t count = ::read(file.get(), content.data() + filled, content.size() - filled);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            return std::nullopt;
+        if (count == 0)
+            break;
+        filled += static_cast<std::size_t>(count);
+    }
+    content.resize(filled);
+    return content;
+}
+
+std::vector<std::string> pathPieces(const std::string &path)
+{
+    std::vector<std::string> pieces;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        const auto end = std::min(path.find(':', start), path.size());
+        if (end > start)
+            pieces.push_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    return pieces;
+}
+
+} // namespace
+
+std::optional<std::string> CodexExecutableSearch::overridePath(const Environment &environment)
+{
+    const bool absoluteDataHome = environment.nonEmptyValue("XDG_DATA_HOME").value_or("").starts_with('/');
+    if (!environment.value("HOME") && !absoluteDataHome)
+        return std::nullopt;
+    const auto file = UserDirectories::libraryPath(overrideFile, environment);
+    if (!file)
+        return std::nullopt;
+    const auto content = readSmallRegularFile(*file);
+    if (!content)
+        return std::nullopt;
+    auto path = trimmedOfWhitespace(*content);
+    if (path.empty())
+        return std::nullopt;
+    return path;
+}
+
+std::vector<std::string> CodexExecutableSearch::candidates(const Environment &environment)
+{
+    std::vector<std::string> list;
+    if (auto explicitPath = environment.nonEmptyValue(pathVariable))
+        list.push_back(std::move(*explicitPath));
+    if (auto fromFile = overridePath(environment))
+        list.push_back(std::move(*fromFile));
+    const auto home = environment.value("HOME");
+    if (home) {
+        list.push_back(*home + "/.local/bin/codex");
+        list.push_back(*home + "/bin/codex");
+    }
+    list.push_back("/home/linuxbrew/.linuxbrew/bin/codex");
+    list.push_back("/usr/local/bin/codex");
+    if (const auto path = environment.value("PATH")) {
+        for (const auto &piece : pathPieces(*path))
+            list.push_back(piece + "/codex");
+    }
+
+    std::set<std::string> seen;
+    std::erase_if(list, [&seen](const std::string &candidate) { return !seen.insert(candidate).second; });
+    return list;
+}
+
+bool CodexExecutableSearch::isExecutableFile(const std::string &path)
+{
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) && ::access(path.c_str(), X_OK) == 0;
+}
+
+std::filesystem::path CodexExecutableSearch::resolveExecutable(const Environment &environment)
+{
+    for (const auto &candidate : candidates(environment)) {
+        if (isExecutableFile(candidate))
+            return candidate;
+    }
+    throw CodexRateLimitClientError::executableNotFound();
+}
+
+} // namespace pulsegrove

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "foundation/Environment.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pulsegrove {
+
+// Finds the `codex` executable: the explicit variable, the user's override file, the usual
+// install places, then PATH. The first executable regular file wins.
+class CodexExecutableSearch {
+public:
+    static constexpr const char *pathVariable = "PULSE_GROVE_CODEX_PATH";
+    static constexpr const char *overrideFile = "Library/Application Support/Pulsegrove/codex-path";
+
+    // Every candidate in search order, duplicates removed (a repeated path keeps its first place).
+    static std::vector<std::string> candidates(const Environment &environment);
+    // Throws CodexRateLimitClientError::executableNotFound when no candidate is executable.
+    static std::filesystem::path resolveExecutable(const Environment &environment);
+
+    // A regular file (after following links) that the current user may execute.
+    static bool isExecutableFile(const std::string &path);
+    // The trimmed path written in the override file, if the file holds one.
+    static std::optional<std::string> overridePath(const Environment &environment);
+};
+
+} // namespace pulsegrove

@@ -1,0 +1,61 @@
+#include "quota/CodexRateLimitClientError.h"
+
+namespace pulsegrove {
+
+namespace {
+
+std::string describe(CodexRateLimitClientError::Case errorCase, const std::string &payload)
+{
+    using Case = CodexRateLimitClientError::Case;
+    switch (errorCase) {
+    case Case::launchFailed:
+        return "无法启动 Codex 数据服务：" + payload;
+    case Case::serverError:
+        return "Codex 返回错误：" + payload;
+    case Case::executableNotFound:
+        return "未找到 Codex。请先安装或登录 Codex 桌面应用。";
+    case Case::connectionClosed:
+        return "Codex 数据服务意外断开。";
+    case Case::requestTimedOut:
+        return "读取额度超时，请稍后重试。";
+    case Case::malformedResponse:
+        return "Codex 返回了无法识别的额度数据。";
+    }
+    return {};
+}
+
+} // namespace
+
+CodexRateLimitClientError::CodexRateLimitClientError(Case errorCase, std::string payload)
+    : m_case(errorCase), m_payload(std::move(payload)), m_description(describe(m_case, m_payload))
+{
+}
+
+CodexRateLimitClientError CodexRateLimitClientError::launchFailed(std::string description)
+{
+    return {Case::launchFailed, std::move(description)};
+}
+
+CodexRateLimitClientError CodexRateLimitClientError::serverError(std::string message)
+{
+    return {Case::serverError, std::move(message)};
+}
+
+CodexRateLimitClientError CodexRateLimitClientError::executableNotFound()
+{
+    return {Case::executableNotFound, {}};
+}
+CodexRateLimitClientError CodexRateLimitClientError::connectionClosed()
+{
+    return {Case::connectionClosed, {}};
+}
+CodexRateLimitClientError CodexRateLimitClientError::requestTimedOut()
+{
+    return {Case::requestTimedOut, {}};
+}
+CodexRateLimitClientError CodexRateLimitClientError::malformedResponse()
+{
+    return {Case::malformedResponse, {}};
+}
+
+} // namespace pulsegrove

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <exception>
+#include <string>
+
+namespace pulsegrove {
+
+// The failures of one quota exchange with the Codex app server. errorDescription() (and what())
+// is the sentence the user sees.
+class CodexRateLimitClientError : public std::exception {
+public:
+    enum class Case {
+        launchFailed,
+        serverError,
+        executableNotFound,
+        connectionClosed,
+        requestTimedOut,
+        malformedResponse,
+    };
+
+    // The payload is the platform's description of the launch failure.
+    static CodexRateLimitClientError launchFailed(std::string description);
+    // The payload is the message the server sent.
+    static CodexRateLimitClientError serverError(std::string message);
+    static CodexRateLimitClientError executableNotFound();
+    static CodexRateLimitClientError connectionClosed();
+    static CodexRateLimitClientError requestTimedOut();
+    static CodexRateLimitClientError malformedResponse();
+
+    Case errorCase() const { return m_case; }
+    const std::string &payload() const { return m_payload; }
+    const std::string &errorDescription() const { return m_description; }
+    const char *what() const noexcept override { return m_description.c_str(); }
+
+private:
+    CodexRateLimitClientError(Case errorCase, std::string payload);
+
+    Case m_case;
+    std::string m_payload;
+    std::string m_description;
+};
+
+} // namespace pulsegrove

@@ -1,0 +1,81 @@
+#include "FakeCodex.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <signal.h>
+#include <unistd.h>
+
+namespace pulsegrove::testing {
+
+FakeCodex::FakeCodex(const std::vector<std::string> &script)
+{
+    m_path = (m_directory.path() / "codex").string();
+    std::filesystem::create_symlink(FAKE_CODEX_PATH, m_path);
+    std::string text;
+    for (const auto &command : script)
+        text += command + "\n";
+    m_directory.writeFile("codex.script", text);
+}
+
+Environment FakeCodex::environment() const
+{
+    return Environment(
+        {{"PULSE_GROVE_CODEX_PATH", m_path}, {"HOME", m_directory.path() / "home"}, {"PATH", ""}});
+}
+
+std::vector<std::string> FakeCodex::lines(const std::string &suffix) const
+{
+    std::ifstream file(m_path + suffix, std::ios::binary);
+    std::vector<std::string> result;
+    for (std::string line; std::getline(file, line);)
+        result.push_back(line);
+    return result;
+}
+
+std::vector<std::string> FakeCodex::receivedLines() const
+{
+    return lines(".received");
+}
+std::vector<std::string> FakeCodex::arguments() const
+{
+    return lines(".args");
+}
+
+std::optional<pid_t> FakeCodex::pid() const
+{
+    const auto text = lines(".pid");
+    if (text.empty())
+        return std::nullopt;
+    return static_cast<pid_t>(std::stol(text.front()));
+}
+
+bool FakeCodex::ranAndIsGone() const
+{
+    const auto processId = pid();
+    return processId && ::kill(*processId, 0) == -1 && errno == ESRCH;
+}
+
+std::string FakeCodex::initializeReply()
+{
+    return R"({"id":0,"result":{"userAgent":"fake"}})";
+}
+
+std::string FakeCodex::rateLimitsReply(const std::string &result)
+{
+    return R"({"id":1,"result":)" + result + "}";
+}
+
+std::string FakeCodex::sampleResult()
+{
+    return R"({"rateLimits":{"planType":"pro","primary":{"usedPercent":25,"windowDurationMins":300,"resetsAt":1700003600},)"
+           R"("secondary":{"usedPercent":60,"windowDurationMins":10080,"resetsAt":1700500000}},)"
+           R"("rateLimitResetCredits":{"availableCount":2,"credits":[{"status":"available","expiresAt":1701000000}]}})";
+}
+
+std::vector<std::string> FakeCodex::answering(const std::string &result)
+{
+    return {"expect", "send " + initializeReply(), "expect", "expect", "send " + rateLimitsReply(result)};
+}
+
+} // namespace pulsegrove::testing

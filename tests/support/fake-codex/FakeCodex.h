@@ -1,0 +1,44 @@
+#pragma once
+
+#include "TemporaryDirectory.h"
+#include "foundation/Environment.h"
+
+#include <optional>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace pulsegrove::testing {
+
+// One scripted fake `codex` in a temporary folder (see FakeCodexMain.cpp for the commands). The
+// environment it hands out points PULSE_GROVE_CODEX_PATH at it, so tests never share a script.
+class FakeCodex {
+public:
+    explicit FakeCodex(const std::vector<std::string> &script);
+
+    const std::string &path() const { return m_path; }
+    Environment environment() const;
+
+    // What the fake read from its standard input, line by line.
+    std::vector<std::string> receivedLines() const;
+    std::vector<std::string> arguments() const;
+    // The fake's process id, once it has started.
+    std::optional<pid_t> pid() const;
+    // True when the fake ran and its process no longer exists (exited and reaped).
+    bool ranAndIsGone() const;
+
+    // Canned replies of a well-behaved app server.
+    static std::string initializeReply();
+    static std::string rateLimitsReply(const std::string &result);
+    static std::string sampleResult();
+    // Answers both requests at once with the given rate-limits result.
+    static std::vector<std::string> answering(const std::string &result = sampleResult());
+
+private:
+    std::vector<std::string> lines(const std::string &suffix) const;
+
+    TemporaryDirectory m_directory;
+    std::string m_path;
+};
+
+} // namespace pulsegrove::testing

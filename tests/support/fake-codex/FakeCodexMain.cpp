@@ -1,0 +1,156 @@
+// A scripted stand-in for `codex app-server --stdio`.
+//
+// It is started through a symbolic link; everything it needs sits beside that link, named after
+// it (argv[0]):
+//   <argv0>.script    commands, one per line (below)
+//   <argv0>.pid       written at start: this process's id
+//   <argv0>.args      written at start: the arguments after argv[0], one per line
+//   <argv0>.received  every line read from standard input, each followed by a line feed
+//
+// Commands:
+//   expect           read one line from standard input (exit 0 at end of input)
+//   send TEXT        write TEXT and a line feed in one write
+//   raw TEXT         write TEXT in one write, with \n, \r and \\ decoded
+//   pad N TEXT       write one line of exactly N bytes (plus its line feed): the JSON object TEXT
+//                    (with at least one member) with a "pad" member in front that fills it up
+//   sleep MS         sleep
+//   ignore-term      ignore SIGTERM from now on
+//   close-stdout     close standard output
+//   close-stdin      close standard input (later writes to it fail)
+//   hang             sleep for ever, reading nothing
+//   exit CODE        exit at once
+// At the end of the script it reads standard input to its end, then exits 0.
+
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <signal.h>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+std::string g_received;
+std::string g_pending;
+
+void writeAll(const std::string &bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t count = ::write(STDOUT_FILENO, bytes.data() + done, bytes.size() - done);
+        if (count < 0)
+            std::exit(4);
+        done += static_cast<std::size_t>(count);
+    }
+}
+
+void record(const std::string &line)
+{
+    std::ofstream(g_received, std::ios::app | std::ios::binary) << line << '\n';
+}
+
+// Reads one line of standard input into the received file; false at end of input.
+bool expectLine()
+{
+    for (;;) {
+        if (const auto feed = g_pending.find('\n'); feed != std::string::npos) {
+            record(g_pending.substr(0, feed));
+            g_pending.erase(0, feed + 1);
+            return true;
+        }
+        char chunk[4096];
+        const ssize_t count = ::read(STDIN_FILENO, chunk, sizeof chunk);
+        if (count <= 0)
+            return false;
+        g_pending.append(chunk, static_cast<std::size_t>(count));
+    }
+}
+
+std::string decodeEscapes(const std::string &text)
+{
+    std::string result;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            result += text[i];
+            continue;
+        }
+        const char next = text[++i];
+        result += next == 'n' ? '\n' : next == 'r' ? '\r' : next;
+    }
+    return result;
+}
+
+std::string paddedLine(std::size_t length, const std::string &object)
+{
+    const std::string head = "{\"pad\":\"";
+    const std::string tail = "\"," + object.substr(1);
+    const std::size_t fill = length - head.size() - tail.size();
+    return head + std::string(fill, 'x') + tail + "\n";
+}
+
+void writeSideFile(const std::string &path, const std::string &content)
+{
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+void run(const std::string &command, const std::string &argument)
+{
+    if (command == "expect") {
+        if (!expectLine())
+            std::exit(0);
+    } else if (command == "send") {
+        writeAll(argument + "\n");
+    } else if (command == "raw") {
+        writeAll(decodeEscapes(argument));
+    } else if (command == "pad") {
+        std::istringstream words(argument);
+        std::size_t length = 0;
+        std::string object;
+        words >> length >> std::ws;
+        std::getline(words, object);
+        writeAll(paddedLine(length, object));
+    } else if (command == "sleep") {
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::stol(argument)));
+    } else if (command == "ignore-term") {
+        ::signal(SIGTERM, SIG_IGN);
+    } else if (command == "close-stdin") {
+        ::close(STDIN_FILENO);
+    } else if (command == "close-stdout") {
+        ::close(STDOUT_FILENO);
+    } else if (command == "hang") {
+        for (;;)
+            ::pause();
+    } else if (command == "exit") {
+        std::exit(std::stoi(argument));
+    } else {
+        std::exit(5);
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const std::string base = argv[0];
+    g_received = base + ".received";
+    writeSideFile(base + ".pid", std::to_string(::getpid()) + "\n");
+    std::string arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments += std::string(argv[i]) + "\n";
+    writeSideFile(base + ".args", arguments);
+
+    std::ifstream script(base + ".script");
+    if (!script)
+        return 3;
+    std::string line;
+    while (std::getline(script, line)) {
+        const auto space = line.find(' ');
+        run(line.substr(0, space), space == std::string::npos ? std::string() : line.substr(space + 1));
+    }
+    while (expectLine()) {
+    }
+    return 0;
+}
