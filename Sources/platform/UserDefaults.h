@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pulsegrove {
@@ -15,36 +16,62 @@ namespace pulsegrove {
 // list of strings); reading a key under another type gives nothing. Every write reaches the file
 // at once and atomically. An unreadable or malformed file reads as an empty suite and is replaced
 // whole by the next write.
+//
+// All objects of one suite file in a process share one in-memory copy, so they see each other's
+// writes at once; a change made to the file by another process is picked up on the next read
+// (each read costs one stat of the file).
 class UserDefaults {
 public:
     static constexpr const char *standardSuiteName = "io.velorn.Pulsegrove";
 
-    // The standard suite of this process, its folder taken from the process environment.
+    // The standard suite of this process, its folder taken from the process environment
+    // (XDG_CONFIG_HOME, else HOME). The environment of a running application does not change, so
+    // this is one object; a test that points XDG_CONFIG_HOME elsewhere gets that folder's suite.
     static std::shared_ptr<UserDefaults> standard();
 
+    // Any suite name is safe: characters that could leave the folder or hide the file are
+    // escaped in the file name.
     UserDefaults(std::string suiteName, const Environment &environment);
+    ~UserDefaults();
+    UserDefaults(const UserDefaults &) = delete;
+    UserDefaults &operator=(const UserDefaults &) = delete;
 
     const std::string &suiteName() const { return m_suiteName; }
+    // Empty when neither XDG_CONFIG_HOME nor a home folder is known: the suite then lives in
+    // memory only and every write reports failure.
     const std::filesystem::path &fileURL() const { return m_fileURL; }
 
-    std::optional<bool> boolValue(const std::string &key) const;
-    std::optional<double> numberValue(const std::string &key) const;
-    std::optional<std::string> stringValue(const std::string &key) const;
-    std::optional<std::vector<std::string>> stringListValue(const std::string &key) const;
-    bool containsKey(const std::string &key) const;
+    std::optional<bool> boolValue(std::string_view key) const;
+    std::optional<double> numberValue(std::string_view key) const;
+    std::optional<std::string> stringValue(std::string_view key) const;
+    // Nothing unless the value is a list whose elements are all texts.
+    std::optional<std::vector<std::string>> stringListValue(std::string_view key) const;
+    bool containsKey(std::string_view key) const;
 
-    void setBool(const std::string &key, bool value);
-    void setNumber(const std::string &key, double value);
-    void setString(const std::string &key, const std::string &value);
-    void setStringList(const std::string &key, const std::vector<std::string> &value);
-    void removeValue(const std::string &key);
+    // Each setter changes the suite in memory, then writes the whole file. They return false when
+    // the file could not be written (the value then lives in this process only) or, for
+    // setNumber, when the number is not finite and so has no JSON form (nothing changes).
+    bool setBool(std::string_view key, bool value);
+    bool setNumber(std::string_view key, double value);
+    bool setString(std::string_view key, std::string_view value);
+    bool setStringList(std::string_view key, const std::vector<std::string> &value);
+    bool removeValue(std::string_view key);
 
     // Empties the named suite (this one or another in the same folder) and removes its file.
-    void removePersistentDomain(const std::string &suiteName);
+    // False when the file exists but could not be removed.
+    bool removePersistentDomain(std::string_view suiteName);
+
+    // The file name that holds a suite: the name with '%', '/', control characters and a leading
+    // '.' percent-escaped, followed by ".json".
+    static std::string fileNameForSuite(std::string_view suiteName);
 
 private:
+    class Storage;
+
     std::string m_suiteName;
+    std::filesystem::path m_directory;
     std::filesystem::path m_fileURL;
+    std::shared_ptr<Storage> m_storage;
 };
 
 } // namespace pulsegrove
