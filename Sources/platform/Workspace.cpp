@@ -1,12 +1,12 @@
 #include "Workspace.h"
 
+#include "PlatformFactory.h"
+
 namespace pulsegrove {
 
 Workspace *Workspace::shared()
 {
-    // Until the desktop-bus implementation joins, the shared workspace announces nothing.
-    static Workspace *instance = new Workspace();
-    return instance;
+    return PlatformFactory::sharedWorkspace();
 }
 
 } // namespace pulsegrove

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+#include <sys/types.h>
+
+namespace pulsegrove {
+
+// Writes a whole file so that a reader sees either the old content or the new one, never a
+// mixture: a temporary file in the same folder, flushed to disk, then renamed over the target.
+class AtomicFile {
+public:
+    // Throws std::system_error (its code carries the system's message) when any step fails; the
+    // temporary file is removed and the previous file, if any, stays untouched. `mode` is
+    // filtered by the process umask, like any newly created file.
+    static void write(const std::filesystem::path &target, std::string_view bytes, mode_t mode = 0666);
+};
+
+} // namespace pulsegrove

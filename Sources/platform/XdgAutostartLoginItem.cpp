@@ -1,0 +1,124 @@
+#include "XdgAutostartLoginItem.h"
+
+#include "AtomicFile.h"
+#include "DesktopEntry.h"
+#include "foundation/UserDirectories.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QUrl>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+namespace pulsegrove {
+
+namespace {
+
+std::optional<std::string> readFile(const std::filesystem::path &path)
+{
+    std::ifstream stream(path, std::ios::binary);
+    if (!stream)
+        return std::nullopt;
+    std::ostringstream content;
+    content << stream.rdbuf();
+    return content.str();
+}
+
+// An entry counts as ours and active when the session would start exactly our executable from it.
+bool startsExecutable(const DesktopEntry &entry, const std::filesystem::path &executable)
+{
+    const std::string group = DesktopEntry::mainGroup;
+    if (entry.boolValue(group, "Hidden") == true ||
+        entry.boolValue(group, "X-GNOME-Autostart-enabled") == false)
+        return false;
+    const auto exec = entry.value(group, "Exec");
+    const auto arguments = exec ? DesktopEntry::splitExec(*exec) : std::nullopt;
+    if (!arguments || arguments->empty())
+        return false;
+    return std::filesystem::path(arguments->front()).lexically_normal() == executable.lexically_normal();
+}
+
+[[noreturn]] void throwSystemError(const std::error_code &error)
+{
+    // The message alone: the caller shows it after its own sentence.
+    throw std::runtime_error(error.message());
+}
+
+} // namespace
+
+XdgAutostartLoginItem::XdgAutostartLoginItem(std::filesystem::path entryFile,
+                                             std::optional<std::filesystem::path> executable)
+    : m_entryFile(std::move(entryFile)), m_executable(std::move(executable))
+{
+}
+
+XdgAutostartLoginItem XdgAutostartLoginItem::forBundle(const MainBundle &bundle,
+                                                       const Environment &environment)
+{
+    const auto config = UserDirectories::configDirectory(environment);
+    auto entryFile = config ? *config / "autostart" / entryFileName : std::filesystem::path();
+    std::optional<std::filesystem::path> executable;
+    if (bundle.isApplicationBundle())
+        executable = bundle.executableURL();
+    return XdgAutostartLoginItem(std::move(entryFile), std::move(executable));
+}
+
+LoginItemStatus XdgAutostartLoginItem::status() const
+{
+    if (!m_executable || m_entryFile.empty())
+        return LoginItemStatus::notFound;
+    const auto text = readFile(m_entryFile);
+    if (!text)
+        return LoginItemStatus::notRegistered;
+    const auto entry = DesktopEntry::parse(*text);
+    return startsExecutable(entry, *m_executable) ? LoginItemStatus::enabled : LoginItemStatus::notRegistered;
+}
+
+void XdgAutostartLoginItem::registerService()
+{
+    if (!m_executable || m_entryFile.empty())
+        throwSystemError(std::make_error_code(std::errc::no_such_file_or_directory));
+    std::error_code error;
+    std::filesystem::create_directories(m_entryFile.parent_path(), error);
+    if (error)
+        throwSystemError(error);
+    try {
+        AtomicFile::write(m_entryFile, entryText(*m_executable));
+    } catch (const std::system_error &failure) {
+        throwSystemError(failure.code());
+    }
+}
+
+void XdgAutostartLoginItem::unregisterService()
+{
+    std::error_code error;
+    std::filesystem::remove(m_entryFile, error);
+    if (error)
+        throwSystemError(error);
+}
+
+void XdgAutostartLoginItem::openSystemSettingsLoginItems()
+{
+    if (m_entryFile.empty())
+        return;
+    // The folder may not exist before the first registration; a file manager cannot open that.
+    const auto folder = QString::fromStdString(m_entryFile.parent_path().string());
+    QDir().mkpath(folder);
+    QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+}
+
+std::string XdgAutostartLoginItem::entryText(const std::filesystem::path &executable)
+{
+    const auto exec = DesktopEntry::escapeValue(DesktopEntry::quoteExecArgument(executable.string()));
+    return "[Desktop Entry]\n"
+           "Type=Application\n"
+           "Name=Pulse Grove\n"
+           "Exec=" +
+           exec +
+           "\n"
+           "Terminal=false\n"
+           "X-GNOME-Autostart-enabled=true\n";
+}
+
+} // namespace pulsegrove

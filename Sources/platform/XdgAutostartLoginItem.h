@@ -1,0 +1,39 @@
+#pragma once
+
+#include "LoginItemService.h"
+#include "MainBundle.h"
+#include "foundation/Environment.h"
+
+#include <filesystem>
+#include <optional>
+
+namespace pulsegrove {
+
+// The login item as a freedesktop autostart entry: "<config>/autostart/io.velorn.Pulsegrove.desktop"
+// whose Exec starts the installed application's executable. Session managers start every entry
+// of that folder at login unless it says Hidden=true or X-GNOME-Autostart-enabled=false.
+class XdgAutostartLoginItem : public LoginItemService {
+public:
+    static constexpr const char *entryFileName = "io.velorn.Pulsegrove.desktop";
+
+    // `executable` is absent when there is no installed application to start at login.
+    XdgAutostartLoginItem(std::filesystem::path entryFile, std::optional<std::filesystem::path> executable);
+    // The entry under $XDG_CONFIG_HOME (else ~/.config) for the given bundle's executable.
+    static XdgAutostartLoginItem forBundle(const MainBundle &bundle, const Environment &environment);
+
+    const std::filesystem::path &entryFile() const { return m_entryFile; }
+
+    LoginItemStatus status() const override;
+    void registerService() override;
+    void unregisterService() override;
+    void openSystemSettingsLoginItems() override;
+
+    // The complete entry written for an executable.
+    static std::string entryText(const std::filesystem::path &executable);
+
+private:
+    std::filesystem::path m_entryFile;
+    std::optional<std::filesystem::path> m_executable;
+};
+
+} // namespace pulsegrove
