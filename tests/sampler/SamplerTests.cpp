@@ -1,0 +1,222 @@
+#include "SamplerFixture.h"
+
+namespace pulsegrove::testing {
+namespace {
+
+class SamplerTests : public SamplerFixture {};
+
+TEST_F(SamplerTests, NullStateGivesAnEmptySampleAndDestroyIgnoresIt)
+{
+    auto sample = pg_system_metrics_sampler_sample(nullptr);
+    EXPECT_FALSE(sample.cpu_usage_valid || sample.memory_valid || sample.temperature_valid);
+    EXPECT_EQ(sample.cpu_usage, 0.0);
+    pg_system_metrics_sampler_destroy(nullptr);
+}
+
+TEST_F(SamplerTests, CpuUsageCountsFromTheReadingAtCreation)
+{
+    auto *state = create();
+    EXPECT_TRUE(state->has_previous_ticks);
+    EXPECT_EQ(state->previous_busy_ticks, 150u);
+    EXPECT_EQ(state->previous_total_ticks, 1000u);
+
+    m_tree.writeProcStat({{110, 0, 65, 875}}); // busy +25 of total +50
+    auto sample = pg_system_metrics_sampler_sample(state);
+    ASSERT_TRUE(sample.cpu_usage_valid);
+    EXPECT_DOUBLE_EQ(sample.cpu_usage, 50.0);
+}
+
+TEST_F(SamplerTests, TotalsThatDidNotAdvanceGiveNoUsageAndBecomeTheNewBase)
+{
+    auto *state = create();
+    auto sample = pg_system_metrics_sampler_sample(state);
+    EXPECT_FALSE(sample.cpu_usage_valid);
+
+    m_tree.writeProcStat({{90, 0, 50, 900}}); // busy went back
+    EXPECT_FALSE(pg_system_metrics_sampler_sample(state).cpu_usage_valid);
+    EXPECT_EQ(state->previous_busy_ticks, 140u);
+
+    m_tree.writeProcStat({{100, 0, 50, 910}}); // +10 of +20
+    sample = pg_system_metrics_sampler_sample(state);
+    ASSERT_TRUE(sample.cpu_usage_valid);
+    EXPECT_DOUBLE_EQ(sample.cpu_usage, 50.0);
+}
+
+TEST_F(SamplerTests, AFailedTickReadChangesNothing)
+{
+    auto *state = create();
+    m_tree.remove("proc/stat");
+    EXPECT_FALSE(pg_system_metrics_sampler_sample(state).cpu_usage_valid);
+    EXPECT_EQ(state->previous_total_ticks, 1000u);
+    m_tree.write("proc/stat", "cpu  1 2 3 4\ncpu0 1 2\n");
+    EXPECT_FALSE(pg_system_metrics_sampler_sample(state).cpu_usage_valid);
+    EXPECT_EQ(state->previous_total_ticks, 1000u);
+}
+
+TEST_F(SamplerTests, MemoryIsInUseMinusFileBackedPages)
+{
+    auto *state = create();
+    EXPECT_EQ(state->physical_memory, 1024u * 1024u);
+
+    auto sample = pg_system_metrics_sampler_sample(state);
+    ASSERT_TRUE(sample.memory_valid);
+    // 400 + 200 in use, 200 file-backed: 400 kB of 1024 kB.
+    EXPECT_EQ(sample.memory_used_bytes, 400u * 1024u);
+    EXPECT_EQ(sample.memory_total_bytes, 1024u * 1024u);
+    EXPECT_DOUBLE_EQ(sample.memory_used_percent, 400.0 / 1024.0 * 100.0);
+}
+
+TEST_F(SamplerTests, MemoryBelowTheExcludedPagesIsZeroAndAboveThePhysicalMemoryCapped)
+{
+    auto *state = create();
+    m_tree.writeMeminfo({{"Active", 100}, {"Inactive", 100}, {"Active(file)", 150}, {"Inactive(file)", 50}});
+    auto sample = pg_system_metrics_sampler_sample(state);
+    ASSERT_TRUE(sample.memory_valid);
+    EXPECT_EQ(sample.memory_used_bytes, 0u);
+    EXPECT_DOUBLE_EQ(sample.memory_used_percent, 0.0);
+
+    m_tree.writeMeminfo({{"Active", 2000},
+                         {"Inactive", 100},
+                         {"Unevictable", 50},
+                         {"SUnreclaim", 50},
+                         {"Active(file)", 10},
+                         {"Inactive(file)", 10}});
+    sample = pg_system_metrics_sampler_sample(state);
+    ASSERT_TRUE(sample.memory_valid);
+    EXPECT_EQ(sample.memory_used_bytes, 1024u * 1024u);
+    EXPECT_DOUBLE_EQ(sample.memory_used_percent, 100.0);
+}
+
+TEST_F(SamplerTests, WiredAndCompressedPagesCountAsInUse)
+{
+    auto *state = create();
+    m_tree.writeMeminfo({{"Active", 100},
+                         {"Inactive", 0},
+                         {"Unevictable", 8},
+                         {"SUnreclaim", 12},
+                         {"KernelStack", 16},
+                         {"PageTables", 20},
+                         {"Zswap", 40},
+                         {"Active(file)", 0},
+                         {"Inactive(file)", 0}});
+    auto sample = pg_system_metrics_sampler_sample(state);
+    ASSERT_TRUE(sample.memory_valid);
+    EXPECT_EQ(sample.memory_used_bytes, 196u * 1024u);
+}
+
+TEST_F(SamplerTests, NoPhysicalMemoryMeansNoMemoryInAnySample)
+{
+    m_tree.writeMeminfo({{"Active", 400}, {"Inactive", 200}, {"Active(file)", 100}, {"Inactive(file)", 100}});
+    auto *state = create();
+    EXPECT_EQ(state->physical_memory, 0u);
+    m_tree.writeMeminfo({{"MemTotal", 1024},
+                         {"Active", 400},
+                         {"Inactive", 200},
+                         {"Active(file)", 100},
+                         {"Inactive(file)", 100}});
+    EXPECT_FALSE(pg_system_metrics_sampler_sample(state).memory_valid);
+}
+
+TEST_F(SamplerTests, MissingOrOddMeminfoLinesMakeMemoryAbsent)
+{
+    auto *state = create();
+    m_tree.writeMeminfo(
+        {{"MemTotal", 1024}, {"Active", 400}, {"Active(file)", 100}, {"Inactive(file)", 100}});
+    EXPECT_FALSE(pg_system_metrics_sampler_sample(state).memory_valid);
+    m_tree.write("proc/meminfo", "MemTotal: 1024 kB\nActive: lots\nInactive: 1 kB\n");
+    EXPECT_FALSE(pg_system_metrics_sampler_sample(state).memory_valid);
+    m_tree.remove("proc/meminfo");
+    EXPECT_FALSE(pg_system_metrics_sampler_sample(state).memory_valid);
+}
+
+TEST_F(SamplerTests, CachedKeysGiveTheHighestReadingWithTheStateSource)
+{
+    std::vector<pg_fake_smc_key> keys = {pg_fake_smc_sp78_key("Tp00", 50.0),
+                                         pg_fake_smc_sp78_key("Tp01", 71.5),
+                                         pg_fake_smc_sp78_key("Tp02", 60.0)};
+    auto &smc = installSmc(keys);
+    auto *state = create();
+    ASSERT_EQ(state->key_count, 3);
+
+    m_keys[1] = pg_fake_smc_float_key("Tp01", 200.0f); // now invalid; the others still count
+    smc.call_count = 0;
+    auto sample = pg_system_metrics_sampler_sample(state);
+    ASSERT_TRUE(sample.temperature_valid);
+    EXPECT_DOUBLE_EQ(sample.cpu_temperature, 60.0);
+    EXPECT_EQ(sample.temperature_source, 3u);
+    EXPECT_EQ(smc.call_count, 6u) << "two calls per cached key";
+}
+
+TEST_F(SamplerTests, PrefersTheKeysEndpointAndDestroyClosesTheConnection)
+{
+    auto &smc = installSmc({pg_fake_smc_sp78_key("TC0D", 55.0)}, "AppleSMCKeysEndpoint");
+    auto *state = pg_system_metrics_sampler_create();
+    EXPECT_NE(state->smc_connection, 0u);
+    EXPECT_EQ(smc.open_connections, 1u);
+    pg_system_metrics_sampler_destroy(state);
+    EXPECT_EQ(smc.open_connections, 0u);
+}
+
+TEST_F(SamplerTests, WithoutAnSmcNothingIsTriedForSixtySeconds)
+{
+    auto &smc = installSmc({pg_fake_smc_sp78_key("TC0D", 55.0)}, nullptr);
+    auto *state = create();
+    EXPECT_EQ(state->smc_connection, 0u);
+    EXPECT_EQ(state->next_smc_attempt, s_now + 60);
+
+    smc.service_class = "AppleSMC";
+    s_now += 59;
+    EXPECT_FALSE(pg_system_metrics_sampler_sample(state).temperature_valid);
+    EXPECT_EQ(smc.open_count, 0u);
+
+    s_now += 1;
+    auto sample = pg_system_metrics_sampler_sample(state);
+    ASSERT_TRUE(sample.temperature_valid);
+    EXPECT_DOUBLE_EQ(sample.cpu_temperature, 55.0);
+    EXPECT_EQ(sample.temperature_source, 2u);
+    EXPECT_EQ(state->next_smc_attempt, 0);
+}
+
+TEST_F(SamplerTests, AFailedDiscoveryKeepsTheConnectionAndWaitsSixtySeconds)
+{
+    auto &smc = installSmc({pg_fake_smc_sp78_key("Tp00", 5.0)});
+    auto *state = create();
+    EXPECT_NE(state->smc_connection, 0u);
+    EXPECT_EQ(state->next_smc_attempt, s_now + 60);
+
+    s_now += 60;
+    smc.call_count = 0;
+    EXPECT_FALSE(pg_system_metrics_sampler_sample(state).temperature_valid);
+    EXPECT_GT(smc.call_count, 0u) << "discovery ran again";
+    EXPECT_EQ(smc.open_count, 1u);
+    EXPECT_EQ(state->next_smc_attempt, s_now + 60);
+}
+
+TEST_F(SamplerTests, AllCachedKeysInvalidClosesTheConnectionAndRetriesAfterThreeSeconds)
+{
+    auto &smc = installSmc({pg_fake_smc_sp78_key("TC0P", 45.0)});
+    auto *state = create();
+    ASSERT_EQ(state->temperature_source, 3);
+
+    m_keys[0].read_result = 1;
+    auto sample = pg_system_metrics_sampler_sample(state);
+    EXPECT_FALSE(sample.temperature_valid);
+    EXPECT_EQ(sample.temperature_source, 0u);
+    EXPECT_EQ(state->key_count, 0);
+    EXPECT_EQ(state->temperature_source, 0);
+    EXPECT_EQ(state->smc_connection, 0u);
+    EXPECT_EQ(smc.open_connections, 0u);
+    EXPECT_EQ(state->next_smc_attempt, s_now + 3);
+
+    m_keys[0] = pg_fake_smc_sp78_key("TC0D", 47.0);
+    s_now += 2;
+    EXPECT_FALSE(pg_system_metrics_sampler_sample(state).temperature_valid);
+    s_now += 1;
+    sample = pg_system_metrics_sampler_sample(state);
+    ASSERT_TRUE(sample.temperature_valid);
+    EXPECT_EQ(sample.temperature_source, 2u);
+    EXPECT_EQ(smc.open_count, 2u);
+}
+
+} // namespace
+} // namespace pulsegrove::testing

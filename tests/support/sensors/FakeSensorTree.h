@@ -1,0 +1,107 @@
+#pragma once
+
+#include "TemporaryDirectory.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace pulsegrove::testing {
+
+// A stand-in of the /proc and /sys files the sampler and the thermal-state reader look at, built
+// inside a temporary folder that serves as their root.
+class FakeSensorTree {
+public:
+    // One processor's line of /proc/stat.
+    struct ProcessorTicks {
+        std::uint64_t user = 0, nice = 0, system = 0, idle = 0, iowait = 0, irq = 0, softirq = 0, steal = 0,
+                      guest = 0, guestNice = 0;
+    };
+    struct TripPoint {
+        std::string type;
+        std::int64_t millidegrees;
+    };
+
+    const std::filesystem::path &root() const { return m_directory.path(); }
+    std::string rootString() const { return root().string(); }
+
+    void writeProcStat(const std::vector<ProcessorTicks> &processors) const
+    {
+        std::string text = "cpu  0 0 0 0 0 0 0 0 0 0\n";
+        for (std::size_t i = 0; i < processors.size(); ++i) {
+            const auto &p = processors[i];
+            text += "cpu" + std::to_string(i);
+            for (auto value : {p.user, p.nice, p.system, p.idle, p.iowait, p.irq, p.softirq, p.steal, p.guest,
+                               p.guestNice})
+                text += " " + std::to_string(value);
+            text += "\n";
+        }
+        text += "intr 12345 0 0\nctxt 999\nbtime 1700000000\n";
+        write("proc/stat", text);
+    }
+
+    // Lines "Name: value kB"; values in kB.
+    void writeMeminfo(const std::vector<std::pair<std::string, std::uint64_t>> &lines) const
+    {
+        std::string text;
+        for (const auto &[name, kilobytes] : lines)
+            text += name + ":" + std::string(16 - std::min<std::size_t>(15, name.size()), ' ') +
+                    std::to_string(kilobytes) + " kB\n";
+        write("proc/meminfo", text);
+    }
+
+    void addAppleSmcSensor(int index, const std::string &label, const std::string &millidegrees) const
+    {
+        const std::string folder = "sys/devices/platform/applesmc.768/";
+        write(folder + "temp" + std::to_string(index) + "_label", label + "\n");
+        write(folder + "temp" + std::to_string(index) + "_input", millidegrees + "\n");
+    }
+
+    std::string hwmonFolder(int device) const
+    {
+        return "sys/class/hwmon/hwmon" + std::to_string(device) + "/";
+    }
+
+    void addHwmon(int device, const std::string &name) const
+    {
+        write(hwmonFolder(device) + "name", name + "\n");
+    }
+
+    // An empty label writes no label file.
+    void addHwmonSensor(int device, int index, const std::string &label,
+                        const std::string &millidegrees) const
+    {
+        if (!label.empty())
+            write(hwmonFolder(device) + "temp" + std::to_string(index) + "_label", label + "\n");
+        write(hwmonFolder(device) + "temp" + std::to_string(index) + "_input", millidegrees + "\n");
+    }
+
+    void addThermalZone(int zone, const std::string &type, std::optional<std::int64_t> millidegrees,
+                        const std::vector<TripPoint> &trips = {}) const
+    {
+        const std::string folder = "sys/class/thermal/thermal_zone" + std::to_string(zone) + "/";
+        write(folder + "type", type + "\n");
+        if (millidegrees)
+            write(folder + "temp", std::to_string(*millidegrees) + "\n");
+        for (std::size_t i = 0; i < trips.size(); ++i) {
+            write(folder + "trip_point_" + std::to_string(i) + "_type", trips[i].type + "\n");
+            write(folder + "trip_point_" + std::to_string(i) + "_temp",
+                  std::to_string(trips[i].millidegrees) + "\n");
+        }
+    }
+
+    void write(const std::string &relativePath, const std::string &content) const
+    {
+        m_directory.writeFile(relativePath, content);
+    }
+    void remove(const std::string &relativePath) const { std::filesystem::remove_all(root() / relativePath); }
+
+private:
+    TemporaryDirectory m_directory;
+};
+
+} // namespace pulsegrove::testing
