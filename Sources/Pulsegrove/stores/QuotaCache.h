@@ -1,0 +1,32 @@
+#pragma once
+
+#include "foundation/Environment.h"
+#include "quota/QuotaSnapshot.h"
+
+#include <filesystem>
+
+namespace pulsegrove {
+
+// The last good quota in one file, "Pulsegrove/quota-cache.json" in the user's Application
+// Support folder, so the next start can show it at once (as stale) before the first live refresh.
+// The quota store reads the file once at construction; this class only writes it.
+class QuotaCache {
+public:
+    // The file in the Application Support folder of the given environment, else in the home folder.
+    explicit QuotaCache(const Environment &environment = Environment::current());
+    // A cache at a place of the caller's choosing (an empty path keeps nothing).
+    explicit QuotaCache(std::filesystem::path fileURL);
+
+    const std::filesystem::path &fileURL() const { return m_fileURL; }
+
+    // Creates the folder and replaces the file atomically. A failure is dropped: the previous
+    // file, if any, stays as it was, and the next successful refresh tries again.
+    void save(const QuotaSnapshot &snapshot) const;
+
+    static std::filesystem::path defaultFileURL(const Environment &environment);
+
+private:
+    std::filesystem::path m_fileURL;
+};
+
+} // namespace pulsegrove
