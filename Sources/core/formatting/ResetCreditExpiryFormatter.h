@@ -1,0 +1,27 @@
+#pragma once
+
+#include "foundation/Date.h"
+#include "quota/RateLimitResetCredit.h"
+
+#include <optional>
+#include <string>
+
+namespace date {
+class time_zone;
+}
+
+namespace pulsegrove {
+
+// The texts that say when a reset credit expires. Unlike the reset countdown they leave out a
+// zero remainder ("2小时后到期", "1天后到期"), and the exact time is shown even once expired.
+struct ResetCreditExpiryFormatter {
+    ResetCreditExpiryFormatter() = delete;
+
+    static std::string relativeText(const RateLimitResetCredit &credit, Date now);
+    static std::optional<std::string> exactDateTime(const RateLimitResetCredit &credit, Date now,
+                                                    const date::time_zone *timeZone, bool includeWeekday);
+    static std::string detailText(const RateLimitResetCredit &credit, Date now,
+                                  const date::time_zone *timeZone, bool includeWeekday);
+};
+
+} // namespace pulsegrove
