@@ -19,21 +19,21 @@ namespace {
 
 const Date fetchTime = Date::fromReferenceSeconds(800'000'000.25);
 
-// Short deadlines and graces keep the failure cases fast; the rules are the same.
-CodexRateLimitClient::Timing fastTiming()
+// Short graces keep the stop cases fast; deadlines stay generous unless a test waits them out.
+CodexRateLimitClient::Timing fastTiming(std::chrono::duration<double> deadline = 5s)
 {
     CodexRateLimitClient::Timing timing;
-    timing.initializeDeadline = 0.4s;
-    timing.rateLimitsDeadline = 0.4s;
+    timing.initializeDeadline = deadline;
+    timing.rateLimitsDeadline = deadline;
     timing.pollSlice = 20ms;
     timing.stop.inputCloseGrace = 0.05s;
     timing.stop.terminateGrace = 0.05s;
     return timing;
 }
 
-CodexRateLimitClient clientFor(const FakeCodex &fake)
+CodexRateLimitClient clientFor(const FakeCodex &fake, std::chrono::duration<double> deadline = 5s)
 {
-    return CodexRateLimitClient(fake.environment(), fastTiming(), [] { return fetchTime; });
+    return CodexRateLimitClient(fake.environment(), fastTiming(deadline), [] { return fetchTime; });
 }
 
 QuotaSnapshot fetchFrom(const FakeCodex &fake, std::stop_token stop = {})
@@ -41,11 +41,11 @@ QuotaSnapshot fetchFrom(const FakeCodex &fake, std::stop_token stop = {})
     return clientFor(fake).fetchSynchronously(std::move(stop));
 }
 
-// Runs a call that must fail with the given case, and checks its child is gone afterwards.
-CodexRateLimitClientError failureFrom(const FakeCodex &fake)
+// Runs a call that must fail, and checks its child is gone afterwards.
+CodexRateLimitClientError failureFrom(const FakeCodex &fake, std::chrono::duration<double> deadline = 5s)
 {
     try {
-        fetchFrom(fake);
+        clientFor(fake, deadline).fetchSynchronously({});
     } catch (const CodexRateLimitClientError &error) {
         EXPECT_TRUE(fake.ranAndIsGone());
         return error;
@@ -122,9 +122,15 @@ TEST(CodexRateLimitClientExchangeTests, FetchHandsBackValuesAndErrorsThroughTheF
     FakeCodex fake(FakeCodex::answering());
     EXPECT_EQ(clientFor(fake).fetch().get().weekly()->usedPercent, 60);
 
-    FakeCodex failing({"exit 0"});
+    FakeCodex failing({"expect", R"(send {"id":0,"error":{"message":"busy"}})"});
     auto future = clientFor(failing).fetch();
-    EXPECT_THROW(future.get(), CodexRateLimitClientError);
+    try {
+        future.get();
+        FAIL() << "the call succeeded";
+    } catch (const CodexRateLimitClientError &error) {
+        EXPECT_EQ(error.errorCase(), Case::serverError);
+        EXPECT_EQ(error.payload(), "busy");
+    }
 }
 
 // Failures and deadlines
@@ -201,14 +207,14 @@ TEST(CodexRateLimitClientFailureTests, WritingToAChildThatStoppedReadingIsAPlatf
 TEST(CodexRateLimitClientFailureTests, SilenceTimesOutBeforeTheRateLimitsAreAsked)
 {
     FakeCodex silent({"expect", "hang"});
-    const auto error = failureFrom(silent);
+    const auto error = failureFrom(silent, 0.3s);
     EXPECT_EQ(error.errorCase(), Case::requestTimedOut);
     EXPECT_STREQ(error.what(), "读取额度超时，请稍后重试。");
     EXPECT_EQ(silent.receivedLines().size(), 1u);
 
     // A reply whose id is a string is someone else's: the wait runs out.
     FakeCodex stringId({"expect", initialize, "expect", "expect", R"(send {"id":"1","result":{}})", "hang"});
-    EXPECT_EQ(failureFrom(stringId).errorCase(), Case::requestTimedOut);
+    EXPECT_EQ(failureFrom(stringId, 0.3s).errorCase(), Case::requestTimedOut);
 }
 
 TEST(CodexRateLimitClientFailureTests, AnExecutableThatCannotStartIsALaunchFailure)
@@ -261,7 +267,10 @@ TEST(CodexRateLimitClientStopTests, CancellationWhileWaitingStopsTheChild)
     FakeCodex fake({"expect", "hang"});
     std::stop_source source;
     auto future = clientFor(fake).fetch(source.get_token());
-    std::this_thread::sleep_for(100ms);
+    // Cancel only once the child runs, so the reader is the one to notice.
+    for (int i = 0; i < 500 && !fake.pid(); ++i)
+        std::this_thread::sleep_for(10ms);
+    ASSERT_TRUE(fake.pid());
     source.request_stop();
     EXPECT_THROW(future.get(), CancellationError);
     EXPECT_TRUE(fake.ranAndIsGone());
