@@ -121,12 +121,12 @@ public:
         static std::mutex registryMutex;
         static std::map<std::filesystem::path, std::weak_ptr<Storage>> registry;
         const std::lock_guard lock(registryMutex);
-        std::weak_ptr<Storage> &entry = registry[path];
-        auto storage = entry.lock();
-        if (!storage) {
-            storage = std::make_shared<Storage>(path);
-            entry = storage;
-        }
+        if (auto storage = registry[path].lock())
+            return storage;
+        // Forget suites nobody holds any more, so short-lived suites do not pile up.
+        std::erase_if(registry, [](const auto &entry) { return entry.second.expired(); });
+        auto storage = std::make_shared<Storage>(path);
+        registry[path] = storage;
         return storage;
     }
 
