@@ -87,6 +87,8 @@ std::string paddedLine(std::size_t length, const std::string &object)
 {
     const std::string head = "{\"pad\":\"";
     const std::string tail = "\"," + object.substr(1);
+    if (length < head.size() + tail.size())
+        std::exit(6);
     const std::size_t fill = length - head.size() - tail.size();
     return head + std::string(fill, 'x') + tail + "\n";
 }
