@@ -140,7 +140,7 @@ std::future<QuotaSnapshot> CodexRateLimitClient::fetch(std::stop_token stopToken
 {
     std::promise<QuotaSnapshot> promise;
     auto future = promise.get_future();
-    // Detached like the design's detached task: the caller never blocks, not even when it drops
+    // A detached thread: the caller never blocks, not even when it drops
     // the future; the thread owns a copy of the client and ends with the exchange.
     std::thread([client = *this, stopToken = std::move(stopToken), promise = std::move(promise)]() mutable {
         try {
