@@ -18,12 +18,19 @@ const pg_smc_backend *pg_smc_current_backend(void)
     return pg_installed_script != NULL ? &pg_fake_smc_backend : &pg_linux_smc_backend;
 }
 
+/* Up to four characters of a text; the target's fifth byte stays zero. */
+static void pg_copy_four_chars(char target[5], const char *text)
+{
+    for (size_t i = 0; i < 4 && text != NULL && text[i] != '\0'; ++i)
+        target[i] = text[i];
+}
+
 static pg_fake_smc_key pg_fake_smc_key_named(const char *key, const char *type, uint32_t size)
 {
     pg_fake_smc_key result;
     memset(&result, 0, sizeof result);
-    strncpy(result.key, key, 4);
-    strncpy(result.type, type, 4);
+    pg_copy_four_chars(result.key, key);
+    pg_copy_four_chars(result.type, type);
     result.data_size = size;
     return result;
 }

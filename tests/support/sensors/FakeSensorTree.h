@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <iomanip>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,27 +33,27 @@ public:
 
     void writeProcStat(const std::vector<ProcessorTicks> &processors) const
     {
-        std::string text = "cpu  0 0 0 0 0 0 0 0 0 0\n";
+        std::ostringstream text;
+        text << "cpu  0 0 0 0 0 0 0 0 0 0\n";
         for (std::size_t i = 0; i < processors.size(); ++i) {
             const auto &p = processors[i];
-            text += "cpu" + std::to_string(i);
+            text << "cpu" << i;
             for (auto value : {p.user, p.nice, p.system, p.idle, p.iowait, p.irq, p.softirq, p.steal, p.guest,
                                p.guestNice})
-                text += " " + std::to_string(value);
-            text += "\n";
+                text << ' ' << value;
+            text << '\n';
         }
-        text += "intr 12345 0 0\nctxt 999\nbtime 1700000000\n";
-        write("proc/stat", text);
+        text << "intr 12345 0 0\nctxt 999\nbtime 1700000000\n";
+        write("proc/stat", text.str());
     }
 
     // Lines "Name: value kB"; values in kB.
     void writeMeminfo(const std::vector<std::pair<std::string, std::uint64_t>> &lines) const
     {
-        std::string text;
+        std::ostringstream text;
         for (const auto &[name, kilobytes] : lines)
-            text += name + ":" + std::string(16 - std::min<std::size_t>(15, name.size()), ' ') +
-                    std::to_string(kilobytes) + " kB\n";
-        write("proc/meminfo", text);
+            text << name << ':' << std::setw(16) << kilobytes << " kB\n";
+        write("proc/meminfo", text.str());
     }
 
     void addAppleSmcSensor(int index, const std::string &label, const std::string &millidegrees) const
