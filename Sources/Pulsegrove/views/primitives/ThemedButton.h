@@ -1,0 +1,50 @@
+#pragma once
+
+#include "views/primitives/ThemeColor.h"
+
+#include <QPushButton>
+
+namespace pulsegrove {
+
+// A push button drawn in the panel's own style: a label with an optional leading symbol on a
+// rounded face. `prominent` fills the face with the theme's accent and writes in white;
+// `bordered` lays a faint white face under text in the window's colour. Sizes follow the
+// platform's regular and large controls.
+class ThemedButton : public QPushButton {
+    Q_OBJECT
+
+public:
+    enum class Kind { prominent, bordered };
+    enum class ControlSize { regular, large };
+
+    ThemedButton(const QString &text, const QString &symbolName, Kind kind, ControlSize size,
+                 QWidget *parent = nullptr);
+
+    Kind kind() const { return m_kind; }
+    const QString &symbolName() const { return m_symbolName; }
+    // The colour of the face, resolved now (the accent of the selected theme when prominent).
+    QColor faceColor() const;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    struct Metrics {
+        int height;
+        int horizontalPadding;
+        int symbolSide;
+        int spacing;
+        qreal cornerRadius;
+    };
+    Metrics metrics() const;
+    QColor labelColor() const;
+
+    QString m_symbolName;
+    Kind m_kind;
+    ControlSize m_size;
+};
+
+} // namespace pulsegrove
