@@ -1,0 +1,383 @@
+#include "stores/QuotaStore.h"
+
+#include "preferences/PulsegrovePreferenceDefaults.h"
+#include "preferences/PulsegrovePreferenceKeys.h"
+#include "quota/CancellationError.h"
+#include "quota/CodexRateLimitClientError.h"
+
+#include <QThread>
+#include <QtConcurrent/QtConcurrentRun>
+#include <fstream>
+#include <system_error>
+
+namespace pulsegrove {
+
+struct QuotaStore::FetchOutcome {
+    std::optional<QuotaSnapshot> snapshot;
+    bool cancelled = false;
+    QString errorDescription;
+};
+
+namespace {
+
+const QString launchAtLoginUnsupportedMessage =
+    QString::fromUtf8("当前应用位置不支持开机启动，请重新运行安装脚本。");
+const QString launchAtLoginFailedPrefix = QString::fromUtf8("开机启动设置失败：");
+// A real cache file is a few kilobytes; a far larger file is not ours and is not read at all.
+constexpr std::uintmax_t maximumCacheFileSize = 4 * 1024 * 1024;
+
+std::optional<QuotaSnapshot> loadCachedSnapshot(const std::filesystem::path &fileURL)
+{
+    if (fileURL.empty())
+        return std::nullopt;
+    std::error_code error;
+    const auto size = std::filesystem::file_size(fileURL, error);
+    if (error || size > maximumCacheFileSize)
+        return std::nullopt;
+    std::ifstream stream(fileURL, std::ios::binary);
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    if (!stream.read(bytes.data(), static_cast<std::streamsize>(size)))
+        return std::nullopt;
+    try {
+        return QuotaSnapshot::decodeJSON(bytes);
+    } catch (const std::exception &) {
+        return std::nullopt;
+    }
+}
+
+bool isRegistered(LoginItemStatus status)
+{
+    return status == LoginItemStatus::enabled || status == LoginItemStatus::requiresApproval;
+}
+
+} // namespace
+
+QuotaStore::QuotaStore(CodexRateLimitClient client, std::shared_ptr<QuotaCache> cache,
+                       std::shared_ptr<UserDefaults> defaults, bool allowsSystemSettings,
+                       PlatformServices services, Clock clock, QObject *parent)
+    : QObject(parent), m_client(std::move(client)), m_cache(std::move(cache)),
+      m_defaults(std::move(defaults)), m_allowsSystemSettings(allowsSystemSettings),
+      m_services(std::move(services)), m_clock(std::move(clock)),
+      m_logger(m_services.systemLog, QStringLiteral("quota"))
+{
+    m_fetchPool.setMaxThreadCount(1);
+    m_fetchPool.setThreadPriority(QThread::LowPriority);
+    if (m_cache)
+        m_snapshot = loadCachedSnapshot(m_cache->fileURL());
+    loadPreferences();
+    syncLaunchAtLoginState();
+    if (m_allowsSystemSettings)
+        observeWorkspace();
+}
+
+QuotaStore::~QuotaStore()
+{
+    // The continuation of a running fetch is queued to this object and dies with it; waiting
+    // here guarantees the exchange, and its child, are over before the members go.
+    m_fetchStop.request_stop();
+    m_fetchPool.waitForDone();
+}
+
+void QuotaStore::loadPreferences()
+{
+    if (!m_defaults)
+        return;
+    m_panelStyle = QuotaPanelStyles::fromStoredValue(m_defaults->stringValue(panelStyleKey));
+    m_visibleModules = PulsegrovePreferenceDefaults::visibleModules(
+        m_defaults->stringListValue(PulsegrovePreferenceKeys::hiddenModules));
+    m_showDockIcon = PulsegrovePreferenceDefaults::showDockIcon(
+        m_defaults->boolValue(PulsegrovePreferenceKeys::showDockIcon));
+    const auto theme = m_defaults->stringValue(PulsegrovePreferenceKeys::theme);
+    m_theme =
+        theme ? QuotaThemeIDs::fromRawValue(*theme).value_or(QuotaThemeID::aurora) : QuotaThemeID::aurora;
+    m_automaticallyChecksForUpdates = PulsegrovePreferenceDefaults::automaticallyChecksForUpdates(
+        m_defaults->boolValue(PulsegrovePreferenceKeys::automaticallyChecksForUpdates));
+}
+
+void QuotaStore::observeWorkspace()
+{
+    Workspace *workspace = m_services.workspace;
+    if (!workspace)
+        return;
+    // Queued: each announcement is handled in a task of its own once the current one is done.
+    connect(workspace, &Workspace::didWake, this, &QuotaStore::handleWake, Qt::QueuedConnection);
+    connect(workspace, &Workspace::willSleep, this, &QuotaStore::handleSleep, Qt::QueuedConnection);
+    connect(workspace, &Workspace::screensDidSleep, this, &QuotaStore::handleSleep, Qt::QueuedConnection);
+    connect(workspace, &Workspace::screensDidWake, this, &QuotaStore::handleWake, Qt::QueuedConnection);
+}
+
+template <typename T> void QuotaStore::publish(T &field, T value, void (QuotaStore::*changed)())
+{
+    Q_EMIT objectWillChange();
+    field = std::move(value);
+    Q_EMIT(this->*changed)();
+}
+
+bool QuotaStore::isStale() const
+{
+    if (!m_snapshot || !m_hasLiveSnapshot || m_errorMessage)
+        return true;
+    return m_clock().timeIntervalSince(m_snapshot->fetchedAt()) > staleAfterSeconds;
+}
+
+bool QuotaStore::canManageLaunchAtLogin() const
+{
+    return m_allowsSystemSettings && m_services.mainBundle.isApplicationBundle();
+}
+
+std::optional<std::chrono::milliseconds> QuotaStore::pollingInterval() const
+{
+    if (!m_pollingTimer)
+        return std::nullopt;
+    return m_pollingTimer->intervalAsDuration();
+}
+
+// ---- Refresh
+
+QuotaStore::FetchOutcome QuotaStore::runFetch(const CodexRateLimitClient &client, std::stop_token stopToken)
+{
+    FetchOutcome outcome;
+    try {
+        outcome.snapshot = client.fetchSynchronously(stopToken);
+    } catch (const CancellationError &) {
+        outcome.cancelled = true;
+    } catch (const CodexRateLimitClientError &error) {
+        outcome.errorDescription = QString::fromStdString(error.errorDescription());
+    } catch (const std::exception &error) {
+        // Passed-through platform errors (a failed write, a line that is not JSON) keep their text.
+        outcome.errorDescription = QString::fromUtf8(error.what());
+    } catch (...) {
+        outcome.errorDescription =
+            QString::fromStdString(CodexRateLimitClientError::connectionClosed().errorDescription());
+    }
+    return outcome;
+}
+
+QFuture<void> QuotaStore::refresh(bool force)
+{
+    if (m_isRefreshing || m_isSleeping)
+        return QtFuture::makeReadyFuture();
+    if (!force && m_snapshot) {
+        // A fetch time ahead of the clock (the clock was set back) must not hold refreshes back.
+        const double age = m_clock().timeIntervalSince(m_snapshot->fetchedAt());
+        if (age >= 0 && age < throttleSeconds)
+            return QtFuture::makeReadyFuture();
+    }
+    publish(m_isRefreshing, true, &QuotaStore::isRefreshingChanged);
+    m_fetchStop = std::stop_source();
+    auto fetch = QtConcurrent::run(&m_fetchPool, &QuotaStore::runFetch, m_client, m_fetchStop.get_token());
+    return fetch.then(this, [this](const FetchOutcome &outcome) { finishRefresh(outcome); });
+}
+
+void QuotaStore::finishRefresh(const FetchOutcome &outcome)
+{
+    if (outcome.snapshot) {
+        publish(m_snapshot, outcome.snapshot, &QuotaStore::snapshotChanged);
+        publish(m_hasLiveSnapshot, true, &QuotaStore::hasLiveSnapshotChanged);
+        publish(m_errorMessage, std::optional<QString>(), &QuotaStore::errorMessageChanged);
+        if (m_cache)
+            m_cache->save(*outcome.snapshot);
+        m_logger.info(QStringLiteral("Quota refreshed successfully"));
+    } else if (!outcome.cancelled) {
+        publish(m_errorMessage, std::optional<QString>(outcome.errorDescription),
+                &QuotaStore::errorMessageChanged);
+        m_logger.error(QStringLiteral("Quota refresh failed: %{private}s"), {outcome.errorDescription});
+    }
+    publish(m_isRefreshing, false, &QuotaStore::isRefreshingChanged);
+}
+
+void QuotaStore::startAsynchronousRefresh()
+{
+    QMetaObject::invokeMethod(
+        this, [this] { refresh(false); }, Qt::QueuedConnection);
+}
+
+// ---- Polling, surfaces, sleep
+
+void QuotaStore::startPolling()
+{
+    if (m_pollingEnabled)
+        return;
+    m_pollingEnabled = true;
+    schedulePolling();
+    startAsynchronousRefresh();
+}
+
+void QuotaStore::stopPolling()
+{
+    m_pollingEnabled = false;
+    m_pollingTimer.reset();
+}
+
+void QuotaStore::schedulePolling()
+{
+    m_pollingTimer.reset();
+    if (!m_pollingEnabled || m_isSleeping)
+        return;
+    // A child, so it can be found by tools that walk the object tree.
+    auto timer = std::make_unique<QTimer>(this);
+    // Coarse timers let the system batch wake-ups; the interval needs no precision.
+    timer->setTimerType(Qt::CoarseTimer);
+    timer->setInterval(m_visibleSurfaces.isEmpty() ? hiddenInterval : visibleInterval);
+    connect(timer.get(), &QTimer::timeout, this, [this] { refresh(false); });
+    timer->start();
+    m_pollingTimer = std::move(timer);
+}
+
+void QuotaStore::setSurfaceVisible(bool visible, const QString &source)
+{
+    const bool wasEmpty = m_visibleSurfaces.isEmpty();
+    if (visible)
+        m_visibleSurfaces.insert(source);
+    else
+        m_visibleSurfaces.remove(source);
+    if (wasEmpty == m_visibleSurfaces.isEmpty())
+        return;
+    schedulePolling();
+    if (visible && m_pollingEnabled && !m_isSleeping)
+        startAsynchronousRefresh();
+}
+
+void QuotaStore::handleSleep()
+{
+    // A refresh already under way runs to its end; only the timer goes.
+    m_isSleeping = true;
+    schedulePolling();
+}
+
+void QuotaStore::handleWake()
+{
+    if (!m_isSleeping)
+        return;
+    m_isSleeping = false;
+    schedulePolling();
+    if (m_pollingEnabled)
+        startAsynchronousRefresh();
+}
+
+// ---- Preferences
+
+void QuotaStore::setPanelStyle(QuotaPanelStyle style, bool persist)
+{
+    if (style != m_panelStyle)
+        publish(m_panelStyle, style, &QuotaStore::panelStyleChanged);
+    if (persist && m_defaults)
+        m_defaults->setString(panelStyleKey, QuotaPanelStyles::rawValue(style));
+}
+
+void QuotaStore::setModuleVisible(QuotaModule module, bool visible)
+{
+    auto modules = m_visibleModules;
+    if (visible)
+        modules.insert(module);
+    else
+        modules.erase(module);
+    if (modules == m_visibleModules)
+        return;
+    publish(m_visibleModules, modules, &QuotaStore::visibleModulesChanged);
+    saveHiddenModules(modules);
+}
+
+void QuotaStore::showAllModules()
+{
+    const auto all = QuotaModules::allModules();
+    if (all == m_visibleModules)
+        return;
+    publish(m_visibleModules, all, &QuotaStore::visibleModulesChanged);
+    saveHiddenModules(all);
+}
+
+void QuotaStore::saveHiddenModules(const QuotaModuleSet &visibleModules)
+{
+    std::vector<std::string> hidden;
+    for (const auto module : QuotaModules::allCases) {
+        if (!visibleModules.count(module))
+            hidden.emplace_back(QuotaModules::rawValue(module));
+    }
+    std::sort(hidden.begin(), hidden.end());
+    if (m_defaults)
+        m_defaults->setStringList(PulsegrovePreferenceKeys::hiddenModules, hidden);
+}
+
+void QuotaStore::setTheme(QuotaThemeID theme)
+{
+    if (theme == m_theme)
+        return;
+    publish(m_theme, theme, &QuotaStore::themeChanged);
+    if (m_defaults)
+        m_defaults->setString(PulsegrovePreferenceKeys::theme, QuotaThemeIDs::rawValue(theme));
+}
+
+void QuotaStore::setShowDockIcon(bool shown)
+{
+    if (shown != m_showDockIcon)
+        publish(m_showDockIcon, shown, &QuotaStore::showDockIconChanged);
+    if (m_defaults)
+        m_defaults->setBool(PulsegrovePreferenceKeys::showDockIcon, shown);
+    if (!m_allowsSystemSettings || !m_services.activation)
+        return;
+    const auto policy = shown ? ActivationPolicy::regular : ActivationPolicy::accessory;
+    if (m_services.activation->activationPolicy() != policy)
+        m_services.activation->setActivationPolicy(policy);
+    if (shown)
+        m_services.activation->activate(true);
+}
+
+void QuotaStore::setAutomaticallyChecksForUpdates(bool enabled)
+{
+    if (enabled == m_automaticallyChecksForUpdates)
+        return;
+    publish(m_automaticallyChecksForUpdates, enabled, &QuotaStore::automaticallyChecksForUpdatesChanged);
+    if (m_defaults)
+        m_defaults->setBool(PulsegrovePreferenceKeys::automaticallyChecksForUpdates, enabled);
+}
+
+// ---- Login item
+
+std::optional<LoginItemStatus> QuotaStore::syncLaunchAtLoginState()
+{
+    std::optional<LoginItemStatus> status;
+    if (m_allowsSystemSettings && m_services.loginItem)
+        status = m_services.loginItem->status();
+    publish(m_launchAtLogin, status && isRegistered(*status), &QuotaStore::launchAtLoginChanged);
+    publish(m_launchAtLoginNeedsApproval, status == LoginItemStatus::requiresApproval,
+            &QuotaStore::launchAtLoginNeedsApprovalChanged);
+    return status;
+}
+
+void QuotaStore::refreshLaunchAtLoginState()
+{
+    if (!m_allowsSystemSettings)
+        return;
+    const auto status = syncLaunchAtLoginState();
+    if (status && isRegistered(*status))
+        publish(m_launchAtLoginErrorMessage, std::optional<QString>(),
+                &QuotaStore::launchAtLoginErrorMessageChanged);
+}
+
+void QuotaStore::setLaunchAtLogin(bool enabled)
+{
+    if (!canManageLaunchAtLogin() || !m_services.loginItem)
+        return;
+    LoginItemService &loginItem = *m_services.loginItem;
+    const auto status = loginItem.status();
+    if (enabled && status == LoginItemStatus::notFound) {
+        publish(m_launchAtLoginErrorMessage, std::optional<QString>(launchAtLoginUnsupportedMessage),
+                &QuotaStore::launchAtLoginErrorMessageChanged);
+        syncLaunchAtLoginState();
+        return;
+    }
+    std::optional<QString> failure;
+    try {
+        if (enabled && status == LoginItemStatus::notRegistered)
+            loginItem.registerService();
+        else if (!enabled && isRegistered(status))
+            loginItem.unregisterService();
+    } catch (const std::exception &error) {
+        failure = launchAtLoginFailedPrefix + QString::fromUtf8(error.what());
+    }
+    syncLaunchAtLoginState();
+    publish(m_launchAtLoginErrorMessage, failure, &QuotaStore::launchAtLoginErrorMessageChanged);
+}
+
+} // namespace pulsegrove
