@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <stdexcept>
 
 namespace pulsegrove::testing {
 namespace {
@@ -18,6 +19,7 @@ struct SamplerScript {
     std::condition_variable changed;
     SystemMetricsSnapshot next;
     bool holding = false;
+    bool throwing = false;
     int created = 0;
     int destroyed = 0;
     int samplesStarted = 0;
@@ -58,6 +60,8 @@ public:
         ++m_script->samplesStarted;
         m_script->changed.notify_all();
         m_script->changed.wait(lock, [this] { return !m_script->holding; });
+        if (m_script->throwing)
+            throw std::runtime_error("sensor exploded");
         return m_script->next;
     }
 
@@ -363,6 +367,25 @@ TEST_F(SystemMetricsStoreTests, AfterStopPollingSleepAndWakeChangeNothing)
     processEvents();
     EXPECT_FALSE(m_store->isSleeping());
     EXPECT_TRUE(m_store->isPolling());
+}
+
+TEST_F(SystemMetricsStoreTests, ASamplerThatThrowsLosesOnlyThatSample)
+{
+    {
+        std::lock_guard lock(m_script->mutex);
+        m_script->throwing = true;
+    }
+    m_store->setVisible(true, QStringLiteral("menu"));
+    settle();
+    EXPECT_FALSE(m_store->isSampling());
+    EXPECT_FALSE(m_store->snapshot());
+
+    {
+        std::lock_guard lock(m_script->mutex);
+        m_script->throwing = false;
+    }
+    await(m_store->refresh(true));
+    EXPECT_TRUE(m_store->snapshot());
 }
 
 TEST_F(SystemMetricsStoreTests, AGivenSamplerIsUsedFirst)
