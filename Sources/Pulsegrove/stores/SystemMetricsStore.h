@@ -9,7 +9,6 @@
 #include <QList>
 #include <QMetaObject>
 #include <QObject>
-#include <QPointer>
 #include <QSet>
 #include <QString>
 #include <QThreadPool>
