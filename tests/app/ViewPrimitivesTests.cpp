@@ -3,11 +3,13 @@
 #include "preferences/PulsegrovePreferenceKeys.h"
 #include "theme/QuotaTheme.h"
 #include "views/primitives/ActivityIndicator.h"
+#include "views/primitives/CapsuleTag.h"
 #include "views/primitives/CardFrame.h"
 #include "views/primitives/DarkPalette.h"
 #include "views/primitives/IconTile.h"
 #include "views/primitives/RoundedShape.h"
 #include "views/primitives/SymbolCatalog.h"
+#include "views/primitives/SymbolLabel.h"
 #include "views/primitives/ThemeColor.h"
 #include "views/primitives/ThemedButton.h"
 #include "views/primitives/ViewColors.h"
@@ -243,6 +245,73 @@ TEST(ThemedButtonTests, ProminentFaceIsTheAccentAndLabelFits)
     button.resize(button.sizeHint());
     const QImage image = testing::renderTransparent(button);
     EXPECT_GT(testing::countPixelsNear(image, button.faceColor(), 4), image.width() * 10);
+}
+
+TEST(CapsuleTagTests, KeepsItsIdealSizeAndDrawsOnTheFaintAccent)
+{
+    const testing::IsolatedTheme theme;
+    CapsuleTagStyle style;
+    style.font = ViewFonts::systemFont(10.5, QFont::Bold, FontDesign::rounded);
+    style.horizontalPadding = 9;
+    style.verticalPadding = 6;
+    const QFontMetricsF metrics(style.font);
+    CapsuleTag tag(QStringLiteral("3 次可用"), style);
+    EXPECT_NEAR(tag.idealSize().width(), metrics.horizontalAdvance(QStringLiteral("3 次可用")) + 18, 1e-6);
+
+    style.trailingSymbol = QStringLiteral("chevron.down");
+    CapsuleTag withChevron(QStringLiteral("3 次可用"), style);
+    EXPECT_NEAR(withChevron.idealSize().width(), tag.idealSize().width() + 5 + 8, 1e-6);
+    EXPECT_EQ(withChevron.minimumSizeHint(), withChevron.sizeHint());
+
+    withChevron.resize(withChevron.sizeHint());
+    const QImage image = testing::renderTransparent(withChevron);
+    const QColor fill = image.pixelColor(image.width() / 2, 1);
+    EXPECT_NEAR(fill.alphaF(), 0.12, 0.01);
+    EXPECT_GT(testing::countPixelsNear(image, ThemeColor::accent().resolve(), 30), 5);
+}
+
+TEST(SymbolLabelTests, ShrinksToTheMinimumScaleBeforeEliding)
+{
+    const QFont font = ViewFonts::systemFont(10.5, QFont::Medium);
+    const QString text = QStringLiteral("今天 18:30 重置");
+    const qreal fullWidth = QFontMetricsF(font).horizontalAdvance(text);
+
+    const SymbolLabel::FittedText roomy = SymbolLabel::fit(font, text, fullWidth + 1, 0.72);
+    EXPECT_EQ(roomy.text, text);
+    EXPECT_EQ(roomy.font.pointSizeF(), font.pointSizeF());
+
+    const SymbolLabel::FittedText shrunk = SymbolLabel::fit(font, text, fullWidth * 0.85, 0.72);
+    EXPECT_EQ(shrunk.text, text);
+    EXPECT_LT(shrunk.font.pointSizeF(), font.pointSizeF());
+    EXPECT_GE(shrunk.font.pointSizeF(), font.pointSizeF() * 0.72 - 1e-9);
+
+    const SymbolLabel::FittedText elided = SymbolLabel::fit(font, text, fullWidth * 0.4, 0.72);
+    EXPECT_NEAR(elided.font.pointSizeF(), font.pointSizeF() * 0.72, 1e-9);
+    EXPECT_TRUE(elided.text.endsWith(QStringLiteral("…")));
+
+    // Without a minimum scale the text is elided at its own size.
+    const SymbolLabel::FittedText unscaled = SymbolLabel::fit(font, text, fullWidth * 0.85, 1.0);
+    EXPECT_EQ(unscaled.font.pointSizeF(), font.pointSizeF());
+    EXPECT_TRUE(unscaled.text.endsWith(QStringLiteral("…")));
+}
+
+TEST(SymbolLabelTests, SymbolLeadsTheTextInItsColour)
+{
+    const testing::IsolatedTheme theme;
+    const QFont font = ViewFonts::systemFont(10.5, QFont::Medium);
+    SymbolLabel label(QStringLiteral("gauge.with.dots.needle.33percent"), QStringLiteral("已用 37%"), font,
+                      ThemeColor::secondaryText());
+    SymbolLabel plain(QStringLiteral("not.a.symbol"), QStringLiteral("已用 37%"), font,
+                      ThemeColor::secondaryText());
+    EXPECT_GT(label.sizeHint().width(), plain.sizeHint().width() + 5);
+    EXPECT_EQ(label.accessibleName(), QStringLiteral("已用 37%"));
+
+    label.resize(label.sizeHint());
+    const QImage image = testing::renderTransparent(label);
+    testing::saveSnapshotIfRequested(image, QStringLiteral("symbol-label"));
+    // The symbol occupies the leading square, drawn in the secondary text colour.
+    const QImage symbol = image.copy(0, 0, image.height(), image.height());
+    EXPECT_GT(testing::countPixelsNear(symbol, QuotaTheme::secondaryText(), 10), 5);
 }
 
 TEST(DarkPaletteTests, LightTextOnDarkSurfaces)
