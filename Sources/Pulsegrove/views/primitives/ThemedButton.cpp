@@ -18,7 +18,6 @@ ThemedButton::ThemedButton(const QString &text, const QString &symbolName, Kind 
     setFont(ViewFonts::systemFont(size == ControlSize::large ? 13 : 12, QFont::Medium));
     // A click does not leave a focus ring behind; the keyboard still reaches the button.
     setFocusPolicy(Qt::TabFocus);
-    setCursor(Qt::PointingHandCursor);
     setAccessibleName(text);
 }
 
