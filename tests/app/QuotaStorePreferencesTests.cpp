@@ -39,6 +39,18 @@ TEST_F(QuotaStorePreferencesTest, MissingOrMistypedValuesGiveTheDefaults)
     EXPECT_TRUE(store->automaticallyChecksForUpdates());
 }
 
+TEST_F(QuotaStorePreferencesTest, ACorruptDefaultsFileGivesTheDefaultsAndIsReplacedOnTheNextWrite)
+{
+    m_home.writeFile(m_defaults->fileURL().lexically_relative(m_home.path()),
+                     "{\"io.velorn.Pulsegrove.theme.v1\": \"vio");
+    auto store = makeStore();
+    EXPECT_EQ(store->theme(), QuotaThemeID::aurora);
+    EXPECT_EQ(store->visibleModules(), QuotaModules::allModules());
+    store->setTheme(QuotaThemeID::emerald);
+    EXPECT_EQ(UserDefaults(UserDefaults::standardSuiteName, environment()).stringValue(Keys::theme),
+              "emerald");
+}
+
 TEST_F(QuotaStorePreferencesTest, HiddenModulesAreStoredSortedWhateverTheOrderOfCalls)
 {
     auto store = makeStore();

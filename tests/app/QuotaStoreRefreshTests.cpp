@@ -83,7 +83,7 @@ TEST_F(QuotaStoreRefreshTest, FailureKeepsTheSnapshotShowsTheReasonAndLogsItPriv
     await(store->refresh(true));
     const auto before = store->snapshot();
 
-    FakeCodex broken({"exit 0"});
+    FakeCodex broken(closingAfterTheFirstRequest());
     store = makeStore(clientFor(broken));
     // The new store starts from the cache the first one wrote.
     EXPECT_EQ(store->snapshot(), before);
@@ -102,7 +102,7 @@ TEST_F(QuotaStoreRefreshTest, FailureKeepsTheSnapshotShowsTheReasonAndLogsItPriv
 
 TEST_F(QuotaStoreRefreshTest, ALaterSuccessClearsTheErrorAndMakesTheDataLive)
 {
-    FakeCodex broken({"exit 0"});
+    FakeCodex broken(closingAfterTheFirstRequest());
     auto failing = makeStore(clientFor(broken));
     await(failing->refresh(true));
     ASSERT_TRUE(failing->errorMessage());
@@ -184,7 +184,7 @@ TEST_F(QuotaStoreRefreshTest, LiveDataWithAnErrorIsStale)
     await(store->refresh(true));
     ASSERT_FALSE(store->isStale());
     // The next exchange fails: a live snapshot now carries an error.
-    std::ofstream(codex.path() + ".script", std::ios::trunc) << "exit 0\n";
+    std::ofstream(codex.path() + ".script", std::ios::trunc) << "expect\nexit 0\n";
     await(store->refresh(true));
     EXPECT_TRUE(store->hasLiveSnapshot());
     EXPECT_TRUE(store->errorMessage());

@@ -47,6 +47,9 @@ protected:
                                             services(), clock());
     }
     std::unique_ptr<QuotaStore> makeStore() { return makeStore(unreachableClient()); }
+    // A codex that reads the first request, then exits: the exchange fails as "connection closed".
+    // (Exiting before reading would let the first write fail instead, depending on timing.)
+    static std::vector<std::string> closingAfterTheFirstRequest() { return {"expect", "exit 0"}; }
 
     // Lets queued work (asynchronous refreshes, workspace announcements) run.
     static void processEvents()
