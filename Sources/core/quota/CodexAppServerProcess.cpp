@@ -146,8 +146,12 @@ void CodexAppServerProcess::write(std::string_view bytes)
         if (errno == EINTR)
             continue;
         const int error = errno;
-        if (error == EPIPE)
+        if (error == EPIPE) {
+            // The child no longer reads its input: it exited or closed it. Whether that shows up
+            // here or as end of file on the reply depends only on timing, so both read the same.
             guard.noteBrokenPipe();
+            throw CodexRateLimitClientError::connectionClosed();
+        }
         throw std::system_error(error, std::generic_category(), "writing to the Codex app server");
     }
 }
