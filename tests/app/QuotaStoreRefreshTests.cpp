@@ -206,6 +206,18 @@ TEST_F(QuotaStoreRefreshTest, ACorruptCacheGivesNoSnapshotNoMessageAndIsReplaced
     EXPECT_EQ(makeStore()->snapshot(), store->snapshot());
 }
 
+TEST_F(QuotaStoreRefreshTest, AnOversizedCacheFileIsNotReadAtAll)
+{
+    // Valid JSON, but far larger than any snapshot: whatever wrote it, it is not our cache.
+    const std::string snapshot =
+        QuotaSnapshot(std::nullopt, std::nullopt, std::nullopt, std::string("plus"), std::nullopt, m_now)
+            .encodeJSON();
+    m_home.writeFile("data/Pulsegrove/quota-cache.json", std::string(5 * 1024 * 1024, ' ') + snapshot);
+    EXPECT_EQ(makeStore()->snapshot(), std::nullopt);
+    m_home.writeFile("data/Pulsegrove/quota-cache.json", "  " + snapshot);
+    EXPECT_TRUE(makeStore()->snapshot());
+}
+
 TEST_F(QuotaStoreRefreshTest, ABlockedCacheFolderDoesNotDisturbRefreshes)
 {
     m_home.writeFile("data/Pulsegrove", "a plain file where the folder belongs");
