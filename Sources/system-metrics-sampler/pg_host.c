@@ -2,14 +2,34 @@
 
 #include "pg_platform_files.h"
 
-#include <inttypes.h>
 #include <stdbool.h>
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
 
-enum { PG_PROC_STAT_FIELDS = 10, PG_MEMINFO_BUFFER = 8192 };
+enum { PG_PROC_STAT_FIELDS = 10 };
+
+/* Larger counters than any machine reaches (2^40 ticks at 100 Hz is over 300 years; 2^50 kB is an
+ * exbibyte) mark a corrupt file. Below them the sums over every processor or memory line cannot
+ * wrap around into a plausible-looking figure. */
+#define PG_TICK_LIMIT (UINT64_C(1) << 40)
+#define PG_KILOBYTE_LIMIT (UINT64_C(1) << 50)
+
+/* An unsigned decimal number at text, up to limit; 0 for a sign, no digits or a larger value. */
+static int pg_parse_counter(const char *text, uint64_t limit, uint64_t *value, const char **end)
+{
+    if (*text < '0' || *text > '9')
+        return 0;
+    uint64_t parsed = 0;
+    while (*text >= '0' && *text <= '9') {
+        parsed = parsed * 10 + (uint64_t)(*text++ - '0');
+        if (parsed > limit)
+            return 0;
+    }
+    *value = parsed;
+    *end = text;
+    return 1;
+}
 
 static uint64_t pg_saturating_minus(uint64_t value, uint64_t subtrahend)
 {
@@ -21,16 +41,16 @@ static uint64_t pg_saturating_minus(uint64_t value, uint64_t subtrahend)
 static int pg_parse_processor_line(const char *line, pg_processor_load *load)
 {
     uint64_t field[PG_PROC_STAT_FIELDS] = {0};
-    const char *cursor = line + strcspn(line, " \t");
+    /* The name ends at a blank; a line with no fields must not borrow those of the next line. */
+    const char *cursor = line + strcspn(line, " \t\n");
     int parsed = 0;
     while (parsed < PG_PROC_STAT_FIELDS) {
-        char *end = NULL;
         while (*cursor == ' ' || *cursor == '\t')
             ++cursor;
-        if (*cursor < '0' || *cursor > '9')
+        if (*cursor == '\n' || *cursor == '\0')
             break;
-        field[parsed++] = strtoull(cursor, &end, 10);
-        cursor = end;
+        if (!pg_parse_counter(cursor, PG_TICK_LIMIT, &field[parsed++], &cursor))
+            return 0;
     }
     if (parsed < 4)
         return 0;
@@ -92,7 +112,8 @@ void pg_host_deallocate(void *array)
     free(array);
 }
 
-/* The value of a "Name:   123 kB" line, in bytes; 0 when the line is absent or malformed. */
+/* The value of a "Name:   123 kB" line (the unit may be missing), in bytes: 1 when read, 0 when the
+ * line is absent, -1 when it is malformed. */
 static int pg_meminfo_bytes(const char *text, const char *name, uint64_t *bytes)
 {
     size_t name_length = strlen(name);
@@ -101,34 +122,43 @@ static int pg_meminfo_bytes(const char *text, const char *name, uint64_t *bytes)
             ++line;
         if (strncmp(line, name, name_length) != 0 || line[name_length] != ':')
             continue;
+        const char *cursor = line + name_length + 1;
         uint64_t kilobytes = 0;
-        char unit[4] = {0};
-        int fields = sscanf(line + name_length + 1, "%" SCNu64 " %3s", &kilobytes, unit);
-        if (fields < 1 || (fields == 2 && strcmp(unit, "kB") != 0) || kilobytes > UINT64_MAX / 1024)
-            return 0;
+        cursor += strspn(cursor, " \t");
+        if (!pg_parse_counter(cursor, PG_KILOBYTE_LIMIT, &kilobytes, &cursor))
+            return -1;
+        cursor += strspn(cursor, " \t");
+        if (strncmp(cursor, "kB", 2) == 0)
+            cursor += 2;
+        cursor += strspn(cursor, " \t");
+        if (*cursor != '\n' && *cursor != '\0')
+            return -1;
         *bytes = kilobytes * 1024;
         return 1;
     }
     return 0;
 }
 
-static int pg_read_meminfo(char *text, size_t size)
+/* The whole of /proc/meminfo, freed by the caller; null when unreadable. Never cut short: a line
+ * cut off after its first digits would read as a far smaller figure. */
+static char *pg_read_meminfo(void)
 {
     char path[PG_PATH_CAPACITY];
     if (!pg_platform_path(path, sizeof path, "/proc/meminfo"))
-        return 0;
-    return pg_read_small_file(path, text, size) > 0;
+        return NULL;
+    return pg_read_whole_file(path, NULL);
 }
 
-/* Byte counts of the named lines added up; 0 when any required line is missing. Optional lines
- * (named after a "?") count 0 when absent, as on kernels that lack them. */
+/* Byte counts of the named lines added up; 0 when any line is malformed or a required one missing.
+ * Optional lines (named after a "?") count 0 when absent, as on kernels that lack them. */
 static int pg_meminfo_pages(const char *text, const char *const *names, uint64_t page_size, uint64_t *pages)
 {
     uint64_t total = 0;
     for (const char *const *name = names; *name != NULL; ++name) {
         bool optional = (*name)[0] == '?';
         uint64_t bytes = 0;
-        if (!pg_meminfo_bytes(text, optional ? *name + 1 : *name, &bytes) && !optional)
+        int found = pg_meminfo_bytes(text, optional ? *name + 1 : *name, &bytes);
+        if (found < 0 || (found == 0 && !optional))
             return 0;
         total += bytes;
     }
@@ -143,11 +173,11 @@ int pg_host_vm_statistics(uint64_t page_size, pg_vm_statistics *statistics)
     static const char *const wired[] = {"?Unevictable", "?SUnreclaim", "?KernelStack", "?PageTables", NULL};
     static const char *const compressor[] = {"?Zswap", NULL};
     static const char *const external[] = {"Active(file)", "Inactive(file)", NULL};
-    char *text = malloc(PG_MEMINFO_BUFFER);
-    if (text == NULL || page_size == 0 || statistics == NULL || !pg_read_meminfo(text, PG_MEMINFO_BUFFER)) {
-        free(text);
+    if (page_size == 0 || statistics == NULL)
         return -1;
-    }
+    char *text = pg_read_meminfo();
+    if (text == NULL)
+        return -1;
     pg_vm_statistics result = {0};
     int complete = pg_meminfo_pages(text, active, page_size, &result.active_count) &&
                    pg_meminfo_pages(text, inactive, page_size, &result.inactive_count) &&
@@ -163,10 +193,10 @@ int pg_host_vm_statistics(uint64_t page_size, pg_vm_statistics *statistics)
 
 int pg_host_physical_memory(uint64_t *bytes)
 {
-    char text[PG_MEMINFO_BUFFER];
-    if (bytes == NULL || !pg_read_meminfo(text, sizeof text) || !pg_meminfo_bytes(text, "MemTotal", bytes))
-        return -1;
-    return 0;
+    char *text = bytes != NULL ? pg_read_meminfo() : NULL;
+    int found = text != NULL ? pg_meminfo_bytes(text, "MemTotal", bytes) : 0;
+    free(text);
+    return found == 1 ? 0 : -1;
 }
 
 int pg_host_page_size(uint64_t *bytes)

@@ -94,14 +94,15 @@ static size_t pg_list_indexes(const char *folder, const char *prefix, const char
     return count;
 }
 
-/* A one-line sysfs text without its line break and trailing blanks; 0 when unreadable or empty. */
+/* A one-line sysfs text without its line break and trailing blanks; 0 when unreadable, empty or
+ * too long for the buffer (a cut-off text could pass for a shorter valid one). */
 static int pg_read_text(const char *folder, const char *name, char *text, size_t size)
 {
     char path[PG_PATH_CAPACITY];
     if (snprintf(path, sizeof path, "%s/%s", folder, name) >= (int)sizeof path)
         return 0;
     long length = pg_read_small_file(path, text, size);
-    if (length <= 0)
+    if (length <= 0 || (size_t)length >= size - 1)
         return 0;
     while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == ' ' || text[length - 1] == '\t'))
         text[--length] = '\0';
@@ -245,7 +246,8 @@ void pg_linux_sensors_clear(pg_linux_sensor_table *table)
 int pg_linux_sensor_read(const pg_linux_sensor *sensor, int64_t *millidegrees)
 {
     char text[32];
-    if (pg_read_small_file(sensor->input_path, text, sizeof text) <= 0)
-        return 0;
+    long length = pg_read_small_file(sensor->input_path, text, sizeof text);
+    if (length <= 0 || (size_t)length >= sizeof text - 1)
+        return 0; /* unreadable, empty, or longer than any reading and maybe cut off */
     return pg_parse_int64(text, millidegrees);
 }

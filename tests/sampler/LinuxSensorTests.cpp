@@ -3,29 +3,19 @@
 namespace pulsegrove::testing {
 namespace {
 
-// The machine's own sensors behind the SMC stand-in, read from a fake sysfs tree.
-class LinuxSensorTests : public SamplerFixture {
-protected:
-    std::vector<std::string> cachedKeys(const pg_system_metrics_sampler *state) const
-    {
-        std::vector<std::string> keys;
-        for (int i = 0; i < state->key_count; ++i)
-            keys.push_back(cachedKey(state, i));
-        return keys;
-    }
-};
+// The machine's own sensors and counters behind the SMC and host stand-ins, read from a fake tree.
+class LinuxSensorTests : public SamplerFixture {};
 
-TEST_F(LinuxSensorTests, WithoutSensorsThereIsNoSmcAndNoTemperature)
+TEST_F(LinuxSensorTests, WithoutCpuSensorsThereIsNoSmcAndNoTemperature)
 {
     m_tree.addHwmon(0, "acpitz");
     m_tree.addHwmonSensor(0, 1, "", "45000");
     auto *state = create();
     EXPECT_EQ(state->smc_connection, 0u);
     EXPECT_FALSE(pg_system_metrics_sampler_sample(state).temperature_valid);
-    EXPECT_EQ(pg_smc_open_matching("AppleSMCKeysEndpoint"), 0u);
 }
 
-TEST_F(LinuxSensorTests, AppleSmcKeysAreUsedVerbatim)
+TEST_F(LinuxSensorTests, AppleSmcKeysAreUsedVerbatimAndWinOverHwmon)
 {
     m_tree.addAppleSmcSensor(1, "TA0P", "31000");
     m_tree.addAppleSmcSensor(2, "TC0P", "52250");
@@ -36,7 +26,6 @@ TEST_F(LinuxSensorTests, AppleSmcKeysAreUsedVerbatim)
 
     EXPECT_EQ(cachedKeys(state), std::vector<std::string>{"TC0D"});
     auto sample = pg_system_metrics_sampler_sample(state);
-    ASSERT_TRUE(sample.temperature_valid);
     EXPECT_DOUBLE_EQ(sample.cpu_temperature, 58.5);
     EXPECT_EQ(sample.temperature_source, 2u);
 }
@@ -55,72 +44,50 @@ TEST_F(LinuxSensorTests, AppleSmcKeysAreEnumeratedWhenNoCandidateExists)
     EXPECT_EQ(sample.temperature_source, 3u);
 }
 
-TEST_F(LinuxSensorTests, CoretempPackageIsTheDieKey)
+TEST_F(LinuxSensorTests, HwmonCpuSensorsBecomeDieAndCoreKeys)
 {
-    m_tree.addHwmon(0, "nvme");
-    m_tree.addHwmonSensor(0, 1, "Composite", "39000");
-    m_tree.addHwmon(1, "coretemp");
-    m_tree.addHwmonSensor(1, 1, "Package id 0", "47000");
-    m_tree.addHwmonSensor(1, 2, "Core 0", "45000");
-    auto *state = create();
-
-    EXPECT_EQ(cachedKeys(state), std::vector<std::string>{"TC0D"});
-    EXPECT_DOUBLE_EQ(pg_system_metrics_sampler_sample(state).cpu_temperature, 47.0);
-}
-
-TEST_F(LinuxSensorTests, CoresWithoutAPackageSensorAreEnumerated)
-{
-    m_tree.addHwmon(0, "coretemp");
-    m_tree.addHwmonSensor(0, 2, "Core 0", "45000");
-    m_tree.addHwmonSensor(0, 3, "Core 1", "53000");
-    m_tree.addHwmonSensor(0, 12, "Core 10", "70000"); // "TCAC" does not pass the key filter
-    auto *state = create();
-
-    EXPECT_EQ(cachedKeys(state), (std::vector<std::string>{"TC0C", "TC1C"}));
-    auto sample = pg_system_metrics_sampler_sample(state);
-    EXPECT_DOUBLE_EQ(sample.cpu_temperature, 53.0);
-    EXPECT_EQ(sample.temperature_source, 3u);
-}
-
-TEST_F(LinuxSensorTests, AmdDieSensorPrefersTdieOverTctl)
-{
-    m_tree.addHwmon(0, "k10temp");
-    m_tree.addHwmonSensor(0, 1, "Tctl", "75000");
-    m_tree.addHwmonSensor(0, 2, "Tdie", "65000");
-    m_tree.addHwmonSensor(0, 3, "Tccd1", "60000");
-    auto *state = create();
-
-    EXPECT_DOUBLE_EQ(pg_system_metrics_sampler_sample(state).cpu_temperature, 65.0);
-}
-
-TEST_F(LinuxSensorTests, AmdCoreComplexesAndUnlabelledSensorsGetKeys)
-{
-    m_tree.addHwmon(3, "zenpower");
-    m_tree.addHwmonSensor(3, 3, "Tccd1", "61000");
-    m_tree.addHwmonSensor(3, 4, "Tccd2", "63500");
-    auto *state = create();
-    EXPECT_EQ(cachedKeys(state), (std::vector<std::string>{"TC0C", "TC1C"}));
-
-    m_tree.addHwmon(4, "k10temp");
-    m_tree.addHwmonSensor(4, 1, "", "66000"); // older kernels: Tctl without a label
-    auto *second = create();
-    EXPECT_EQ(cachedKeys(second), std::vector<std::string>{"TC0D"});
-}
-
-TEST_F(LinuxSensorTests, ArmCpuThermalIsTheDieKey)
-{
-    m_tree.addHwmon(0, "cpu_thermal");
-    m_tree.addHwmonSensor(0, 1, "", "48312");
-    auto *state = create();
-    auto sample = pg_system_metrics_sampler_sample(state);
-    ASSERT_TRUE(sample.temperature_valid);
-    EXPECT_NEAR(sample.cpu_temperature, 48.312, 1.0 / 256);
+    struct Sensor {
+        int index;
+        std::string label, millidegrees;
+    };
+    struct Case {
+        std::string driver;
+        std::vector<Sensor> sensors;
+        std::vector<std::string> keys;
+        double celsius;
+    };
+    const Case cases[] = {
+        {"coretemp", {{1, "Package id 0", "47000"}, {2, "Core 0", "45000"}}, {"TC0D"}, 47.0},
+        // "Core 10" would be "TCAC", which the key filter refuses.
+        {"coretemp",
+         {{2, "Core 0", "45000"}, {3, "Core 1", "53000"}, {12, "Core 10", "70000"}},
+         {"TC0C", "TC1C"},
+         53.0},
+        // Tctl may carry a fan-control offset, so Tdie wins.
+        {"k10temp", {{1, "Tctl", "75000"}, {2, "Tdie", "65000"}, {3, "Tccd1", "60000"}}, {"TC0D"}, 65.0},
+        {"k10temp", {{1, "", "66000"}}, {"TC0D"}, 66.0}, // older kernels: Tctl without a label
+        {"zenpower", {{3, "Tccd1", "61000"}, {4, "Tccd2", "63500"}}, {"TC0C", "TC1C"}, 63.5},
+        {"cpu_thermal", {{1, "", "48312"}}, {"TC0D"}, 48.3125}, // rounded to 1/256 °C
+    };
+    for (const auto &c : cases) {
+        m_tree.remove("sys");
+        m_tree.addHwmon(0, "nvme"); // not a CPU sensor
+        m_tree.addHwmonSensor(0, 1, "Composite", "39000");
+        m_tree.addHwmon(2, c.driver);
+        for (const auto &sensor : c.sensors)
+            m_tree.addHwmonSensor(2, sensor.index, sensor.label, sensor.millidegrees);
+        auto *state = create();
+        EXPECT_EQ(cachedKeys(state), c.keys) << c.driver;
+        EXPECT_DOUBLE_EQ(pg_system_metrics_sampler_sample(state).cpu_temperature, c.celsius) << c.driver;
+    }
 }
 
 TEST_F(LinuxSensorTests, OddSensorValuesGiveNoTemperature)
 {
     m_tree.addHwmon(0, "coretemp");
-    for (const char *value : {"hot", "", "45000 degrees", "-5000", "999999999999", "150000"}) {
+    const std::string cutOff = "45000" + std::string(40, ' ') + "x"; // valid only if read cut short
+    for (const std::string &value :
+         std::vector<std::string>{"hot", "", "45000 degrees", "-5000", "999999999999", "150000", cutOff}) {
         m_tree.addHwmonSensor(0, 1, "Package id 0", value);
         auto *state = create();
         EXPECT_EQ(state->key_count, 0) << value;
@@ -138,7 +105,6 @@ TEST_F(LinuxSensorTests, ASensorThatVanishesEndsInANewDiscovery)
     m_tree.remove("sys/class/hwmon/hwmon0");
     EXPECT_FALSE(pg_system_metrics_sampler_sample(state).temperature_valid);
     EXPECT_EQ(state->smc_connection, 0u);
-    EXPECT_EQ(state->next_smc_attempt, s_now + 3);
 
     m_tree.addHwmon(1, "k10temp");
     m_tree.addHwmonSensor(1, 1, "Tctl", "52000");
@@ -161,18 +127,44 @@ TEST_F(LinuxSensorTests, ProcessorTicksFoldGuestIrqAndIowaitTime)
     m_tree.writeProcStat({{10, 2, 0, 0, 0, 0, 0, 0, 30, 5}}); // guest above user: no wrap-around
     ASSERT_EQ(pg_read_cpu_totals(&busy, &total), 1);
     EXPECT_EQ(busy, 0u);
+
+    // Fields past the ten known ones are ignored, however many there are.
+    std::string longLine = "cpu0 1 0 1 2";
+    for (int i = 0; i < 100'000; ++i)
+        longLine += " 0";
+    m_tree.write("proc/stat", longLine + "\n");
+    ASSERT_EQ(pg_read_cpu_totals(&busy, &total), 1);
+    EXPECT_EQ(total, 4u);
 }
 
-TEST_F(LinuxSensorTests, UnreadableProcessorTicksLeaveTheOutputsUntouched)
+TEST_F(LinuxSensorTests, OddProcessorTicksAreAFailedReadThatLeavesTheOutputsUntouched)
 {
-    uint64_t busy = 7, total = 9;
-    m_tree.write("proc/stat", "intr 1 2 3\n");
-    EXPECT_EQ(pg_read_cpu_totals(&busy, &total), 0);
+    for (const char *text : {"intr 1 2 3\n", "cpu0 1 2\n", "cpu0 -5 0 0 0\n", "cpu0 1 2 3 4x\n",
+                             "cpu0\ncpu1 10 0 5 85\n", "cpu0 99999999999999999999 0 0 0\n",
+                             "cpu0 1099511627777 0 0 0\n"}) {
+        m_tree.write("proc/stat", text);
+        uint64_t busy = 7, total = 9;
+        EXPECT_EQ(pg_read_cpu_totals(&busy, &total), 0) << text;
+        EXPECT_EQ(busy, 7u);
+        EXPECT_EQ(total, 9u);
+    }
     m_tree.remove("proc");
+    uint64_t busy = 0, total = 0;
     EXPECT_EQ(pg_read_cpu_totals(&busy, &total), 0);
-    EXPECT_EQ(busy, 7u);
-    EXPECT_EQ(total, 9u);
-    EXPECT_EQ(pg_read_cpu_totals(nullptr, &total), 0);
+}
+
+TEST_F(LinuxSensorTests, OddMeminfoLinesMakeMemoryAbsent)
+{
+    const std::string valid = "Active: 400 kB\nInactive: 200 kB\nActive(file): 100 kB\nInactive(file): 100 kB\n";
+    auto *state = create();
+    ASSERT_TRUE(pg_system_metrics_sampler_sample(state).memory_valid);
+    for (const char *odd : {"Inactive: lots\n", "Inactive: -5 kB\n", "Inactive: 400 MB\n",
+                                  "Inactive: 99999999999999999999 kB\n", "Unevictable: 18014398509481983 kB\n"}) {
+        m_tree.write("proc/meminfo", odd + ("MemTotal: 1024 kB\n" + valid));
+        EXPECT_FALSE(pg_system_metrics_sampler_sample(state).memory_valid) << odd;
+    }
+    m_tree.remove("proc/meminfo");
+    EXPECT_FALSE(pg_system_metrics_sampler_sample(state).memory_valid);
 }
 
 } // namespace

@@ -66,9 +66,9 @@ protected:
         return state;
     }
 
-    std::string cachedKey(const pg_system_metrics_sampler *state, int index) const
+    static std::vector<std::string> cachedKeys(const pg_system_metrics_sampler *state)
     {
-        return state->temperature_keys[index];
+        return {state->temperature_keys, state->temperature_keys + state->key_count};
     }
 
     static inline std::int64_t s_now = 0;

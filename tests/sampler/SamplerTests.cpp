@@ -1,5 +1,7 @@
 #include "SamplerFixture.h"
 
+#include <optional>
+
 namespace pulsegrove::testing {
 namespace {
 
@@ -9,106 +11,68 @@ TEST_F(SamplerTests, NullStateGivesAnEmptySampleAndDestroyIgnoresIt)
 {
     auto sample = pg_system_metrics_sampler_sample(nullptr);
     EXPECT_FALSE(sample.cpu_usage_valid || sample.memory_valid || sample.temperature_valid);
-    EXPECT_EQ(sample.cpu_usage, 0.0);
     pg_system_metrics_sampler_destroy(nullptr);
 }
 
-TEST_F(SamplerTests, CpuUsageCountsFromTheReadingAtCreation)
+TEST_F(SamplerTests, CpuUsageCountsFromThePreviousReadingThatAdvanced)
 {
-    auto *state = create();
-    EXPECT_TRUE(state->has_previous_ticks);
-    EXPECT_EQ(state->previous_busy_ticks, 150u);
-    EXPECT_EQ(state->previous_total_ticks, 1000u);
-
+    auto *state = create(); // base: busy 150 of 1000
     m_tree.writeProcStat({{110, 0, 65, 875}}); // busy +25 of total +50
     auto sample = pg_system_metrics_sampler_sample(state);
     ASSERT_TRUE(sample.cpu_usage_valid);
     EXPECT_DOUBLE_EQ(sample.cpu_usage, 50.0);
-}
 
-TEST_F(SamplerTests, TotalsThatDidNotAdvanceGiveNoUsageAndBecomeTheNewBase)
-{
-    auto *state = create();
-    auto sample = pg_system_metrics_sampler_sample(state);
-    EXPECT_FALSE(sample.cpu_usage_valid);
-
-    m_tree.writeProcStat({{90, 0, 50, 900}}); // busy went back
+    EXPECT_FALSE(pg_system_metrics_sampler_sample(state).cpu_usage_valid) << "total did not advance";
+    m_tree.writeProcStat({{90, 0, 50, 960}}); // busy went back: no figure, but the new base
     EXPECT_FALSE(pg_system_metrics_sampler_sample(state).cpu_usage_valid);
-    EXPECT_EQ(state->previous_busy_ticks, 140u);
 
-    m_tree.writeProcStat({{100, 0, 50, 910}}); // +10 of +20
+    m_tree.remove("proc/stat"); // a failed read changes nothing
+    EXPECT_FALSE(pg_system_metrics_sampler_sample(state).cpu_usage_valid);
+    m_tree.write("proc/stat", "cpu  1 2 3 4\ncpu0 1 2\n");
+    EXPECT_FALSE(pg_system_metrics_sampler_sample(state).cpu_usage_valid);
+
+    m_tree.writeProcStat({{100, 0, 50, 970}}); // +10 of +20 since the base
     sample = pg_system_metrics_sampler_sample(state);
     ASSERT_TRUE(sample.cpu_usage_valid);
     EXPECT_DOUBLE_EQ(sample.cpu_usage, 50.0);
 }
 
-TEST_F(SamplerTests, AFailedTickReadChangesNothing)
+TEST_F(SamplerTests, MemoryIsInUseMinusFileBackedPagesCappedAtThePhysicalMemory)
 {
+    using Meminfo = std::vector<std::pair<std::string, std::uint64_t>>;
+    const std::pair<Meminfo, std::optional<std::uint64_t>> cases[] = {
+        // 400 + 200 in use, 200 file-backed.
+        {{{"Active", 400}, {"Inactive", 200}, {"Active(file)", 100}, {"Inactive(file)", 100}}, 400},
+        // Wired and compressed pages count as in use.
+        {{{"Active", 100}, {"Inactive", 0}, {"Unevictable", 8}, {"SUnreclaim", 12}, {"KernelStack", 16},
+          {"PageTables", 20}, {"Zswap", 40}, {"Active(file)", 0}, {"Inactive(file)", 0}},
+         196},
+        // In use not above the excluded pages.
+        {{{"Active", 100}, {"Inactive", 100}, {"Active(file)", 150}, {"Inactive(file)", 50}}, 0},
+        // More than the physical memory.
+        {{{"Active", 2000}, {"Inactive", 100}, {"Active(file)", 10}, {"Inactive(file)", 10}}, 1024},
+        // A required line missing.
+        {{{"Active", 400}, {"Active(file)", 100}, {"Inactive(file)", 100}}, std::nullopt},
+    };
     auto *state = create();
-    m_tree.remove("proc/stat");
-    EXPECT_FALSE(pg_system_metrics_sampler_sample(state).cpu_usage_valid);
-    EXPECT_EQ(state->previous_total_ticks, 1000u);
-    m_tree.write("proc/stat", "cpu  1 2 3 4\ncpu0 1 2\n");
-    EXPECT_FALSE(pg_system_metrics_sampler_sample(state).cpu_usage_valid);
-    EXPECT_EQ(state->previous_total_ticks, 1000u);
+    for (const auto &[lines, usedKilobytes] : cases) {
+        Meminfo withTotal = lines;
+        withTotal.emplace_back("MemTotal", 1024);
+        m_tree.writeMeminfo(withTotal);
+        const auto sample = pg_system_metrics_sampler_sample(state);
+        ASSERT_EQ(sample.memory_valid, usedKilobytes.has_value()) << withTotal.size();
+        if (!usedKilobytes)
+            continue;
+        EXPECT_EQ(sample.memory_used_bytes, *usedKilobytes * 1024);
+        EXPECT_EQ(sample.memory_total_bytes, 1024u * 1024u);
+        EXPECT_DOUBLE_EQ(sample.memory_used_percent, *usedKilobytes / 1024.0 * 100.0);
+    }
 }
 
-TEST_F(SamplerTests, MemoryIsInUseMinusFileBackedPages)
-{
-    auto *state = create();
-    EXPECT_EQ(state->physical_memory, 1024u * 1024u);
-
-    auto sample = pg_system_metrics_sampler_sample(state);
-    ASSERT_TRUE(sample.memory_valid);
-    // 400 + 200 in use, 200 file-backed: 400 kB of 1024 kB.
-    EXPECT_EQ(sample.memory_used_bytes, 400u * 1024u);
-    EXPECT_EQ(sample.memory_total_bytes, 1024u * 1024u);
-    EXPECT_DOUBLE_EQ(sample.memory_used_percent, 400.0 / 1024.0 * 100.0);
-}
-
-TEST_F(SamplerTests, MemoryBelowTheExcludedPagesIsZeroAndAboveThePhysicalMemoryCapped)
-{
-    auto *state = create();
-    m_tree.writeMeminfo({{"Active", 100}, {"Inactive", 100}, {"Active(file)", 150}, {"Inactive(file)", 50}});
-    auto sample = pg_system_metrics_sampler_sample(state);
-    ASSERT_TRUE(sample.memory_valid);
-    EXPECT_EQ(sample.memory_used_bytes, 0u);
-    EXPECT_DOUBLE_EQ(sample.memory_used_percent, 0.0);
-
-    m_tree.writeMeminfo({{"Active", 2000},
-                         {"Inactive", 100},
-                         {"Unevictable", 50},
-                         {"SUnreclaim", 50},
-                         {"Active(file)", 10},
-                         {"Inactive(file)", 10}});
-    sample = pg_system_metrics_sampler_sample(state);
-    ASSERT_TRUE(sample.memory_valid);
-    EXPECT_EQ(sample.memory_used_bytes, 1024u * 1024u);
-    EXPECT_DOUBLE_EQ(sample.memory_used_percent, 100.0);
-}
-
-TEST_F(SamplerTests, WiredAndCompressedPagesCountAsInUse)
-{
-    auto *state = create();
-    m_tree.writeMeminfo({{"Active", 100},
-                         {"Inactive", 0},
-                         {"Unevictable", 8},
-                         {"SUnreclaim", 12},
-                         {"KernelStack", 16},
-                         {"PageTables", 20},
-                         {"Zswap", 40},
-                         {"Active(file)", 0},
-                         {"Inactive(file)", 0}});
-    auto sample = pg_system_metrics_sampler_sample(state);
-    ASSERT_TRUE(sample.memory_valid);
-    EXPECT_EQ(sample.memory_used_bytes, 196u * 1024u);
-}
-
-TEST_F(SamplerTests, NoPhysicalMemoryMeansNoMemoryInAnySample)
+TEST_F(SamplerTests, NoPhysicalMemoryAtCreationMeansNoMemoryInAnySample)
 {
     m_tree.writeMeminfo({{"Active", 400}, {"Inactive", 200}, {"Active(file)", 100}, {"Inactive(file)", 100}});
     auto *state = create();
-    EXPECT_EQ(state->physical_memory, 0u);
     m_tree.writeMeminfo({{"MemTotal", 1024},
                          {"Active", 400},
                          {"Inactive", 200},
@@ -117,24 +81,10 @@ TEST_F(SamplerTests, NoPhysicalMemoryMeansNoMemoryInAnySample)
     EXPECT_FALSE(pg_system_metrics_sampler_sample(state).memory_valid);
 }
 
-TEST_F(SamplerTests, MissingOrOddMeminfoLinesMakeMemoryAbsent)
+TEST_F(SamplerTests, CachedKeysGiveTheHighestValidReadingWithTheStateSource)
 {
-    auto *state = create();
-    m_tree.writeMeminfo(
-        {{"MemTotal", 1024}, {"Active", 400}, {"Active(file)", 100}, {"Inactive(file)", 100}});
-    EXPECT_FALSE(pg_system_metrics_sampler_sample(state).memory_valid);
-    m_tree.write("proc/meminfo", "MemTotal: 1024 kB\nActive: lots\nInactive: 1 kB\n");
-    EXPECT_FALSE(pg_system_metrics_sampler_sample(state).memory_valid);
-    m_tree.remove("proc/meminfo");
-    EXPECT_FALSE(pg_system_metrics_sampler_sample(state).memory_valid);
-}
-
-TEST_F(SamplerTests, CachedKeysGiveTheHighestReadingWithTheStateSource)
-{
-    std::vector<pg_fake_smc_key> keys = {pg_fake_smc_sp78_key("Tp00", 50.0),
-                                         pg_fake_smc_sp78_key("Tp01", 71.5),
-                                         pg_fake_smc_sp78_key("Tp02", 60.0)};
-    auto &smc = installSmc(keys);
+    auto &smc = installSmc({pg_fake_smc_sp78_key("Tp00", 50.0), pg_fake_smc_sp78_key("Tp01", 71.5),
+                            pg_fake_smc_sp78_key("Tp02", 60.0)});
     auto *state = create();
     ASSERT_EQ(state->key_count, 3);
 
@@ -144,14 +94,13 @@ TEST_F(SamplerTests, CachedKeysGiveTheHighestReadingWithTheStateSource)
     ASSERT_TRUE(sample.temperature_valid);
     EXPECT_DOUBLE_EQ(sample.cpu_temperature, 60.0);
     EXPECT_EQ(sample.temperature_source, 3u);
-    EXPECT_EQ(smc.call_count, 6u) << "two calls per cached key";
+    EXPECT_EQ(smc.call_count, 6u) << "two calls per cached key, no discovery";
 }
 
 TEST_F(SamplerTests, PrefersTheKeysEndpointAndDestroyClosesTheConnection)
 {
     auto &smc = installSmc({pg_fake_smc_sp78_key("TC0D", 55.0)}, "AppleSMCKeysEndpoint");
     auto *state = pg_system_metrics_sampler_create();
-    EXPECT_NE(state->smc_connection, 0u);
     EXPECT_EQ(smc.open_connections, 1u);
     pg_system_metrics_sampler_destroy(state);
     EXPECT_EQ(smc.open_connections, 0u);
@@ -162,7 +111,6 @@ TEST_F(SamplerTests, WithoutAnSmcNothingIsTriedForSixtySeconds)
     auto &smc = installSmc({pg_fake_smc_sp78_key("TC0D", 55.0)}, nullptr);
     auto *state = create();
     EXPECT_EQ(state->smc_connection, 0u);
-    EXPECT_EQ(state->next_smc_attempt, s_now + 60);
 
     smc.service_class = "AppleSMC";
     s_now += 59;
@@ -184,8 +132,11 @@ TEST_F(SamplerTests, AFailedDiscoveryKeepsTheConnectionAndWaitsSixtySeconds)
     EXPECT_NE(state->smc_connection, 0u);
     EXPECT_EQ(state->next_smc_attempt, s_now + 60);
 
-    s_now += 60;
+    s_now += 59;
     smc.call_count = 0;
+    EXPECT_FALSE(pg_system_metrics_sampler_sample(state).temperature_valid);
+    EXPECT_EQ(smc.call_count, 0u);
+    s_now += 1;
     EXPECT_FALSE(pg_system_metrics_sampler_sample(state).temperature_valid);
     EXPECT_GT(smc.call_count, 0u) << "discovery ran again";
     EXPECT_EQ(smc.open_count, 1u);
@@ -204,7 +155,6 @@ TEST_F(SamplerTests, AllCachedKeysInvalidClosesTheConnectionAndRetriesAfterThree
     EXPECT_EQ(sample.temperature_source, 0u);
     EXPECT_EQ(state->key_count, 0);
     EXPECT_EQ(state->temperature_source, 0);
-    EXPECT_EQ(state->smc_connection, 0u);
     EXPECT_EQ(smc.open_connections, 0u);
     EXPECT_EQ(state->next_smc_attempt, s_now + 3);
 
