@@ -1,7 +1,6 @@
 #include "metrics/SystemMetricsSampler.h"
 #include "sensors/FakeSensorTree.h"
 
-#include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
 #include <pg_sampler_platform.h>
@@ -11,31 +10,19 @@ namespace {
 
 using testing::FakeSensorTree;
 
-pg_system_metrics_sample fullSample()
+TEST(SystemMetricsSnapshotMapping, ClampsOnlyThePercentagesAndDropsWhatIsNotValid)
 {
-    pg_system_metrics_sample sample{};
-    sample.cpu_usage = 37.5;
-    sample.cpu_usage_valid = true;
-    sample.memory_used_percent = 61.0;
-    sample.memory_used_bytes = 610;
-    sample.memory_total_bytes = 1000;
-    sample.memory_valid = true;
-    sample.cpu_temperature = 55.25;
-    sample.temperature_source = 1;
-    sample.temperature_valid = true;
-    return sample;
-}
-
-TEST(SystemMetricsSnapshotMapping, CopiesValidMetricsAndClampsOnlyThePercentages)
-{
-    auto native = fullSample();
-    native.cpu_usage = 100.4;
-    native.memory_used_percent = -0.2;
-    native.cpu_temperature = 149.0;
+    pg_system_metrics_sample native{.cpu_usage = 100.4,
+                                    .memory_used_percent = -0.2,
+                                    .cpu_temperature = 149.0,
+                                    .memory_used_bytes = 610,
+                                    .memory_total_bytes = 1000,
+                                    .temperature_source = 1,
+                                    .cpu_usage_valid = true,
+                                    .memory_valid = true,
+                                    .temperature_valid = true};
     const auto at = Date::fromReferenceSeconds(800'000'000);
-
-    const auto snapshot = SystemMetricsSampler::snapshotFromSample(native, SystemThermalState::serious, at);
-
+    auto snapshot = SystemMetricsSampler::snapshotFromSample(native, SystemThermalState::serious, at);
     EXPECT_EQ(snapshot.cpuUsagePercent, 100.0);
     EXPECT_EQ(snapshot.memoryUsedPercent, 0.0);
     EXPECT_EQ(snapshot.memoryUsedBytes, 610u);
@@ -44,88 +31,42 @@ TEST(SystemMetricsSnapshotMapping, CopiesValidMetricsAndClampsOnlyThePercentages
     EXPECT_EQ(snapshot.temperatureSource, CPUTemperatureSource::cpuDieHotspot);
     EXPECT_EQ(snapshot.thermalState, SystemThermalState::serious);
     EXPECT_EQ(snapshot.sampledAt, at);
-    EXPECT_EQ(snapshot.temperatureSeverity(), TemperatureSeverity::critical);
-}
 
-TEST(SystemMetricsSnapshotMapping, InvalidMetricsAreAbsentWhateverTheRecordHolds)
-{
-    auto native = fullSample();
-    native.cpu_usage_valid = false;
-    native.memory_valid = false;
-    native.temperature_valid = false;
-
-    const auto snapshot =
-        SystemMetricsSampler::snapshotFromSample(native, SystemThermalState::nominal, Date());
-
-    EXPECT_FALSE(snapshot.cpuUsagePercent);
+    native.cpu_usage_valid = native.memory_valid = native.temperature_valid = false;
+    snapshot = SystemMetricsSampler::snapshotFromSample(native, SystemThermalState::nominal, at);
+    EXPECT_FALSE(snapshot.cpuUsagePercent || snapshot.cpuTemperatureCelsius);
     EXPECT_FALSE(snapshot.memoryUsedPercent || snapshot.memoryUsedBytes || snapshot.memoryTotalBytes);
-    EXPECT_FALSE(snapshot.cpuTemperatureCelsius);
     EXPECT_EQ(snapshot.temperatureSource, CPUTemperatureSource::unavailable);
     EXPECT_EQ(snapshot.temperatureSeverity(), TemperatureSeverity::unavailable);
 }
 
-TEST(SystemMetricsSnapshotMapping, SnapshotsCompareEveryField)
+TEST(MetricEnumerations, NativeSourcesAndRawThermalStatesMapWithAFallback)
 {
-    const auto a = SystemMetricsSampler::snapshotFromSample(fullSample(), SystemThermalState::fair, Date());
-    auto b = a;
-    EXPECT_EQ(a, b);
-    b.memoryTotalBytes = 1001;
-    EXPECT_NE(a, b);
-    b = a;
-    b.sampledAt = Date::fromReferenceSeconds(1);
-    EXPECT_NE(a, b);
-}
-
-TEST(MetricEnumerations, NativeSourcesMapToTheirKinds)
-{
-    EXPECT_EQ(CPUTemperatureSources::fromNative(1), CPUTemperatureSource::cpuDieHotspot);
-    EXPECT_EQ(CPUTemperatureSources::fromNative(2), CPUTemperatureSource::cpuDie);
-    EXPECT_EQ(CPUTemperatureSources::fromNative(3), CPUTemperatureSource::cpuCoreMaximum);
-    EXPECT_EQ(CPUTemperatureSources::fromNative(0), CPUTemperatureSource::unavailable);
-    EXPECT_EQ(CPUTemperatureSources::fromNative(7), CPUTemperatureSource::unavailable);
-}
-
-TEST(MetricEnumerations, DisplayNames)
-{
-    using S = CPUTemperatureSource;
-    EXPECT_EQ(CPUTemperatureSources::displayName(S::cpuDieHotspot), "CPU 核心热点");
-    EXPECT_EQ(CPUTemperatureSources::displayName(S::cpuDie), "CPU 核心温度");
-    EXPECT_EQ(CPUTemperatureSources::displayName(S::cpuCoreMaximum), "CPU 最高核心");
-    EXPECT_EQ(CPUTemperatureSources::displayName(S::unavailable), "CPU 核心温度");
-    using T = TemperatureSeverity;
-    EXPECT_EQ(TemperatureSeverities::displayName(T::unavailable), "不可用");
-    EXPECT_EQ(TemperatureSeverities::displayName(T::normal), "正常");
-    EXPECT_EQ(TemperatureSeverities::displayName(T::warm), "偏热");
-    EXPECT_EQ(TemperatureSeverities::displayName(T::hot), "较热");
-    EXPECT_EQ(TemperatureSeverities::displayName(T::critical), "高温");
-    using Th = SystemThermalState;
-    EXPECT_EQ(SystemThermalStates::displayName(Th::nominal), "正常");
-    EXPECT_EQ(SystemThermalStates::displayName(Th::fair), "升温");
-    EXPECT_EQ(SystemThermalStates::displayName(Th::serious), "严重");
-    EXPECT_EQ(SystemThermalStates::displayName(Th::critical), "临界");
+    const std::pair<std::uint32_t, CPUTemperatureSource> sources[] = {
+        {1, CPUTemperatureSource::cpuDieHotspot}, {2, CPUTemperatureSource::cpuDie},
+        {3, CPUTemperatureSource::cpuCoreMaximum}, {0, CPUTemperatureSource::unavailable},
+        {7, CPUTemperatureSource::unavailable}};
+    for (const auto &[native, expected] : sources)
+        EXPECT_EQ(CPUTemperatureSources::fromNative(native), expected) << native;
+    const std::pair<int, SystemThermalState> states[] = {
+        {0, SystemThermalState::nominal}, {1, SystemThermalState::fair}, {2, SystemThermalState::serious},
+        {3, SystemThermalState::critical}, {4, SystemThermalState::nominal}, {-1, SystemThermalState::nominal}};
+    for (const auto &[raw, expected] : states)
+        EXPECT_EQ(SystemThermalStates::fromRawValue(raw), expected) << raw;
+    // Without a source the temperature is still the plain core temperature.
+    EXPECT_EQ(CPUTemperatureSources::displayName(CPUTemperatureSource::unavailable),
+              CPUTemperatureSources::displayName(CPUTemperatureSource::cpuDie));
 }
 
 TEST(MetricEnumerations, SeverityBandsStartAtEightyNinetyAndOneHundred)
 {
     using T = TemperatureSeverity;
-    EXPECT_EQ(TemperatureSeverities::fromCelsius(std::nullopt), T::unavailable);
-    EXPECT_EQ(TemperatureSeverities::fromCelsius(-40.0), T::normal);
-    EXPECT_EQ(TemperatureSeverities::fromCelsius(79.9), T::normal);
-    EXPECT_EQ(TemperatureSeverities::fromCelsius(80.0), T::warm);
-    EXPECT_EQ(TemperatureSeverities::fromCelsius(89.99), T::warm);
-    EXPECT_EQ(TemperatureSeverities::fromCelsius(90.0), T::hot);
-    EXPECT_EQ(TemperatureSeverities::fromCelsius(100.0), T::critical);
-    EXPECT_EQ(TemperatureSeverities::fromCelsius(std::numeric_limits<double>::quiet_NaN()), T::critical);
-}
-
-TEST(MetricEnumerations, RawThermalStatesOutsideTheKnownStepsAreNominal)
-{
-    EXPECT_EQ(SystemThermalStates::fromRawValue(0), SystemThermalState::nominal);
-    EXPECT_EQ(SystemThermalStates::fromRawValue(1), SystemThermalState::fair);
-    EXPECT_EQ(SystemThermalStates::fromRawValue(2), SystemThermalState::serious);
-    EXPECT_EQ(SystemThermalStates::fromRawValue(3), SystemThermalState::critical);
-    EXPECT_EQ(SystemThermalStates::fromRawValue(4), SystemThermalState::nominal);
-    EXPECT_EQ(SystemThermalStates::fromRawValue(-1), SystemThermalState::nominal);
+    const std::pair<std::optional<double>, T> cases[] = {
+        {std::nullopt, T::unavailable}, {-40.0, T::normal}, {79.9, T::normal}, {80.0, T::warm},
+        {89.99, T::warm}, {90.0, T::hot}, {100.0, T::critical},
+        {std::numeric_limits<double>::quiet_NaN(), T::critical}};
+    for (const auto &[celsius, expected] : cases)
+        EXPECT_EQ(TemperatureSeverities::fromCelsius(celsius), expected) << celsius.value_or(-1);
 }
 
 // The wrapper over a fake machine: sensors, ticks, memory and thermal zones from one tree.

@@ -17,31 +17,29 @@ TEST_F(LinuxSensorTests, WithoutCpuSensorsThereIsNoSmcAndNoTemperature)
 
 TEST_F(LinuxSensorTests, AppleSmcKeysAreUsedVerbatimAndWinOverHwmon)
 {
-    m_tree.addAppleSmcSensor(1, "TA0P", "31000");
-    m_tree.addAppleSmcSensor(2, "TC0P", "52250");
-    m_tree.addAppleSmcSensor(3, "TC0D", "58500");
-    m_tree.addHwmon(0, "coretemp");
-    m_tree.addHwmonSensor(0, 1, "Package id 0", "99000");
-    auto *state = create();
-
-    EXPECT_EQ(cachedKeys(state), std::vector<std::string>{"TC0D"});
-    auto sample = pg_system_metrics_sampler_sample(state);
-    EXPECT_DOUBLE_EQ(sample.cpu_temperature, 58.5);
-    EXPECT_EQ(sample.temperature_source, 2u);
-}
-
-TEST_F(LinuxSensorTests, AppleSmcKeysAreEnumeratedWhenNoCandidateExists)
-{
-    m_tree.addAppleSmcSensor(1, "Tp01", "41000");
-    m_tree.addAppleSmcSensor(2, "TC1C", "44000");
-    m_tree.addAppleSmcSensor(10, "TB0T", "30000"); // battery: filtered out
-    m_tree.addAppleSmcSensor(4, "TOOLONG", "50000");
-    auto *state = create();
-
-    EXPECT_EQ(cachedKeys(state), (std::vector<std::string>{"Tp01", "TC1C"}));
-    auto sample = pg_system_metrics_sampler_sample(state);
-    EXPECT_DOUBLE_EQ(sample.cpu_temperature, 44.0);
-    EXPECT_EQ(sample.temperature_source, 3u);
+    struct Case {
+        std::vector<std::pair<std::string, std::string>> sensors; // label, millidegrees
+        std::vector<std::string> keys;
+        double celsius;
+        uint32_t source;
+    };
+    const Case cases[] = {
+        {{{"TA0P", "31000"}, {"TC0P", "52250"}, {"TC0D", "58500"}}, {"TC0D"}, 58.5, 2},
+        // No candidate: enumerated, without the battery key and a label that is no key.
+        {{{"Tp01", "41000"}, {"TC1C", "44000"}, {"TB0T", "30000"}, {"TOOLONG", "50000"}}, {"Tp01", "TC1C"}, 44.0, 3},
+    };
+    for (const auto &c : cases) {
+        m_tree.remove("sys");
+        m_tree.addHwmon(0, "coretemp");
+        m_tree.addHwmonSensor(0, 1, "Package id 0", "99000");
+        for (std::size_t i = 0; i < c.sensors.size(); ++i)
+            m_tree.addAppleSmcSensor(static_cast<int>(i) + 1, c.sensors[i].first, c.sensors[i].second);
+        auto *state = create();
+        EXPECT_EQ(cachedKeys(state), c.keys);
+        auto sample = pg_system_metrics_sampler_sample(state);
+        EXPECT_DOUBLE_EQ(sample.cpu_temperature, c.celsius);
+        EXPECT_EQ(sample.temperature_source, c.source);
+    }
 }
 
 TEST_F(LinuxSensorTests, HwmonCpuSensorsBecomeDieAndCoreKeys)
