@@ -4,6 +4,7 @@
 #include "views/primitives/SymbolView.h"
 #include "views/primitives/ViewFonts.h"
 #include "views/primitives/ViewLabels.h"
+#include "views/primitives/WrappingText.h"
 
 #include <QLabel>
 #include <QVBoxLayout>
@@ -19,10 +20,10 @@ StateMessageCard::StateMessageCard(const Content &content, QWidget *parent)
     m_titleLabel =
         ViewLabels::makeLabel(content.title, ViewFonts::systemFont(14, QFont::Bold, FontDesign::rounded));
     m_layout->addWidget(m_titleLabel, 0, Qt::AlignHCenter);
-    m_detailLabel = ViewLabels::makeWrappingLabel(content.detail,
-                                                  ViewFonts::systemFont(content.detailPoints, QFont::Medium),
-                                                  ThemeColor::secondaryText());
-    m_layout->addWidget(m_detailLabel);
+    m_detailText =
+        new WrappingText(content.detail, ViewFonts::systemFont(content.detailPoints, QFont::Medium),
+                         ThemeColor::secondaryText());
+    m_layout->addWidget(m_detailText);
     setContentLayout(m_layout);
 }
 

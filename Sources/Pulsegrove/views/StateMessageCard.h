@@ -7,6 +7,8 @@ class QVBoxLayout;
 
 namespace pulsegrove {
 
+class WrappingText;
+
 // The centred message card of the panel's placeholders: a large accent symbol, a bold title and
 // a wrapping secondary line on the common card frame, with room for controls below.
 class StateMessageCard : public CardFrame {
@@ -24,7 +26,7 @@ public:
     explicit StateMessageCard(const Content &content, QWidget *parent = nullptr);
 
     QLabel *titleLabel() const { return m_titleLabel; }
-    QLabel *detailLabel() const { return m_detailLabel; }
+    WrappingText *detailText() const { return m_detailText; }
 
 protected:
     // Adds a control under the texts, centred.
@@ -33,7 +35,7 @@ protected:
 private:
     QVBoxLayout *m_layout;
     QLabel *m_titleLabel;
-    QLabel *m_detailLabel;
+    WrappingText *m_detailText;
 };
 
 } // namespace pulsegrove

@@ -1,8 +1,6 @@
 #include "views/primitives/ViewLabels.h"
 
-#include <QFontMetricsF>
 #include <QLabel>
-#include <cmath>
 
 namespace pulsegrove::ViewLabels {
 
@@ -18,17 +16,6 @@ QLabel *makeLabel(const QString &text, const QFont &font, const std::optional<Th
         palette.setColor(QPalette::WindowText, color->resolve());
         label->setPalette(palette);
     }
-    return label;
-}
-
-QLabel *makeWrappingLabel(const QString &text, const QFont &font, const std::optional<ThemeColor> &color,
-                          Qt::Alignment alignment, QWidget *parent)
-{
-    QLabel *label = makeLabel(text, font, color, parent);
-    label->setWordWrap(true);
-    label->setAlignment(alignment | Qt::AlignTop);
-    label->setMinimumHeight(static_cast<int>(std::ceil(QFontMetricsF(font).height())));
-    label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
     return label;
 }
 

@@ -12,13 +12,10 @@ class QWidget;
 namespace pulsegrove::ViewLabels {
 
 // A one-line plain-text label (texts are never read as markup: they may come from outside, like
-// an error message) in `font`; with no colour it takes the window's text colour.
+// an error message) in `font`; with no colour it takes the window's text colour. The colour is
+// resolved when the label is made; text that wraps, or must follow the theme at every repaint,
+// is a WrappingText.
 QLabel *makeLabel(const QString &text, const QFont &font,
                   const std::optional<ThemeColor> &color = std::nullopt, QWidget *parent = nullptr);
-
-// A label that wraps onto as many lines as it needs, lines aligned as given. Even an empty text
-// keeps the height of one line, so an empty message still shows as an (empty) line.
-QLabel *makeWrappingLabel(const QString &text, const QFont &font, const std::optional<ThemeColor> &color,
-                          Qt::Alignment alignment = Qt::AlignHCenter, QWidget *parent = nullptr);
 
 } // namespace pulsegrove::ViewLabels

@@ -1,0 +1,86 @@
+#include "views/primitives/WrappingText.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QTextLayout>
+#include <algorithm>
+#include <cmath>
+
+namespace pulsegrove {
+
+namespace {
+
+// Without a width to fit, a paragraph is laid out no wider than this many average characters,
+// as a plain label would, so one long message does not ask for a window-wide card.
+constexpr int preferredCharacters = 60;
+
+} // namespace
+
+WrappingText::WrappingText(const QString &text, const QFont &font, const std::optional<ThemeColor> &color,
+                           Qt::Alignment alignment, QWidget *parent)
+    : QWidget(parent), m_text(text), m_color(color), m_alignment(alignment & Qt::AlignHorizontal_Mask)
+{
+    setFont(font);
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Minimum);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
+    setAccessibleName(m_text);
+}
+
+qreal WrappingText::lineHeight() const
+{
+    return QFontMetricsF(font()).height();
+}
+
+qreal WrappingText::layOut(QTextLayout &layout, qreal width) const
+{
+    QString text = m_text;
+    text.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    layout.setText(text);
+    layout.setFont(font());
+    QTextOption option(m_alignment);
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    qreal y = 0;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(std::max<qreal>(1.0, width));
+        line.setPosition(QPointF(0, y));
+        y += line.height();
+    }
+    layout.endLayout();
+    return std::max(y, lineHeight());
+}
+
+int WrappingText::heightForWidth(int width) const
+{
+    QTextLayout layout;
+    return static_cast<int>(std::ceil(layOut(layout, width)));
+}
+
+QSize WrappingText::sizeHint() const
+{
+    const QFontMetricsF metrics(font());
+    qreal natural = 0;
+    for (const QString &paragraph : m_text.split(QLatin1Char('\n')))
+        natural = std::max(natural, metrics.horizontalAdvance(paragraph));
+    const int width =
+        static_cast<int>(std::ceil(std::min(natural, metrics.averageCharWidth() * preferredCharacters)));
+    return {width, heightForWidth(width)};
+}
+
+QSize WrappingText::minimumSizeHint() const
+{
+    return {0, static_cast<int>(std::ceil(lineHeight()))};
+}
+
+void WrappingText::paintEvent(QPaintEvent *)
+{
+    QTextLayout layout;
+    layOut(layout, width());
+    QPainter painter(this);
+    painter.setPen(m_color ? m_color->resolve() : palette().color(QPalette::WindowText));
+    layout.draw(&painter, QPointF(0, 0));
+}
+
+} // namespace pulsegrove

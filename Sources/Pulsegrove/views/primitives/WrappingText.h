@@ -1,0 +1,46 @@
+#pragma once
+
+#include "views/primitives/ThemeColor.h"
+
+#include <QFont>
+#include <QWidget>
+#include <optional>
+
+class QTextLayout;
+
+namespace pulsegrove {
+
+// Plain text (never markup: it may come from outside, like an error message) that wraps onto as
+// many lines as the offered width needs. A word longer than the width is broken inside, so a
+// long path or token in a message never widens its card. Even an empty text keeps the height of
+// one line. The colour is a theme role resolved at every repaint; with none it takes the
+// window's text colour.
+class WrappingText : public QWidget {
+    Q_OBJECT
+
+public:
+    WrappingText(const QString &text, const QFont &font, const std::optional<ThemeColor> &color,
+                 Qt::Alignment alignment = Qt::AlignHCenter, QWidget *parent = nullptr);
+
+    const QString &text() const { return m_text; }
+    Qt::Alignment alignment() const { return m_alignment; }
+
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override;
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    // Lays the text out in lines of `width`; returns the height of all lines.
+    qreal layOut(QTextLayout &layout, qreal width) const;
+    qreal lineHeight() const;
+
+    QString m_text;
+    std::optional<ThemeColor> m_color;
+    Qt::Alignment m_alignment;
+};
+
+} // namespace pulsegrove
