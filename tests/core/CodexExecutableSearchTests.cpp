@@ -10,7 +10,7 @@ using pulsegrove::testing::TemporaryDirectory;
 
 namespace {
 
-constexpr const char *overrideBelowDataHome = "data/Pulsegrove/codex-path";
+constexpr const char *overrideBelowHome = ".local/share/Pulsegrove/codex-path";
 
 std::string executableAt(const TemporaryDirectory &folder, const std::string &relativePath)
 {
@@ -19,90 +19,72 @@ std::string executableAt(const TemporaryDirectory &folder, const std::string &re
     return path.string();
 }
 
-bool fixedPlaceExists()
-{
-    return CodexExecutableSearch::isExecutableFile("/usr/local/bin/codex") ||
-           CodexExecutableSearch::isExecutableFile("/home/linuxbrew/.linuxbrew/bin/codex");
-}
-
 } // namespace
 
 TEST(CodexExecutableSearchTests, CandidatesComeInOrderWithoutRepeats)
 {
     TemporaryDirectory home;
-    home.writeFile(overrideBelowDataHome, "  /from/file/codex \n\n");
+    home.writeFile("data/Pulsegrove/codex-path", "  /from/file/codex \n\n");
+    const std::string homePath = home.path().string();
     const Environment environment({{"PULSE_GROVE_CODEX_PATH", "/explicit/codex"},
-                                   {"HOME", home.path().string()},
-                                   {"XDG_DATA_HOME", (home.path() / "data").string()},
+                                   {"HOME", homePath},
+                                   {"XDG_DATA_HOME", homePath + "/data"},
                                    {"PATH", ":/usr/local/bin::/opt/tools:/explicit:"}});
     const std::vector<std::string> expected = {"/explicit/codex",
                                                "/from/file/codex",
-                                               home.path().string() + "/.local/bin/codex",
-                                               home.path().string() + "/bin/codex",
+                                               homePath + "/.local/bin/codex",
+                                               homePath + "/bin/codex",
                                                "/home/linuxbrew/.linuxbrew/bin/codex",
                                                "/usr/local/bin/codex",
                                                "/opt/tools/codex"};
     EXPECT_EQ(CodexExecutableSearch::candidates(environment), expected);
+
+    // An empty variable, no HOME and a relative data folder leave only the fixed places.
+    const Environment bare({{"PULSE_GROVE_CODEX_PATH", ""}, {"XDG_DATA_HOME", "relative"}});
+    EXPECT_EQ(CodexExecutableSearch::candidates(bare),
+              (std::vector<std::string>{"/home/linuxbrew/.linuxbrew/bin/codex", "/usr/local/bin/codex"}));
 }
 
-TEST(CodexExecutableSearchTests, EmptyVariableBlankFileAndMissingHomeAddNothing)
+TEST(CodexExecutableSearchTests, OverrideFileYieldsItsTrimmedPathOrNothing)
 {
     TemporaryDirectory home;
-    home.writeFile(".local/share/Pulsegrove/codex-path", " \n\t ");
-    const Environment blank({{"PULSE_GROVE_CODEX_PATH", ""}, {"HOME", home.path().string()}});
-    EXPECT_EQ(CodexExecutableSearch::candidates(blank).front(), home.path().string() + "/.local/bin/codex");
+    const Environment environment({{"HOME", home.path().string()}});
+    home.writeFile(overrideBelowHome, "/somewhere/codex \n");
+    EXPECT_EQ(CodexExecutableSearch::overridePath(environment), "/somewhere/codex");
 
-    const Environment bare(std::map<std::string, std::string>{{"XDG_DATA_HOME", "relative"}});
-    const std::vector<std::string> fixedOnly = {"/home/linuxbrew/.linuxbrew/bin/codex",
-                                                "/usr/local/bin/codex"};
-    EXPECT_EQ(CodexExecutableSearch::candidates(bare), fixedOnly);
-}
+    home.writeFile(overrideBelowHome, " \n\t ");
+    EXPECT_EQ(CodexExecutableSearch::overridePath(environment), std::nullopt);
 
-TEST(CodexExecutableSearchTests, OverrideFileIsFoundBelowTheDefaultDataFolder)
-{
-    TemporaryDirectory home;
-    home.writeFile(".local/share/Pulsegrove/codex-path", "/somewhere/codex\n");
-    EXPECT_EQ(CodexExecutableSearch::overridePath(Environment({{"HOME", home.path().string()}})),
-              "/somewhere/codex");
-}
-
-TEST(CodexExecutableSearchTests, OverrideThatIsNotARegularFileIsIgnoredWithoutBlocking)
-{
-    TemporaryDirectory home;
-    std::filesystem::create_directories(home.path() / "data/Pulsegrove");
-    ASSERT_EQ(::mkfifo((home.path() / overrideBelowDataHome).c_str(), 0600), 0);
-    const Environment environment(
-        {{"HOME", home.path().string()}, {"XDG_DATA_HOME", (home.path() / "data").string()}});
+    // A FIFO in its place must neither block the search nor count as a path.
+    std::filesystem::remove(home.path() / overrideBelowHome);
+    ASSERT_EQ(::mkfifo((home.path() / overrideBelowHome).c_str(), 0600), 0);
     EXPECT_EQ(CodexExecutableSearch::overridePath(environment), std::nullopt);
 }
 
-TEST(CodexExecutableSearchTests, FirstExecutableRegularFileWins)
+TEST(CodexExecutableSearchTests, FirstExecutableRegularFileWinsAndNoneIsAnError)
 {
     TemporaryDirectory home;
-    const auto plain = home.writeFile("plain/codex", "not executable");
-    std::filesystem::create_directories(home.path() / "folder/codex");
+    const auto plain = home.writeFile("plain/codex", "not executable").string();
+    const auto folder = (home.path() / "folder/codex").string();
+    std::filesystem::create_directories(folder);
     const auto real = executableAt(home, ".local/bin/codex");
     std::filesystem::create_symlink(real, home.path() / "linked");
-    home.writeFile(".local/share/Pulsegrove/codex-path", (home.path() / "folder/codex").string());
+    // The file names a real executable, but the bytes after its NUL make it another path.
+    const auto truncated = real + std::string("\0/junk", 6);
+    home.writeFile(overrideBelowHome, truncated);
 
-    // A file that may not be run, then a folder named codex, then the real one.
     const Environment environment(
-        {{"PULSE_GROVE_CODEX_PATH", plain.string()}, {"HOME", home.path().string()}});
+        {{"PULSE_GROVE_CODEX_PATH", plain}, {"HOME", home.path().string()}, {"PATH", home.path().string()}});
+    ASSERT_EQ(CodexExecutableSearch::candidates(environment).at(1), truncated);
     EXPECT_EQ(CodexExecutableSearch::resolveExecutable(environment), real);
-
+    for (const auto &rejected : {plain, folder, truncated})
+        EXPECT_FALSE(CodexExecutableSearch::isExecutableFile(rejected)) << rejected;
     EXPECT_TRUE(CodexExecutableSearch::isExecutableFile((home.path() / "linked").string()));
-    EXPECT_FALSE(CodexExecutableSearch::isExecutableFile((home.path() / "folder/codex").string()));
-    EXPECT_FALSE(CodexExecutableSearch::isExecutableFile(plain.string()));
-}
 
-TEST(CodexExecutableSearchTests, NoExecutableAnywhereIsExecutableNotFound)
-{
-    if (fixedPlaceExists())
+    std::filesystem::remove(real);
+    if (CodexExecutableSearch::isExecutableFile("/usr/local/bin/codex") ||
+        CodexExecutableSearch::isExecutableFile("/home/linuxbrew/.linuxbrew/bin/codex"))
         GTEST_SKIP() << "this machine has codex installed in a fixed place";
-    TemporaryDirectory home;
-    const Environment environment({{"PULSE_GROVE_CODEX_PATH", (home.path() / "missing").string()},
-                                   {"HOME", home.path().string()},
-                                   {"PATH", home.path().string()}});
     try {
         CodexExecutableSearch::resolveExecutable(environment);
         FAIL() << "an executable was found";

@@ -107,6 +107,10 @@ std::vector<std::string> CodexExecutableSearch::candidates(const Environment &en
 
 bool CodexExecutableSearch::isExecutableFile(const std::string &path)
 {
+    // The system calls would stop at an embedded NUL (one read from the override file, say) and
+    // test, then run, a shorter path than the one named.
+    if (path.find('\0') != std::string::npos)
+        return false;
     struct stat status {};
     return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) && ::access(path.c_str(), X_OK) == 0;
 }
