@@ -1,6 +1,7 @@
 #include "MainBundle.h"
 
 #include <algorithm>
+#include <string_view>
 #include <system_error>
 
 namespace pulsegrove {
@@ -33,8 +34,17 @@ MainBundle::MainBundle(std::filesystem::path executableURL)
 MainBundle MainBundle::main()
 {
     std::error_code error;
-    auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
-    return MainBundle(error ? std::filesystem::path() : executable);
+    const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
+    return fromExecutableLink(error ? std::filesystem::path() : executable);
+}
+
+MainBundle MainBundle::fromExecutableLink(const std::filesystem::path &linkTarget)
+{
+    constexpr std::string_view deletedSuffix = " (deleted)";
+    std::string path = linkTarget.string();
+    if (path.size() > deletedSuffix.size() && path.ends_with(deletedSuffix))
+        path.resize(path.size() - deletedSuffix.size());
+    return MainBundle(path);
 }
 
 std::string MainBundle::pathExtension() const

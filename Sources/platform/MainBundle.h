@@ -14,6 +14,10 @@ public:
     explicit MainBundle(std::filesystem::path executableURL);
     // The bundle of this process, from the kernel's record of the running executable.
     static MainBundle main();
+    // The bundle for the target of /proc/self/exe. Once the file has been replaced on disk (an
+    // installation over the running copy) the kernel appends " (deleted)"; the path the
+    // application was started from is still the one to start at login.
+    static MainBundle fromExecutableLink(const std::filesystem::path &linkTarget);
 
     const std::filesystem::path &executableURL() const { return m_executableURL; }
     const std::filesystem::path &bundleURL() const { return m_bundleURL; }

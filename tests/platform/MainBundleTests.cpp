@@ -5,34 +5,34 @@
 namespace pulsegrove {
 namespace {
 
-TEST(MainBundle, AnInstalledApplicationIsItsAppFolder)
+TEST(MainBundle, IsTheAppFolderOnlyWhenRunFromItsBinElseTheExecutablesFolder)
 {
-    const MainBundle bundle("/opt/Pulsegrove.app/bin/pulsegrove");
-    EXPECT_EQ(bundle.bundleURL(), "/opt/Pulsegrove.app");
-    EXPECT_EQ(bundle.pathExtension(), "app");
-    EXPECT_TRUE(bundle.isApplicationBundle());
-    EXPECT_EQ(bundle.resourcesURL(), "/opt/Pulsegrove.app/share");
+    const struct {
+        const char *executable;
+        const char *bundle;
+        bool isApplication;
+        const char *resources;
+    } cases[] = {
+        {"/opt/Pulsegrove.app/bin/pulsegrove", "/opt/Pulsegrove.app", true, "/opt/Pulsegrove.app/share"},
+        {"/opt/Pulsegrove.APP/bin/pulsegrove", "/opt/Pulsegrove.APP", true, "/opt/Pulsegrove.APP/share"},
+        {"/work/build/Sources/Pulsegrove/pulsegrove", "/work/build/Sources/Pulsegrove", false,
+         "/work/build/Sources/Pulsegrove"},
+        {"/opt/Pulsegrove.app/libexec/pulsegrove", "/opt/Pulsegrove.app/libexec", false,
+         "/opt/Pulsegrove.app/libexec"},
+        {"/usr/bin/pulsegrove", "/usr/bin", false, "/usr/bin"},
+    };
+    for (const auto &c : cases) {
+        const MainBundle bundle(c.executable);
+        EXPECT_EQ(bundle.bundleURL(), c.bundle);
+        EXPECT_EQ(bundle.isApplicationBundle(), c.isApplication) << c.executable;
+        EXPECT_EQ(bundle.resourcesURL(), c.resources);
+    }
 }
 
-TEST(MainBundle, TheExtensionIsComparedWithoutCase)
+TEST(MainBundle, TheRunningExecutableIsTheOneStartedEvenAfterItWasReplacedOnDisk)
 {
-    EXPECT_TRUE(MainBundle("/opt/Pulsegrove.APP/bin/pulsegrove").isApplicationBundle());
-}
-
-TEST(MainBundle, ElsewhereTheBundleIsTheExecutablesFolder)
-{
-    const MainBundle buildTree("/work/build/Sources/Pulsegrove/pulsegrove");
-    EXPECT_EQ(buildTree.bundleURL(), "/work/build/Sources/Pulsegrove");
-    EXPECT_FALSE(buildTree.isApplicationBundle());
-    EXPECT_EQ(buildTree.resourcesURL(), "/work/build/Sources/Pulsegrove");
-
-    // An ".app" folder is the bundle only when the executable runs from its bin/.
-    EXPECT_FALSE(MainBundle("/opt/Pulsegrove.app/libexec/pulsegrove").isApplicationBundle());
-    EXPECT_EQ(MainBundle("/usr/bin/pulsegrove").bundleURL(), "/usr/bin");
-}
-
-TEST(MainBundle, TheRunningTestIsNotAnApplicationBundle)
-{
+    EXPECT_EQ(MainBundle::fromExecutableLink("/opt/Pulsegrove.app/bin/pulsegrove (deleted)").executableURL(),
+              "/opt/Pulsegrove.app/bin/pulsegrove");
     const auto bundle = MainBundle::main();
     EXPECT_TRUE(bundle.executableURL().is_absolute());
     EXPECT_FALSE(bundle.isApplicationBundle());
