@@ -7,25 +7,16 @@
 
 namespace pulsegrove {
 
-namespace {
-
-constexpr const char *folderName = "Pulsegrove";
-constexpr const char *fileName = "quota-cache.json";
-
-} // namespace
-
 QuotaCache::QuotaCache(const Environment &environment) : m_fileURL(defaultFileURL(environment)) {}
 
 QuotaCache::QuotaCache(std::filesystem::path fileURL) : m_fileURL(std::move(fileURL)) {}
 
 std::filesystem::path QuotaCache::defaultFileURL(const Environment &environment)
 {
-    if (const auto path = UserDirectories::libraryPath(
-            "Library/Application Support/Pulsegrove/quota-cache.json", environment))
-        return *path;
-    if (const auto home = UserDirectories::homeDirectory(environment))
-        return *home / folderName / fileName;
-    return {};
+    // The data folder is $XDG_DATA_HOME or lies below the home folder, so there is one whenever a
+    // home is known; without either there is nowhere to keep the file (an empty path).
+    return UserDirectories::libraryPath("Library/Application Support/Pulsegrove/quota-cache.json", environment)
+        .value_or(std::filesystem::path());
 }
 
 void QuotaCache::save(const QuotaSnapshot &snapshot) const

@@ -12,7 +12,7 @@ namespace pulsegrove {
 // The quota store reads the file once at construction; this class only writes it.
 class QuotaCache {
 public:
-    // The file in the Application Support folder of the given environment, else in the home folder.
+    // The file in the Application Support (XDG data) folder of the given environment.
     explicit QuotaCache(const Environment &environment = Environment::current());
     // A cache at a place of the caller's choosing (an empty path keeps nothing).
     explicit QuotaCache(std::filesystem::path fileURL);
