@@ -52,6 +52,17 @@ std::pair<int, std::filesystem::path> createTemporary(const std::filesystem::pat
     throwErrno(EEXIST);
 }
 
+// Best effort: the file's own data is already on disk, and a folder that cannot be flushed
+// (some file systems refuse) still holds the renamed file.
+void syncFolder(const std::filesystem::path &folder)
+{
+    const int descriptor = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0)
+        return;
+    ::fsync(descriptor);
+    ::close(descriptor);
+}
+
 } // namespace
 
 void AtomicFile::write(const std::filesystem::path &target, std::string_view bytes, mode_t mode)
@@ -75,6 +86,17 @@ void AtomicFile::write(const std::filesystem::path &target, std::string_view byt
         ::unlink(temporary.c_str());
         throw;
     }
+    syncFolder(target.parent_path());
+}
+
+void AtomicFile::remove(const std::filesystem::path &target)
+{
+    if (::unlink(target.c_str()) != 0) {
+        if (errno == ENOENT)
+            return;
+        throwErrno(errno);
+    }
+    syncFolder(target.parent_path());
 }
 
 } // namespace pulsegrove

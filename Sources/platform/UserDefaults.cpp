@@ -1,19 +1,20 @@
 #include "UserDefaults.h"
 
+#include "AtomicFile.h"
 #include "foundation/UserDirectories.h"
+#include "quota/FileDescriptor.h"
 
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <mutex>
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace pulsegrove {
@@ -43,61 +44,44 @@ FileStamp stampOf(const std::filesystem::path &path)
     return {true, info.st_dev, info.st_ino, info.st_size, info.st_mtim.tv_sec, info.st_mtim.tv_nsec};
 }
 
-// Anything but a readable JSON object counts as an empty suite.
+// Anything but a readable JSON object in a regular file counts as an empty suite. The file is
+// opened without blocking, so a FIFO or device put in its place cannot hang the reader.
 Json readObject(const std::filesystem::path &path)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat info {};
+    if (!file.isOpen() || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
         return Json::object();
-    std::ostringstream content;
-    content << file.rdbuf();
-    Json parsed = Json::parse(content.str(), nullptr, false);
+    std::string content;
+    char buffer[16384];
+    for (;;) {
+        const ssize_t count = ::read(file.get(), buffer, sizeof buffer);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            return Json::object();
+        if (count == 0)
+            break;
+        content.append(buffer, static_cast<std::size_t>(count));
+    }
+    Json parsed = Json::parse(content, nullptr, false);
     return parsed.is_object() ? parsed : Json::object();
 }
 
-bool writeAll(int descriptor, const std::string &content)
-{
-    std::size_t written = 0;
-    while (written < content.size()) {
-        const ssize_t result = ::write(descriptor, content.data() + written, content.size() - written);
-        if (result < 0 && errno == EINTR)
-            continue;
-        if (result <= 0)
-            return false;
-        written += static_cast<std::size_t>(result);
-    }
-    return true;
-}
-
-void syncDirectory(const std::filesystem::path &directory)
-{
-    const int descriptor = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor < 0)
-        return;
-    ::fsync(descriptor);
-    ::close(descriptor);
-}
-
-// Writes a temporary file next to the target, flushes it to the disk and renames it over the
-// target, so a reader sees the old file or the new one, never a half-written one.
-bool writeAtomically(const std::filesystem::path &path, const std::string &content)
+// The folder is created on the first write. Settings are nobody else's business, so the file is
+// readable by its owner only.
+bool writeSuiteFile(const std::filesystem::path &path, const std::string &content)
 {
     std::error_code error;
     std::filesystem::create_directories(path.parent_path(), error);
     if (error)
         return false;
-    std::string temporary = (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
-    const int descriptor = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (descriptor < 0)
-        return false;
-    const bool flushed = writeAll(descriptor, content) && ::fsync(descriptor) == 0;
-    const bool closed = ::close(descriptor) == 0;
-    if (!flushed || !closed || ::rename(temporary.c_str(), path.c_str()) != 0) {
-        ::unlink(temporary.c_str());
+    try {
+        AtomicFile::write(path, content, 0600);
+        return true;
+    } catch (const std::system_error &) {
         return false;
     }
-    syncDirectory(path.parent_path());
-    return true;
 }
 
 std::filesystem::path suiteDirectory(const Environment &environment)
@@ -146,7 +130,7 @@ public:
         if (m_path.empty())
             return false;
         const std::string content = m_object.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
-        if (!writeAtomically(m_path, content))
+        if (!writeSuiteFile(m_path, content))
             return false;
         m_stamp = stampOf(m_path);
         return true;
@@ -158,9 +142,12 @@ public:
         m_object = Json::object();
         if (m_path.empty())
             return true;
-        const bool removed = ::unlink(m_path.c_str()) == 0 || errno == ENOENT;
-        if (removed)
-            syncDirectory(m_path.parent_path());
+        bool removed = true;
+        try {
+            AtomicFile::remove(m_path);
+        } catch (const std::system_error &) {
+            removed = false;
+        }
         m_stamp = stampOf(m_path);
         return removed;
     }
