@@ -26,8 +26,9 @@ struct CodexRateLimitClientTiming {
 
 // Asks the local `codex` executable for the account's quota: one short-lived app-server child per
 // call, no retry, no cache. Failures are CodexRateLimitClientError, CancellationError, a
-// std::system_error from writing to the child, or nlohmann::json::parse_error for a line that is
-// not a JSON object or array.
+// std::system_error from writing to the child, or the JSON parser's own exception for a line that
+// is not a JSON object or array (nlohmann::json::parse_error; out_of_range for a number too large
+// for a double).
 class CodexRateLimitClient {
 public:
     using Timing = CodexRateLimitClientTiming;

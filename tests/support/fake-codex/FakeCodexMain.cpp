@@ -6,35 +6,43 @@
 //   <argv0>.pid       written at start: this process's id
 //   <argv0>.args      written at start: the arguments after argv[0], one per line
 //   <argv0>.received  every line read from standard input, each followed by a line feed
+//   <argv0>.finished  written when it leaves on its own at the end of its input (below)
 //
 // Commands:
 //   expect           read one line from standard input (exit 0 at end of input)
 //   send TEXT        write TEXT and a line feed in one write
 //   raw TEXT         write TEXT in one write, with \n, \r and \\ decoded
-//   pad N TEXT       write one line of exactly N bytes (plus its line feed): the JSON object TEXT
-//                    (with at least one member) with a "pad" member in front that fills it up
+//   drain            read standard input to its end, then go on with the script
 //   sleep MS         sleep
 //   ignore-term      ignore SIGTERM from now on
-//   close-stdout     close standard output
 //   close-stdin      close standard input (later writes to it fail)
 //   hang             sleep for ever, reading nothing
 //   exit CODE        exit at once
-// At the end of the script it reads standard input to its end, then exits 0.
+// At the end of the script it reads standard input to its end, writes <argv0>.finished and exits
+// 0; an "expect" that meets the end of input does the same at once.
 
-#include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
 #include <signal.h>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <unistd.h>
 
 namespace {
 
-std::string g_received;
+std::string g_base;
 std::string g_pending;
+
+void writeSideFile(const std::string &suffix, const std::string &content)
+{
+    std::ofstream(g_base + suffix, std::ios::binary) << content;
+}
+
+[[noreturn]] void finish()
+{
+    writeSideFile(".finished", "");
+    std::exit(0);
+}
 
 void writeAll(const std::string &bytes)
 {
@@ -49,7 +57,7 @@ void writeAll(const std::string &bytes)
 
 void record(const std::string &line)
 {
-    std::ofstream(g_received, std::ios::app | std::ios::binary) << line << '\n';
+    std::ofstream(g_base + ".received", std::ios::app | std::ios::binary) << line << '\n';
 }
 
 // Reads one line of standard input into the received file; false at end of input.
@@ -83,45 +91,24 @@ std::string decodeEscapes(const std::string &text)
     return result;
 }
 
-std::string paddedLine(std::size_t length, const std::string &object)
-{
-    const std::string head = "{\"pad\":\"";
-    const std::string tail = "\"," + object.substr(1);
-    if (length < head.size() + tail.size())
-        std::exit(6);
-    const std::size_t fill = length - head.size() - tail.size();
-    return head + std::string(fill, 'x') + tail + "\n";
-}
-
-void writeSideFile(const std::string &path, const std::string &content)
-{
-    std::ofstream(path, std::ios::binary) << content;
-}
-
 void run(const std::string &command, const std::string &argument)
 {
     if (command == "expect") {
         if (!expectLine())
-            std::exit(0);
+            finish();
     } else if (command == "send") {
         writeAll(argument + "\n");
     } else if (command == "raw") {
         writeAll(decodeEscapes(argument));
-    } else if (command == "pad") {
-        std::istringstream words(argument);
-        std::size_t length = 0;
-        std::string object;
-        words >> length >> std::ws;
-        std::getline(words, object);
-        writeAll(paddedLine(length, object));
+    } else if (command == "drain") {
+        while (expectLine()) {
+        }
     } else if (command == "sleep") {
         std::this_thread::sleep_for(std::chrono::milliseconds(std::stol(argument)));
     } else if (command == "ignore-term") {
         ::signal(SIGTERM, SIG_IGN);
     } else if (command == "close-stdin") {
         ::close(STDIN_FILENO);
-    } else if (command == "close-stdout") {
-        ::close(STDOUT_FILENO);
     } else if (command == "hang") {
         for (;;)
             ::pause();
@@ -136,15 +123,14 @@ void run(const std::string &command, const std::string &argument)
 
 int main(int argc, char **argv)
 {
-    const std::string base = argv[0];
-    g_received = base + ".received";
-    writeSideFile(base + ".pid", std::to_string(::getpid()) + "\n");
+    g_base = argv[0];
+    writeSideFile(".pid", std::to_string(::getpid()) + "\n");
     std::string arguments;
     for (int i = 1; i < argc; ++i)
         arguments += std::string(argv[i]) + "\n";
-    writeSideFile(base + ".args", arguments);
+    writeSideFile(".args", arguments);
 
-    std::ifstream script(base + ".script");
+    std::ifstream script(g_base + ".script");
     if (!script)
         return 3;
     std::string line;
@@ -154,5 +140,5 @@ int main(int argc, char **argv)
     }
     while (expectLine()) {
     }
-    return 0;
+    finish();
 }
