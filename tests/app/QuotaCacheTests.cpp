@@ -25,72 +25,51 @@ std::string contentOf(const std::filesystem::path &path)
     return text.str();
 }
 
-ino_t inodeOf(const std::filesystem::path &path)
-{
-    struct stat status {};
-    return ::stat(path.c_str(), &status) == 0 ? status.st_ino : 0;
-}
-
-TEST(QuotaCacheLocation, LiesInThePulsegroveFolderOfApplicationSupport)
+TEST(QuotaCache, LiesInThePulsegroveFolderOfApplicationSupport)
 {
     TemporaryDirectory home;
     const Environment xdg(
         {{"HOME", home.path().string()}, {"XDG_DATA_HOME", (home.path() / "data").string()}});
     EXPECT_EQ(QuotaCache(xdg).fileURL(), home.path() / "data/Pulsegrove/quota-cache.json");
-    const Environment plain({{"HOME", home.path().string()}});
-    EXPECT_EQ(QuotaCache(plain).fileURL(), home.path() / ".local/share/Pulsegrove/quota-cache.json");
 }
 
-TEST(QuotaCacheSaving, CreatesTheFolderAndWritesOneCompactSnapshot)
+TEST(QuotaCache, EverySaveReplacesTheFileWholeWithOneCompactSnapshot)
 {
     TemporaryDirectory home;
     const QuotaCache cache(home.path() / "a/b/Pulsegrove/quota-cache.json");
-    const auto snapshot = snapshotFetchedAt(786000000.25);
-    cache.save(snapshot);
+    const auto inode = [&] {
+        struct stat status {};
+        return ::stat(cache.fileURL().c_str(), &status) == 0 ? status.st_ino : 0;
+    };
+    cache.save(snapshotFetchedAt(786000000.25));
     const auto text = contentOf(cache.fileURL());
     EXPECT_EQ(text.find('\n'), std::string::npos) << text;
-    EXPECT_EQ(QuotaSnapshot::decodeJSON(text), snapshot);
-    // Nothing but the file itself is left in the folder.
+    EXPECT_EQ(QuotaSnapshot::decodeJSON(text), snapshotFetchedAt(786000000.25));
+
+    // The same snapshot again is still written: a fresh file renamed into place, never an
+    // overwrite in place, so readers see the old file or the new one.
+    const auto first = inode();
+    cache.save(snapshotFetchedAt(786000000.25));
+    EXPECT_NE(inode(), first);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(cache.fileURL().parent_path()), {}), 1);
 }
 
-TEST(QuotaCacheSaving, EverySaveReplacesTheFileWhole)
+TEST(QuotaCache, FailuresAreSilentAndKeepWhatWasThere)
 {
     TemporaryDirectory home;
-    const QuotaCache cache(home.path() / "Pulsegrove/quota-cache.json");
-    cache.save(snapshotFetchedAt(1.0));
-    const auto first = inodeOf(cache.fileURL());
-    cache.save(snapshotFetchedAt(1.0));
-    // A rename of a fresh file, not an overwrite in place: readers never see a partial file.
-    EXPECT_NE(inodeOf(cache.fileURL()), first);
-    cache.save(snapshotFetchedAt(2.0, "pro"));
-    EXPECT_EQ(QuotaSnapshot::decodeJSON(contentOf(cache.fileURL())), snapshotFetchedAt(2.0, "pro"));
-}
-
-TEST(QuotaCacheSaving, ABlockedFolderIsSilentlySkipped)
-{
-    TemporaryDirectory home;
-    const auto blocker = home.writeFile("Pulsegrove", "mine");
-    const QuotaCache cache(home.path() / "Pulsegrove/quota-cache.json");
-    EXPECT_NO_THROW(cache.save(snapshotFetchedAt(1.0)));
+    const auto blocker = home.writeFile("blocked/Pulsegrove", "mine");
+    EXPECT_NO_THROW(QuotaCache(home.path() / "blocked/Pulsegrove/quota-cache.json").save(snapshotFetchedAt(1)));
     EXPECT_EQ(contentOf(blocker), "mine");
-}
 
-TEST(QuotaCacheSaving, AnUnwritableTargetKeepsThePreviousFile)
-{
-    TemporaryDirectory home;
     const QuotaCache cache(home.path() / "Pulsegrove/quota-cache.json");
     cache.save(snapshotFetchedAt(1.0));
     const auto before = contentOf(cache.fileURL());
-    // A folder in place of the temporary file's rename target makes the replace fail.
+    // A folder where the file belongs makes the replace fail; no temporary file may be left.
     const QuotaCache blocked(home.path() / "Pulsegrove");
     EXPECT_NO_THROW(blocked.save(snapshotFetchedAt(2.0)));
     EXPECT_EQ(contentOf(cache.fileURL()), before);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(home.path() / "Pulsegrove"), {}), 1);
-}
 
-TEST(QuotaCacheSaving, WithNowhereToWriteNothingHappens)
-{
     EXPECT_NO_THROW(QuotaCache(std::filesystem::path()).save(snapshotFetchedAt(1.0)));
 }
 

@@ -1,14 +1,11 @@
 #include "QuotaStoreTestFixture.h"
-#include "XdgAutostartLoginItem.h"
 
 namespace pulsegrove::testing {
 namespace {
 
 using QuotaStoreLoginItemTest = QuotaStoreTest;
 
-const QString unsupported = QString::fromUtf8("当前应用位置不支持开机启动，请重新运行安装脚本。");
-
-TEST_F(QuotaStoreLoginItemTest, ConstructionReadsTheStatus)
+TEST_F(QuotaStoreLoginItemTest, ConstructionReadsTheStatusOnlyWithSystemSettings)
 {
     m_loginItem->setStatus(LoginItemStatus::requiresApproval);
     auto store = makeStore();
@@ -16,20 +13,20 @@ TEST_F(QuotaStoreLoginItemTest, ConstructionReadsTheStatus)
     EXPECT_TRUE(store->launchAtLoginNeedsApproval());
     EXPECT_TRUE(store->canManageLaunchAtLogin());
 
-    m_loginItem->setStatus(LoginItemStatus::enabled);
-    auto withoutSettings = makeStore(unreachableClient(), false);
-    EXPECT_FALSE(withoutSettings->launchAtLogin());
-    EXPECT_FALSE(withoutSettings->canManageLaunchAtLogin());
+    auto preview = makeStore(false);
+    EXPECT_FALSE(preview->launchAtLogin());
+    EXPECT_FALSE(preview->launchAtLoginNeedsApproval());
+    EXPECT_FALSE(preview->canManageLaunchAtLogin());
 }
 
-TEST_F(QuotaStoreLoginItemTest, EnablingAndDisablingRegisterAndUnregister)
+TEST_F(QuotaStoreLoginItemTest, EnablingAndDisablingRegisterAndUnregisterOnlyWhenNeeded)
 {
     auto store = makeStore();
     store->setLaunchAtLogin(true);
+    store->setLaunchAtLogin(true);
     EXPECT_EQ(m_loginItem->registerCalls, 1);
     EXPECT_TRUE(store->launchAtLogin());
-    store->setLaunchAtLogin(true);
-    EXPECT_EQ(m_loginItem->registerCalls, 1) << "an enabled item was registered again";
+    store->setLaunchAtLogin(false);
     store->setLaunchAtLogin(false);
     EXPECT_EQ(m_loginItem->unregisterCalls, 1);
     EXPECT_FALSE(store->launchAtLogin());
@@ -41,14 +38,15 @@ TEST_F(QuotaStoreLoginItemTest, AMissingApplicationGivesTheInstallMessage)
     m_loginItem->setStatus(LoginItemStatus::notFound);
     auto store = makeStore();
     store->setLaunchAtLogin(true);
-    EXPECT_EQ(store->launchAtLoginErrorMessage(), unsupported);
+    EXPECT_EQ(store->launchAtLoginErrorMessage(),
+              QString::fromUtf8("当前应用位置不支持开机启动，请重新运行安装脚本。"));
     EXPECT_EQ(m_loginItem->registerCalls, 0);
     // Disabling a missing item has nothing to do and clears the message.
     store->setLaunchAtLogin(false);
     EXPECT_EQ(store->launchAtLoginErrorMessage(), std::nullopt);
 }
 
-TEST_F(QuotaStoreLoginItemTest, FailuresShowTheSystemsMessageAfterTheFixedSentence)
+TEST_F(QuotaStoreLoginItemTest, FailuresShowTheSystemsMessageUntilTheItemIsRegistered)
 {
     auto store = makeStore();
     m_loginItem->failureMessage = "Permission denied";
@@ -69,44 +67,16 @@ TEST_F(QuotaStoreLoginItemTest, OutsideAnAppBundleOrWithoutSystemSettingsNothing
 {
     m_bundle = MainBundle("/work/build/pulsegrove");
     auto buildTree = makeStore();
-    auto withoutSettings = makeStore(unreachableClient(), false);
+    auto preview = makeStore(false);
     const int readsBefore = m_loginItem->statusReads;
-    for (auto *store : {buildTree.get(), withoutSettings.get()}) {
+    for (auto *store : {buildTree.get(), preview.get()}) {
         QSignalSpy willChange(store, &QuotaStore::objectWillChange);
         store->setLaunchAtLogin(true);
         EXPECT_EQ(willChange.count(), 0);
     }
-    withoutSettings->refreshLaunchAtLoginState();
+    preview->refreshLaunchAtLoginState();
     EXPECT_EQ(m_loginItem->statusReads, readsBefore);
     EXPECT_EQ(m_loginItem->registerCalls, 0);
-}
-
-TEST_F(QuotaStoreLoginItemTest, TheAutostartEntryFollowsTheSwitch)
-{
-    const Environment environment(
-        {{"HOME", m_home.path().string()}, {"XDG_CONFIG_HOME", (m_home.path() / "config").string()}});
-    auto autostart = std::make_shared<XdgAutostartLoginItem>(XdgAutostartLoginItem::forBundle(
-        MainBundle(m_home.path() / "Pulsegrove.app/bin/pulsegrove"), environment));
-    m_loginItem = nullptr;
-    auto services = this->services();
-    services.loginItem = autostart;
-    services.mainBundle = MainBundle(m_home.path() / "Pulsegrove.app/bin/pulsegrove");
-    QuotaStore store(unreachableClient(), m_cache, m_defaults, true, services, clock());
-    EXPECT_FALSE(store.launchAtLogin());
-
-    store.setLaunchAtLogin(true);
-    EXPECT_TRUE(std::filesystem::exists(m_home.path() / "config/autostart/io.velorn.Pulsegrove.desktop"));
-    EXPECT_TRUE(store.launchAtLogin());
-
-    // A file where the folder belongs makes the next registration fail with the system's text.
-    store.setLaunchAtLogin(false);
-    std::filesystem::remove_all(m_home.path() / "config/autostart");
-    m_home.writeFile("config/autostart", "");
-    store.setLaunchAtLogin(true);
-    ASSERT_TRUE(store.launchAtLoginErrorMessage());
-    EXPECT_TRUE(store.launchAtLoginErrorMessage()->startsWith(QString::fromUtf8("开机启动设置失败：")));
-    EXPECT_GT(store.launchAtLoginErrorMessage()->size(), QString::fromUtf8("开机启动设置失败：").size());
-    EXPECT_FALSE(store.launchAtLogin());
 }
 
 } // namespace

@@ -7,229 +7,165 @@ namespace {
 
 using QuotaStoreRefreshTest = QuotaStoreTest;
 
-int exchangesRun(const FakeCodex &codex)
-{
-    int count = 0;
-    for (const auto &line : codex.receivedLines())
-        count += line.find("\"initialize\"") != std::string::npos;
-    return count;
-}
+// A codex that reads the first request, then exits: the exchange fails as "connection closed".
+// (Exiting before reading would let the first write fail instead, depending on timing.)
+const std::vector<std::string> closingAfterTheFirstRequest = {"expect", "exit 0"};
 
-// Notes, for each message, whether the cache file existed when it was logged.
-class CacheWitnessLog : public RecordingSystemLog {
+// Calls back at each message, so a test can see what had happened by then.
+class WatchedLog : public RecordingSystemLog {
 public:
-    explicit CacheWitnessLog(std::filesystem::path cacheFile) : m_cacheFile(std::move(cacheFile)) {}
     void log(LogLevel level, const QString &category, const QString &format,
              const QStringList &arguments) override
     {
-        cacheExistedAtLog.push_back(std::filesystem::exists(m_cacheFile));
         RecordingSystemLog::log(level, category, format, arguments);
+        onLog();
     }
-    std::vector<bool> cacheExistedAtLog;
-
-private:
-    std::filesystem::path m_cacheFile;
+    std::function<void()> onLog = [] {};
 };
 
-TEST_F(QuotaStoreRefreshTest, SuccessPublishesInOrderThenSavesTheCacheAndLogs)
+TEST_F(QuotaStoreRefreshTest, SuccessPublishesEachValueAfterItsAnnouncementThenSavesThenLogs)
 {
-    FakeCodex codex(FakeCodex::answering());
-    const auto witness = std::make_shared<CacheWitnessLog>(m_cache->fileURL());
-    m_log = witness;
-    auto store = makeStore(clientFor(codex));
+    const auto log = std::make_shared<WatchedLog>();
+    m_log = log;
+    auto store = makeStore();
     QuotaStore *s = store.get();
+    // Each event with the state at that moment: snapshot, live, error, refreshing, cache file.
     QStringList events;
-    QObject::connect(s, &QuotaStore::objectWillChange, s, [&] {
-        events << QStringLiteral("will(snapshot=%1,live=%2)")
+    const auto note = [&](const char *name) {
+        events << QStringLiteral("%1 %2%3%4%5%6")
+                      .arg(QString::fromLatin1(name))
                       .arg(s->snapshot().has_value())
-                      .arg(s->hasLiveSnapshot());
-    });
-    QObject::connect(s, &QuotaStore::isRefreshingChanged, s, [&] {
-        events << QStringLiteral("refreshing=%1 cache=%2 log=%3")
+                      .arg(s->hasLiveSnapshot())
+                      .arg(s->errorMessage().has_value())
                       .arg(s->isRefreshing())
-                      .arg(std::filesystem::exists(m_cache->fileURL()))
-                      .arg(m_log->entries.size());
-    });
-    QObject::connect(s, &QuotaStore::snapshotChanged, s, [&] { events << QStringLiteral("snapshot"); });
-    QObject::connect(s, &QuotaStore::hasLiveSnapshotChanged, s, [&] { events << QStringLiteral("live"); });
-    QObject::connect(s, &QuotaStore::errorMessageChanged, s, [&] {
-        events << QStringLiteral("error cache=%1").arg(std::filesystem::exists(m_cache->fileURL()));
-    });
+                      .arg(std::filesystem::exists(m_cache->fileURL()));
+    };
+    QObject::connect(s, &QuotaStore::objectWillChange, s, [&] { note("will"); });
+    QObject::connect(s, &QuotaStore::isRefreshingChanged, s, [&] { note("refreshing"); });
+    QObject::connect(s, &QuotaStore::snapshotChanged, s, [&] { note("snapshot"); });
+    QObject::connect(s, &QuotaStore::hasLiveSnapshotChanged, s, [&] { note("live"); });
+    QObject::connect(s, &QuotaStore::errorMessageChanged, s, [&] { note("error"); });
+    log->onLog = [&] { note("log"); };
 
     await(store->refresh(false));
 
-    EXPECT_EQ(events, (QStringList{QStringLiteral("will(snapshot=0,live=0)"),
-                                   QStringLiteral("refreshing=1 cache=0 log=0"),
-                                   QStringLiteral("will(snapshot=0,live=0)"), QStringLiteral("snapshot"),
-                                   QStringLiteral("will(snapshot=1,live=0)"), QStringLiteral("live"),
-                                   QStringLiteral("will(snapshot=1,live=1)"), QStringLiteral("error cache=0"),
-                                   QStringLiteral("will(snapshot=1,live=1)"),
-                                   QStringLiteral("refreshing=0 cache=1 log=1")}));
-    ASSERT_TRUE(store->snapshot());
+    EXPECT_EQ(events, (QStringList{QStringLiteral("will 00000"), QStringLiteral("refreshing 00010"),
+                                   QStringLiteral("will 00010"), QStringLiteral("snapshot 10010"),
+                                   QStringLiteral("will 10010"), QStringLiteral("live 11010"),
+                                   QStringLiteral("will 11010"), QStringLiteral("error 11010"),
+                                   QStringLiteral("log 11011"), QStringLiteral("will 11011"),
+                                   QStringLiteral("refreshing 11001")}));
     EXPECT_EQ(store->snapshot()->planType(), "pro");
     EXPECT_EQ(store->snapshot()->fetchedAt(), m_now);
-    EXPECT_FALSE(store->isStale());
     ASSERT_EQ(m_log->entries.size(), 1u);
     EXPECT_EQ(m_log->entries[0].level, LogLevel::info);
     EXPECT_EQ(m_log->entries[0].category, QStringLiteral("quota"));
     EXPECT_EQ(m_log->entries[0].format, QStringLiteral("Quota refreshed successfully"));
-    EXPECT_EQ(witness->cacheExistedAtLog, std::vector<bool>{true});
 }
 
-TEST_F(QuotaStoreRefreshTest, FailureKeepsTheSnapshotShowsTheReasonAndLogsItPrivately)
+TEST_F(QuotaStoreRefreshTest, FailureKeepsTheCachedSnapshotShowsTheReasonAndLogsItPrivately)
 {
-    FakeCodex good(FakeCodex::answering());
-    auto store = makeStore(clientFor(good));
-    await(store->refresh(true));
-    const auto before = store->snapshot();
+    await(makeStore()->refresh(true));
+    FakeCodex broken(closingAfterTheFirstRequest);
+    auto store = makeStore(clientFor(broken));
+    const auto cached = store->snapshot();
+    ASSERT_TRUE(cached) << "the first store's cache was not read";
 
-    FakeCodex broken(closingAfterTheFirstRequest());
-    store = makeStore(clientFor(broken));
-    // The new store starts from the cache the first one wrote.
-    EXPECT_EQ(store->snapshot(), before);
     await(store->refresh(true));
-    EXPECT_EQ(store->snapshot(), before);
+    EXPECT_EQ(store->snapshot(), cached);
     EXPECT_FALSE(store->hasLiveSnapshot());
     EXPECT_EQ(store->errorMessage(), QString::fromUtf8("Codex 数据服务意外断开。"));
-    EXPECT_TRUE(store->isStale());
+    EXPECT_FALSE(store->isRefreshing());
     ASSERT_EQ(m_log->entries.size(), 2u);
     EXPECT_EQ(m_log->entries[1].level, LogLevel::error);
     EXPECT_EQ(m_log->entries[1].format, QStringLiteral("Quota refresh failed: %{private}s"));
     EXPECT_EQ(m_log->entries[1].arguments, QStringList{*store->errorMessage()});
     EXPECT_EQ(m_log->entries[1].rendered, QStringLiteral("Quota refresh failed: <private>"));
-    EXPECT_FALSE(store->isRefreshing());
 }
 
-TEST_F(QuotaStoreRefreshTest, ALaterSuccessClearsTheErrorAndMakesTheDataLive)
+TEST_F(QuotaStoreRefreshTest, OverlappingOrTooEarlyUnforcedRefreshesReturnAtOnceWithoutEffect)
 {
-    FakeCodex broken(closingAfterTheFirstRequest());
-    auto failing = makeStore(clientFor(broken));
-    await(failing->refresh(true));
-    ASSERT_TRUE(failing->errorMessage());
-
-    FakeCodex good(FakeCodex::answering());
-    auto store = makeStore(clientFor(good));
-    await(store->refresh(true));
-    EXPECT_EQ(store->errorMessage(), std::nullopt);
-    EXPECT_TRUE(store->hasLiveSnapshot());
-}
-
-TEST_F(QuotaStoreRefreshTest, ARefreshWhileOneRunsReturnsAtOnceWithoutEffect)
-{
-    FakeCodex codex(FakeCodex::answering());
-    auto store = makeStore(clientFor(codex));
-    const auto first = store->refresh(true);
+    // Written while the clock was an hour ahead: a fetch time in the future holds nothing back.
+    m_cache->save(QuotaSnapshot(std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
+                                m_now.addingSeconds(3600)));
+    auto store = makeStore();
+    const auto first = store->refresh(false);
     ASSERT_TRUE(store->isRefreshing());
-    const auto second = store->refresh(true);
-    EXPECT_TRUE(second.isFinished());
+    EXPECT_TRUE(store->refresh(true).isFinished());
     await(first);
-    EXPECT_EQ(exchangesRun(codex), 1);
-}
-
-TEST_F(QuotaStoreRefreshTest, AFreshSnapshotHoldsBackUnforcedRefreshesOnly)
-{
-    FakeCodex codex(FakeCodex::answering());
-    auto store = makeStore(clientFor(codex));
-    // Without any snapshot there is nothing to throttle against.
-    await(store->refresh(false));
-    ASSERT_EQ(exchangesRun(codex), 1);
+    ASSERT_EQ(exchanges(m_codex), 1);
 
     m_now = m_now.addingSeconds(4.9);
     EXPECT_TRUE(store->refresh(false).isFinished());
     EXPECT_FALSE(store->isRefreshing());
     await(store->refresh(true));
-    EXPECT_EQ(exchangesRun(codex), 2);
+    EXPECT_EQ(exchanges(m_codex), 2);
 
     m_now = m_now.addingSeconds(5.0);
     await(store->refresh(false));
-    EXPECT_EQ(exchangesRun(codex), 3);
-}
-
-TEST_F(QuotaStoreRefreshTest, ASnapshotFromTheFutureDoesNotHoldRefreshesBack)
-{
-    // Written while the clock was ahead; the clock has since been set back.
-    m_cache->save(QuotaSnapshot(std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
-                                m_now.addingSeconds(3600)));
-    FakeCodex codex(FakeCodex::answering());
-    auto store = makeStore(clientFor(codex));
-    await(store->refresh(false));
-    EXPECT_EQ(exchangesRun(codex), 1);
-    EXPECT_TRUE(store->hasLiveSnapshot());
+    EXPECT_EQ(exchanges(m_codex), 3);
 }
 
 TEST_F(QuotaStoreRefreshTest, StalenessFollowsAgeLivenessAndErrors)
 {
     auto store = makeStore();
     EXPECT_TRUE(store->isStale()) << "no snapshot";
-
-    FakeCodex codex(FakeCodex::answering());
-    store = makeStore(clientFor(codex));
-    EXPECT_TRUE(store->snapshot() == std::nullopt);
     await(store->refresh(true));
     const Date fetchedAt = store->snapshot()->fetchedAt();
     m_now = fetchedAt.addingSeconds(900);
     EXPECT_FALSE(store->isStale());
     m_now = fetchedAt.addingSeconds(900.001);
     EXPECT_TRUE(store->isStale());
-
-    // The same snapshot read back from the cache is never live, whatever its age.
     m_now = fetchedAt;
-    EXPECT_TRUE(makeStore()->isStale());
-}
+    EXPECT_TRUE(makeStore()->isStale()) << "the same snapshot read back from the cache";
 
-TEST_F(QuotaStoreRefreshTest, LiveDataWithAnErrorIsStale)
-{
-    FakeCodex codex(FakeCodex::answering());
-    auto store = makeStore(clientFor(codex));
-    await(store->refresh(true));
-    ASSERT_FALSE(store->isStale());
-    // The next exchange fails: a live snapshot now carries an error.
-    std::ofstream(codex.path() + ".script", std::ios::trunc) << "expect\nexit 0\n";
+    // The next exchange fails: the snapshot stays live but the error makes it stale.
+    const auto script = [&](const std::vector<std::string> &lines) {
+        std::ofstream file(m_codex.path() + ".script", std::ios::trunc);
+        for (const auto &line : lines)
+            file << line << '\n';
+    };
+    script(closingAfterTheFirstRequest);
     await(store->refresh(true));
     EXPECT_TRUE(store->hasLiveSnapshot());
-    EXPECT_TRUE(store->errorMessage());
     EXPECT_TRUE(store->isStale());
+    // A later success clears the error.
+    script(FakeCodex::answering());
+    await(store->refresh(true));
+    EXPECT_EQ(store->errorMessage(), std::nullopt);
+    EXPECT_FALSE(store->isStale());
 }
 
-TEST_F(QuotaStoreRefreshTest, ACorruptCacheGivesNoSnapshotNoMessageAndIsReplaced)
+TEST_F(QuotaStoreRefreshTest, AnUnusableCacheGivesNoSnapshotNoMessageAndIsReplaced)
 {
-    for (const std::string content :
-         {"{}", R"({"fiveHour":{"usedPercent":1,"windowDurationMins":300},"fetch)", ""}) {
+    const std::string valid =
+        QuotaSnapshot(std::nullopt, std::nullopt, std::nullopt, std::string("plus"), std::nullopt, m_now)
+            .encodeJSON();
+    // Empty, "{}", truncated, and a valid document too large for a snapshot: not our cache.
+    for (const std::string &content : {std::string(), std::string("{}"), valid.substr(0, valid.size() / 2),
+                                       std::string(5 * 1024 * 1024, ' ') + valid}) {
         m_home.writeFile("data/Pulsegrove/quota-cache.json", content);
         auto store = makeStore();
-        EXPECT_EQ(store->snapshot(), std::nullopt) << content;
+        EXPECT_EQ(store->snapshot(), std::nullopt) << content.substr(0, 40);
         EXPECT_EQ(store->errorMessage(), std::nullopt);
     }
-    FakeCodex codex(FakeCodex::answering());
-    auto store = makeStore(clientFor(codex));
+    m_home.writeFile("data/Pulsegrove/quota-cache.json", "  " + valid);
+    EXPECT_TRUE(makeStore()->snapshot());
+
+    m_home.writeFile("data/Pulsegrove/quota-cache.json", "{}");
+    auto store = makeStore();
     await(store->refresh(false));
     EXPECT_EQ(makeStore()->snapshot(), store->snapshot());
 }
 
-TEST_F(QuotaStoreRefreshTest, AnOversizedCacheFileIsNotReadAtAll)
-{
-    // Valid JSON, but far larger than any snapshot: whatever wrote it, it is not our cache.
-    const std::string snapshot =
-        QuotaSnapshot(std::nullopt, std::nullopt, std::nullopt, std::string("plus"), std::nullopt, m_now)
-            .encodeJSON();
-    m_home.writeFile("data/Pulsegrove/quota-cache.json", std::string(5 * 1024 * 1024, ' ') + snapshot);
-    EXPECT_EQ(makeStore()->snapshot(), std::nullopt);
-    m_home.writeFile("data/Pulsegrove/quota-cache.json", "  " + snapshot);
-    EXPECT_TRUE(makeStore()->snapshot());
-}
-
-TEST_F(QuotaStoreRefreshTest, ABlockedCacheFolderDoesNotDisturbRefreshes)
+TEST_F(QuotaStoreRefreshTest, ABlockedCacheFolderDoesNotDisturbTheRefresh)
 {
     m_home.writeFile("data/Pulsegrove", "a plain file where the folder belongs");
-    FakeCodex codex(FakeCodex::answering());
-    auto store = makeStore(clientFor(codex));
+    auto store = makeStore();
     await(store->refresh(true));
     EXPECT_TRUE(store->hasLiveSnapshot());
     EXPECT_EQ(store->errorMessage(), std::nullopt);
     EXPECT_TRUE(std::filesystem::is_regular_file(m_home.path() / "data/Pulsegrove"));
-    m_now = m_now.addingSeconds(10);
-    await(store->refresh(false));
-    EXPECT_EQ(exchangesRun(codex), 2);
 }
 
 TEST_F(QuotaStoreRefreshTest, DestroyingTheStoreStopsARunningExchange)
@@ -246,7 +182,7 @@ TEST_F(QuotaStoreRefreshTest, DestroyingTheStoreStopsARunningExchange)
     // The pending result is never delivered to the destroyed store.
     processEvents();
     EXPECT_TRUE(future.isFinished());
-    EXPECT_EQ(m_log->entries.size(), 0u);
+    EXPECT_TRUE(m_log->entries.empty());
 }
 
 } // namespace

@@ -15,43 +15,44 @@
 
 namespace pulsegrove::testing {
 
-// A quota store on a temporary home, with fake desktop services and a clock the test moves.
+// A quota store on a temporary home, with fake desktop services, a scripted codex (never one
+// installed on the machine) and a clock the test moves.
 class QuotaStoreTest : public ::testing::Test {
 protected:
-    static constexpr double startTime = 800000000.0;
-
     Environment environment() const
     {
         return Environment({{"HOME", m_home.path().string()},
                             {"XDG_CONFIG_HOME", (m_home.path() / "config").string()},
-                            {"XDG_DATA_HOME", (m_home.path() / "data").string()},
-                            {"PATH", ""}});
+                            {"XDG_DATA_HOME", (m_home.path() / "data").string()}});
     }
     Clock clock()
     {
         return [this] { return m_now; };
     }
-    // A client that finds no codex at all, for stores that are not meant to fetch.
-    CodexRateLimitClient unreachableClient() { return CodexRateLimitClient(environment(), {}, clock()); }
     CodexRateLimitClient clientFor(const FakeCodex &codex, CodexRateLimitClient::Timing timing = {})
     {
         return CodexRateLimitClient(codex.environment(), timing, clock());
     }
-    PlatformServices services()
-    {
-        return PlatformServices{&m_workspace, m_loginItem, m_log, m_activation, m_bundle};
-    }
     std::unique_ptr<QuotaStore> makeStore(CodexRateLimitClient client, bool allowsSystemSettings = true)
     {
-        return std::make_unique<QuotaStore>(std::move(client), m_cache, m_defaults, allowsSystemSettings,
-                                            services(), clock());
+        return std::make_unique<QuotaStore>(
+            std::move(client), m_cache, m_defaults, allowsSystemSettings,
+            PlatformServices{&m_workspace, m_loginItem, m_log, m_activation, m_bundle}, clock());
     }
-    std::unique_ptr<QuotaStore> makeStore() { return makeStore(unreachableClient()); }
-    // A codex that reads the first request, then exits: the exchange fails as "connection closed".
-    // (Exiting before reading would let the first write fail instead, depending on timing.)
-    static std::vector<std::string> closingAfterTheFirstRequest() { return {"expect", "exit 0"}; }
+    std::unique_ptr<QuotaStore> makeStore(bool allowsSystemSettings = true)
+    {
+        return makeStore(clientFor(m_codex), allowsSystemSettings);
+    }
+    // How many exchanges a codex has seen: each begins with "initialize".
+    static int exchanges(const FakeCodex &codex)
+    {
+        int count = 0;
+        for (const auto &line : codex.receivedLines())
+            count += line.find("\"initialize\"") != std::string::npos;
+        return count;
+    }
 
-    // Lets queued work (asynchronous refreshes, workspace announcements) run.
+    // Lets queued work run: an announcement, then the refresh it queues in turn.
     static void processEvents()
     {
         QCoreApplication::processEvents();
@@ -69,7 +70,8 @@ protected:
     }
 
     TemporaryDirectory m_home;
-    Date m_now = Date::fromReferenceSeconds(startTime);
+    Date m_now = Date::fromReferenceSeconds(800000000.0);
+    FakeCodex m_codex{FakeCodex::answering()};
     std::shared_ptr<QuotaCache> m_cache =
         std::make_shared<QuotaCache>(m_home.path() / "data/Pulsegrove/quota-cache.json");
     std::shared_ptr<UserDefaults> m_defaults =
