@@ -129,6 +129,13 @@ protected:
 
 TEST_F(SystemMetricsStoreTests, OneLoopRunsWhileAnySurfaceIsVisible)
 {
+    QSignalSpy willChange(m_store.get(), &SystemMetricsStore::objectWillChange);
+    show("x", false);
+    EXPECT_TRUE(m_store->refresh(true).isFinished());
+    processEvents();
+    EXPECT_EQ(willChange.count(), 0) << "without a visible surface not even isSampling moves";
+    EXPECT_EQ(created(), 0);
+
     show("a");
     show("b");
     settle(1);
@@ -147,17 +154,6 @@ TEST_F(SystemMetricsStoreTests, OneLoopRunsWhileAnySurfaceIsVisible)
     EXPECT_FALSE(m_store->isWaitingForNextSample());
     expectDestroyed(1); // dropping the sampler closes it
     EXPECT_TRUE(m_store->snapshot()) << "the last snapshot stays";
-}
-
-TEST_F(SystemMetricsStoreTests, WithoutAVisibleSurfaceNothingIsSampled)
-{
-    QSignalSpy willChange(m_store.get(), &SystemMetricsStore::objectWillChange);
-    show("x", false);
-    EXPECT_TRUE(m_store->refresh(true).isFinished());
-    processEvents();
-    EXPECT_FALSE(m_store->isPolling());
-    EXPECT_EQ(created(), 0);
-    EXPECT_EQ(willChange.count(), 0) << "not even isSampling moves";
 }
 
 TEST_F(SystemMetricsStoreTests, TheLoopStartsTheNextSampleAfterThePause)
@@ -292,6 +288,27 @@ TEST_F(SystemMetricsStoreTests, AResultOfACancelledLoopIsDiscardedEvenWhenASurfa
         EXPECT_FALSE(m_store->snapshot() && (!surfaceReturns || m_store->snapshot()->cpuTemperatureCelsius == 99.0));
         EXPECT_EQ(m_store->isPolling(), surfaceReturns);
         expectDestroyed(destroyedBefore + 1); // the cancelled loop's sampler, once its sample ended
+    }
+}
+
+TEST_F(SystemMetricsStoreTests, AnAskedForSampleIsDiscardedWhenTheSurfacesCloseOrTheMachineSleeps)
+{
+    m_script->set(m_script->heldResult, snapshotWith(99.0, 99.0, m_now));
+    for (const bool sleeps : {false, true}) {
+        show("menu");
+        settle(samplesStarted() + 1);
+        const int started = samplesStarted() + 1;
+        hold(true);
+        const auto refresh = m_store->refresh(true);
+        waitForSampleStarts(started);
+        if (sleeps)
+            m_workspace.postWillSleep();
+        else
+            show("menu", false);
+        processEvents();
+        hold(false);
+        await(refresh);
+        EXPECT_EQ(m_store->snapshot()->cpuTemperatureCelsius, 55.0) << sleeps;
     }
 }
 

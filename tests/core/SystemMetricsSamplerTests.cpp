@@ -49,7 +49,6 @@ TEST(MetricEnumerations, NativeSourcesAndRawThermalStatesMapWithAFallback)
     for (const auto &[native, expected] : sources)
         EXPECT_EQ(CPUTemperatureSources::fromNative(native), expected) << native;
     const std::pair<int, SystemThermalState> states[] = {
-        {0, SystemThermalState::nominal}, {1, SystemThermalState::fair}, {2, SystemThermalState::serious},
         {3, SystemThermalState::critical}, {4, SystemThermalState::nominal}, {-1, SystemThermalState::nominal}};
     for (const auto &[raw, expected] : states)
         EXPECT_EQ(SystemThermalStates::fromRawValue(raw), expected) << raw;

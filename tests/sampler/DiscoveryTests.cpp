@@ -9,14 +9,20 @@ class DiscoveryTests : public SamplerFixture {};
 
 TEST_F(DiscoveryTests, FirstValidCandidateWinsEvenWhenALaterOneReadsHigher)
 {
-    installSmc({pg_fake_smc_sp78_key("TCMz", 5.0), pg_fake_smc_float_key("TCMX", 150.0f),
-                pg_fake_smc_sp78_key("TCMb", 52.0), pg_fake_smc_sp78_key("TC0D", 80.0),
-                pg_fake_smc_sp78_key("Tp01", 90.0)});
-    auto *state = connectedState();
-
-    ASSERT_EQ(pg_discover_temperature_key(state), 1);
-    EXPECT_EQ(cachedKeys(state), std::vector<std::string>{"TCMb"});
-    EXPECT_EQ(state->temperature_source, 2);
+    const std::pair<std::vector<pg_fake_smc_key>, std::pair<std::string, int32_t>> cases[] = {
+        {{pg_fake_smc_sp78_key("TCMz", 50.0), pg_fake_smc_sp78_key("TCMX", 70.0)}, {"TCMz", 1}},
+        {{pg_fake_smc_sp78_key("TCMz", 5.0), pg_fake_smc_float_key("TCMX", 150.0f), pg_fake_smc_sp78_key("TCMb", 52.0),
+          pg_fake_smc_sp78_key("TC0D", 80.0), pg_fake_smc_sp78_key("Tp01", 90.0)},
+         {"TCMb", 2}},
+        {{pg_fake_smc_sp78_key("TC0P", 60.0), pg_fake_smc_sp78_key("Tp01", 90.0)}, {"TC0P", 3}},
+    };
+    for (const auto &[keys, expected] : cases) {
+        installSmc(keys);
+        auto *state = connectedState();
+        ASSERT_EQ(pg_discover_temperature_key(state), 1);
+        EXPECT_EQ(cachedKeys(state), std::vector<std::string>{expected.first});
+        EXPECT_EQ(state->temperature_source, expected.second) << expected.first;
+    }
 }
 
 TEST_F(DiscoveryTests, EnumerationKeepsEveryValidKeyThatPassesTheFilter)
@@ -67,19 +73,6 @@ TEST_F(DiscoveryTests, EnumerationStopsAtSixtyFourKeys)
     EXPECT_EQ(state->temperature_source, 3);
 }
 
-TEST_F(DiscoveryTests, NothingFoundClearsTheKeysAndTheSource)
-{
-    installSmc({pg_fake_smc_sp78_key("TXYZ", 50.0), pg_fake_smc_float_key("Tp00", 160.0f)});
-    auto *state = connectedState();
-    state->key_count = 3;
-    state->temperature_source = 2;
-
-    EXPECT_EQ(pg_discover_temperature_key(state), 0);
-    EXPECT_EQ(state->key_count, 0);
-    EXPECT_EQ(state->temperature_source, 0);
-    EXPECT_EQ(pg_discover_temperature_key(nullptr), 0);
-}
-
 TEST_F(DiscoveryTests, AnUnreadableNonPositiveOrAbsurdKeyCountCannotRunAway)
 {
     const uint8_t negative[] = {0xFF, 0xFF, 0xFF, 0xFF}, zero[] = {0, 0, 0, 0}, huge[] = {0x7F, 0xFF, 0xFF, 0xFF};
@@ -88,7 +81,12 @@ TEST_F(DiscoveryTests, AnUnreadableNonPositiveOrAbsurdKeyCountCannotRunAway)
     for (const auto &count : {pg_fake_smc_raw_key("#KEY", "ui32", negative, 4),
                               pg_fake_smc_raw_key("#KEY", "ui32", zero, 4), failing}) {
         auto &smc = installSmc({count, pg_fake_smc_sp78_key("Tp00", 50.0)});
-        EXPECT_EQ(pg_discover_temperature_key(connectedState()), 0);
+        auto *state = connectedState();
+        state->key_count = 3; // left from an earlier discovery
+        state->temperature_source = 2;
+        EXPECT_EQ(pg_discover_temperature_key(state), 0);
+        EXPECT_EQ(state->key_count, 0);
+        EXPECT_EQ(state->temperature_source, 0);
         // One refused key-info call per missing candidate, then the count's two calls.
         EXPECT_EQ(smc.call_count, 6u + 2u) << "no enumeration";
     }
@@ -99,6 +97,7 @@ TEST_F(DiscoveryTests, AnUnreadableNonPositiveOrAbsurdKeyCountCannotRunAway)
     EXPECT_EQ(pg_discover_temperature_key(state), 1);
     EXPECT_EQ(cachedKeys(state), std::vector<std::string>{"Tp00"});
     EXPECT_LE(smc.call_count, 20000u);
+    EXPECT_EQ(pg_discover_temperature_key(nullptr), 0);
 }
 
 } // namespace

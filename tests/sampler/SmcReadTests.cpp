@@ -55,7 +55,7 @@ TEST_F(SmcReadTests, TemperatureDecodesEachTypeAndKeepsOnlyTheOpenIntervalTenToO
     uint8_t native[4];
     std::memcpy(native, &nativeFloat, 4);
     const uint8_t swapped[] = {native[3], native[2], native[1], native[0]};
-    const uint8_t sp78[] = {0x2D, 0x80}, ui16[] = {0x00, 0x30}, ui8[] = {72}, minus32[] = {0xE0, 0x00};
+    const uint8_t sp78[] = {0x2D, 0x80}, ui16[] = {0x00, 0x30}, ui8[] = {72}, minus112[] = {0x90, 0x00};
     const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
     const std::pair<pg_fake_smc_key, double> cases[] = {
         {pg_fake_smc_raw_key("Ta01", "sp78", sp78, 2), 45.5},
@@ -63,7 +63,7 @@ TEST_F(SmcReadTests, TemperatureDecodesEachTypeAndKeepsOnlyTheOpenIntervalTenToO
         {pg_fake_smc_raw_key("Ta03", "ui8 ", ui8, 1), 72.0},
         {pg_fake_smc_raw_key("Ta04", "flt ", native, 4), 55.0},
         {pg_fake_smc_raw_key("Ta05", "flt ", swapped, 4), 0.0}, // not byte-swapped
-        {pg_fake_smc_raw_key("Ta06", "sp78", minus32, 2), 0.0},
+        {pg_fake_smc_raw_key("Ta06", "sp78", minus112, 2), 0.0}, // 144 if taken unsigned
         {pg_fake_smc_raw_key("Ta07", "ui32", native, 4), 0.0}, // not a temperature type
         {pg_fake_smc_raw_key("Ta08", "sp78", sp78, 1), 0.0}, // shorter than the type
         {pg_fake_smc_raw_key("Ta09", "ui16", ui16, 1), 0.0},
