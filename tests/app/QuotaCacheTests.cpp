@@ -57,6 +57,8 @@ TEST(QuotaCache, EverySaveReplacesTheFileWholeWithOneCompactSnapshot)
 TEST(QuotaCache, FailuresAreSilentAndKeepWhatWasThere)
 {
     TemporaryDirectory home;
+    // A plain file where the folder belongs: saving does nothing, and so the refresh that
+    // saves goes on undisturbed.
     const auto blocker = home.writeFile("blocked/Pulsegrove", "mine");
     EXPECT_NO_THROW(QuotaCache(home.path() / "blocked/Pulsegrove/quota-cache.json").save(snapshotFetchedAt(1)));
     EXPECT_EQ(contentOf(blocker), "mine");

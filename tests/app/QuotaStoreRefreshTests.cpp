@@ -156,16 +156,6 @@ TEST_F(QuotaStoreRefreshTest, AnUnusableCacheGivesNoSnapshotNoMessageAndIsReplac
     EXPECT_EQ(makeStore()->snapshot(), store->snapshot());
 }
 
-TEST_F(QuotaStoreRefreshTest, ABlockedCacheFolderDoesNotDisturbTheRefresh)
-{
-    m_home.writeFile("data/Pulsegrove", "a plain file where the folder belongs");
-    auto store = makeStore();
-    await(store->refresh(true));
-    EXPECT_TRUE(store->hasLiveSnapshot());
-    EXPECT_EQ(store->errorMessage(), std::nullopt);
-    EXPECT_TRUE(std::filesystem::is_regular_file(m_home.path() / "data/Pulsegrove"));
-}
-
 TEST_F(QuotaStoreRefreshTest, DestroyingTheStoreStopsARunningExchange)
 {
     FakeCodex codex({"hang"});
