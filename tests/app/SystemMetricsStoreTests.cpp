@@ -329,6 +329,16 @@ TEST_F(SystemMetricsStoreTests, AfterStopPollingSleepAndWakeChangeNothing)
     EXPECT_TRUE(m_store->isPolling());
 }
 
+TEST_F(SystemMetricsStoreTests, GoingAwayBeforeAFinishedSampleIsHandledIsSafe)
+{
+    hold(true);
+    show("menu");
+    waitForSampleStarts(1);
+    hold(false);
+    m_store.reset(); // waits for the sample, whose result then has no store to land in
+    EXPECT_EQ(destroyed(), 1);
+}
+
 TEST_F(SystemMetricsStoreTests, ASamplerThatThrowsLosesOnlyThatSample)
 {
     m_script->set(m_script->throwing, true);

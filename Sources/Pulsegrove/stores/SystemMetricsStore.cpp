@@ -98,11 +98,14 @@ void SystemMetricsStore::pollOnce(std::uint64_t generation)
 {
     if (!m_isPolling || generation != m_pollingGeneration)
         return;
+    performRefresh(true, generation);
+}
+
+void SystemMetricsStore::scheduleNextPoll(std::uint64_t generation)
+{
     // The pause counts from the end of this sample, not on a fixed grid.
-    performRefresh(true, generation).then(this, [this, generation] {
-        if (m_isPolling && generation == m_pollingGeneration)
-            m_pollingTimer.start(m_pollingInterval);
-    });
+    if (m_isPolling && generation == m_pollingGeneration)
+        m_pollingTimer.start(m_pollingInterval);
 }
 
 QFuture<void> SystemMetricsStore::refresh(bool force)
@@ -112,10 +115,14 @@ QFuture<void> SystemMetricsStore::refresh(bool force)
 
 QFuture<void> SystemMetricsStore::performRefresh(bool force, std::optional<std::uint64_t> pollingGeneration)
 {
-    if (m_isSampling || m_isSleeping || m_visibleConsumers.isEmpty())
+    const bool skipped = m_isSampling || m_isSleeping || m_visibleConsumers.isEmpty() ||
+                         (!force && m_snapshot &&
+                          m_clock().timeIntervalSince(m_snapshot->sampledAt) < minimumSampleAgeSeconds);
+    if (skipped) {
+        if (pollingGeneration)
+            scheduleNextPoll(*pollingGeneration);
         return QtFuture::makeReadyFuture();
-    if (!force && m_snapshot && m_clock().timeIntervalSince(m_snapshot->sampledAt) < minimumSampleAgeSeconds)
-        return QtFuture::makeReadyFuture();
+    }
     publish(m_isSampling, true, &SystemMetricsStore::isSamplingChanged);
     std::shared_ptr<SystemMetricsSampling> sampler = ensureSampler();
     auto work = QtConcurrent::run(&m_samplingPool, [sampler]() -> std::optional<SystemMetricsSnapshot> {
@@ -128,8 +135,12 @@ QFuture<void> SystemMetricsStore::performRefresh(bool force, std::optional<std::
             return std::nullopt;
         }
     });
+    // The loop goes on from this one continuation: a second one chained on it would be handed a
+    // dead store when the store goes away between the two.
     return work.then(this, [this, pollingGeneration](const std::optional<SystemMetricsSnapshot> &result) {
         finishRefresh(result, pollingGeneration);
+        if (pollingGeneration)
+            scheduleNextPoll(*pollingGeneration);
     });
 }
 

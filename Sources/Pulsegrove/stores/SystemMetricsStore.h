@@ -88,6 +88,7 @@ private:
     void startPolling();
     void suspendSampling();
     void pollOnce(std::uint64_t generation);
+    void scheduleNextPoll(std::uint64_t generation);
     // A refresh of the polling loop of that generation drops its result once the loop is cancelled.
     QFuture<void> performRefresh(bool force, std::optional<std::uint64_t> pollingGeneration);
     void finishRefresh(const std::optional<SystemMetricsSnapshot> &result,
