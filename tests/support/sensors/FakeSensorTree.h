@@ -2,7 +2,6 @@
 
 #include "TemporaryDirectory.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <iomanip>
@@ -63,11 +62,6 @@ public:
         write(folder + "temp" + std::to_string(index) + "_input", millidegrees + "\n");
     }
 
-    std::string hwmonFolder(int device) const
-    {
-        return "sys/class/hwmon/hwmon" + std::to_string(device) + "/";
-    }
-
     void addHwmon(int device, const std::string &name) const
     {
         write(hwmonFolder(device) + "name", name + "\n");
@@ -103,6 +97,8 @@ public:
     void remove(const std::string &relativePath) const { std::filesystem::remove_all(root() / relativePath); }
 
 private:
+    static std::string hwmonFolder(int device) { return "sys/class/hwmon/hwmon" + std::to_string(device) + "/"; }
+
     TemporaryDirectory m_directory;
 };
 
