@@ -246,7 +246,7 @@ TEST_F(SystemMetricsStoreTests, SleepDuringASampleDiscardsItsResultAndWakeResume
     EXPECT_TRUE(m_store->snapshot());
 }
 
-TEST_F(SystemMetricsStoreTests, ScreensSleepLikeTheMachineTwoWakesResumeOnceAndAHiddenStoreStaysIdle)
+TEST_F(SystemMetricsStoreTests, ScreensSleepLikeTheMachineTwoWakesResumeOnceAndStopPollingEndsIt)
 {
     show("panel");
     settle(1);
@@ -269,6 +269,16 @@ TEST_F(SystemMetricsStoreTests, ScreensSleepLikeTheMachineTwoWakesResumeOnceAndA
     EXPECT_FALSE(m_store->isSleeping());
     EXPECT_FALSE(m_store->isPolling());
     EXPECT_EQ(created(), 2);
+
+    show("panel");
+    m_store->stopPolling();
+    EXPECT_TRUE(m_store->visibleConsumers().isEmpty());
+    EXPECT_FALSE(m_store->isPolling());
+    show("panel");
+    m_workspace.postWillSleep();
+    processEvents();
+    EXPECT_FALSE(m_store->isSleeping()) << "after stopPolling sleep no longer reaches the store";
+    EXPECT_TRUE(m_store->isPolling());
 }
 
 TEST_F(SystemMetricsStoreTests, AResultOfACancelledLoopIsDiscardedEvenWhenASurfaceReturns)
@@ -310,23 +320,6 @@ TEST_F(SystemMetricsStoreTests, AnAskedForSampleIsDiscardedWhenTheSurfacesCloseO
         await(refresh);
         EXPECT_EQ(m_store->snapshot()->cpuTemperatureCelsius, 55.0) << sleeps;
     }
-}
-
-TEST_F(SystemMetricsStoreTests, AfterStopPollingSleepAndWakeChangeNothing)
-{
-    show("panel");
-    settle(1);
-    m_store->stopPolling();
-    EXPECT_TRUE(m_store->visibleConsumers().isEmpty());
-    EXPECT_FALSE(m_store->isPolling());
-    EXPECT_FALSE(m_store->hasSampler());
-
-    show("panel");
-    settle(2);
-    m_workspace.postWillSleep();
-    processEvents();
-    EXPECT_FALSE(m_store->isSleeping());
-    EXPECT_TRUE(m_store->isPolling());
 }
 
 TEST_F(SystemMetricsStoreTests, GoingAwayBeforeAFinishedSampleIsHandledIsSafe)

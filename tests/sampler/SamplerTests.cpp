@@ -97,9 +97,9 @@ TEST_F(SamplerTests, PrefersTheKeysEndpointAndDestroyClosesTheConnection)
     EXPECT_EQ(smc.open_connections, 0u);
 }
 
-TEST_F(SamplerTests, WithoutAnSmcNothingIsTriedForSixtySeconds)
+TEST_F(SamplerTests, AFailedOpenOrDiscoveryWaitsSixtySecondsAndADiscoveryKeepsTheConnection)
 {
-    auto &smc = installSmc({pg_fake_smc_sp78_key("TC0D", 55.0)}, nullptr);
+    auto &smc = installSmc({pg_fake_smc_sp78_key("TC0D", 5.0)}, nullptr);
     auto *state = create();
     EXPECT_EQ(state->smc_connection, 0u);
 
@@ -107,31 +107,23 @@ TEST_F(SamplerTests, WithoutAnSmcNothingIsTriedForSixtySeconds)
     s_now += 59;
     EXPECT_FALSE(pg_system_metrics_sampler_sample(state).temperature_valid);
     EXPECT_EQ(smc.open_count, 0u);
+    s_now += 1; // opens, but the only key reads invalid
+    EXPECT_FALSE(pg_system_metrics_sampler_sample(state).temperature_valid);
+    EXPECT_EQ(smc.open_connections, 1u);
+    EXPECT_EQ(state->next_smc_attempt, s_now + 60);
 
+    m_keys[0] = pg_fake_smc_sp78_key("TC0D", 55.0);
+    smc.call_count = 0;
+    s_now += 59;
+    EXPECT_FALSE(pg_system_metrics_sampler_sample(state).temperature_valid);
+    EXPECT_EQ(smc.call_count, 0u);
     s_now += 1;
     auto sample = pg_system_metrics_sampler_sample(state);
     ASSERT_TRUE(sample.temperature_valid);
     EXPECT_DOUBLE_EQ(sample.cpu_temperature, 55.0);
     EXPECT_EQ(sample.temperature_source, 2u);
+    EXPECT_EQ(smc.open_count, 1u) << "discovery reused the open connection";
     EXPECT_EQ(state->next_smc_attempt, 0);
-}
-
-TEST_F(SamplerTests, AFailedDiscoveryKeepsTheConnectionAndWaitsSixtySeconds)
-{
-    auto &smc = installSmc({pg_fake_smc_sp78_key("Tp00", 5.0)});
-    auto *state = create();
-    EXPECT_NE(state->smc_connection, 0u);
-    EXPECT_EQ(state->next_smc_attempt, s_now + 60);
-
-    s_now += 59;
-    smc.call_count = 0;
-    EXPECT_FALSE(pg_system_metrics_sampler_sample(state).temperature_valid);
-    EXPECT_EQ(smc.call_count, 0u);
-    s_now += 1;
-    EXPECT_FALSE(pg_system_metrics_sampler_sample(state).temperature_valid);
-    EXPECT_GT(smc.call_count, 0u) << "discovery ran again";
-    EXPECT_EQ(smc.open_count, 1u);
-    EXPECT_EQ(state->next_smc_attempt, s_now + 60);
 }
 
 TEST_F(SamplerTests, AllCachedKeysInvalidClosesTheConnectionAndRetriesAfterThreeSeconds)
