@@ -24,25 +24,24 @@ TEST(EnergyBarModelTests, FillIsClampedButTheSpokenValueIsNot)
         EXPECT_DOUBLE_EQ(EnergyBarModel::fillWidth(c.percent, c.barWidth), c.fill) << c.percent;
         EXPECT_EQ(EnergyBarModel::accessibilityValue(c.percent), QLatin1String(c.spoken));
     }
-    const EnergyBar bar(140, srgb(0.2, 0.78, 0.96), 9);
-    EXPECT_EQ(bar.accessibleName(), QStringLiteral("剩余额度"));
-    EXPECT_EQ(bar.accessibleDescription(), QStringLiteral("140%"));
-    EXPECT_EQ(bar.sizeHint().height(), 9);
-    EXPECT_EQ(bar.minimumSizeHint().width(), 0);
-    EXPECT_EQ(bar.sizePolicy().verticalPolicy(), QSizePolicy::Fixed);
 }
 
-// The fill covers the leading share in the tint itself, keeping a translucent tint's opacity;
-// the rest shows the track at 0.16 of the tint's own opacity.
-TEST(EnergyBarTests, DrawsTheFillOverTheFaintTrack)
+// One element spoken as the remaining quota with the unclamped value, exactly its height tall
+// and as wide as offered; the fill covers the leading 74 points in the tint itself (keeping a
+// translucent tint's opacity, over the track), the rest shows the track at 0.16 of the tint.
+TEST(EnergyBarTests, SpeaksTheValueAndDrawsTheFillOverTheFaintTrack)
 {
-    const QColor tint = srgb(1, 0, 0, 0.5);
-    EnergyBar bar(37, tint, 9);
+    const EnergyBar spoken(140, srgb(0.2, 0.78, 0.96), 9);
+    EXPECT_EQ(spoken.accessibleName(), QStringLiteral("剩余额度"));
+    EXPECT_EQ(spoken.accessibleDescription(), QStringLiteral("140%"));
+    EXPECT_EQ(spoken.minimumSizeHint(), QSize(0, 9));
+    EXPECT_EQ(spoken.sizeHint().height(), 9);
+    EXPECT_EQ(spoken.sizePolicy().verticalPolicy(), QSizePolicy::Fixed);
+
+    EnergyBar bar(37, srgb(1, 0, 0, 0.5), 9);
     bar.resize(200, 9);
     const QImage image = testing::renderTransparent(bar, QStringLiteral("energy-bar"));
-    // The fill lies over the track: 0.5 + 0.08 × (1 − 0.5) = 0.54 of red.
-    const QColor filled = srgb(1, 0, 0, 0.54);
-    EXPECT_TRUE(testing::isNear(image.pixelColor(40, 4), filled, 3));
+    const QColor filled = srgb(1, 0, 0, 0.5 + 0.08 * (1 - 0.5));
     EXPECT_TRUE(testing::isNear(image.pixelColor(70, 4), filled, 3));
     EXPECT_FALSE(testing::isNear(image.pixelColor(80, 4), filled, 3)) << "past 74 points the fill has ended";
     EXPECT_TRUE(testing::isNear(image.pixelColor(150, 4), srgb(1, 0, 0, 0.08), 3));

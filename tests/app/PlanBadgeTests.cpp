@@ -13,42 +13,37 @@ namespace pulsegrove {
 namespace {
 
 using ViewColors::srgb;
+using ViewColors::withOpacity;
 
-// What distinguishes the tiers: symbol, outline, glow and the spoken text; the colours are
-// checked on the rendered badge below.
-TEST(PlanBadgeModelTests, SymbolOutlineGlowAndTextsFollowTheTier)
+// Per tier: the shown text (spoken with "套餐 " before it), the colours, symbol and glow opacity,
+// the outline width, and a glow of the start colour only where that opacity is not 0.
+TEST(PlanBadgeModelTests, TextsStyleOutlineAndGlowFollowTheTier)
 {
+    using Tier = CodexPlanTier;
+    const QColor secondary = QuotaTheme::secondaryText();
+    const QString sparkles = QStringLiteral("sparkles");
     struct Case {
-        CodexPlanTier tier;
-        const char *spoken;
-        bool sparkles;
+        Tier tier;
+        const char *shown;
         qreal outline;
-        double glow;
+        PlanBadgeStyle style;
     };
-    for (const Case &c : {Case{CodexPlanTier::plus(), "套餐 PLUS", false, 0.55, 0},
-                          Case{CodexPlanTier::proFiveX(), "套餐 PRO 5×", false, 0.55, 0.1},
-                          Case{CodexPlanTier::proTwentyX(), "套餐 PRO 20×", true, 0.8, 0.3},
-                          Case{CodexPlanTier::other("EDU"), "套餐 EDU", false, 0.55, 0}}) {
-        const PlanBadgeStyle style = PlanBadgeStyle::forTier(c.tier);
-        EXPECT_EQ(PlanBadgeModel::accessibilityLabel(c.tier), QString::fromUtf8(c.spoken));
-        EXPECT_EQ(PlanBadgeModel::displayText(c.tier), QString::fromUtf8(c.spoken).mid(3));
-        EXPECT_EQ(style.symbolName == QStringLiteral("sparkles"), c.sparkles) << c.spoken;
-        EXPECT_DOUBLE_EQ(PlanBadgeModel::outlineWidth(c.tier), c.outline) << c.spoken;
-        const std::optional<ViewShadow> glow = PlanBadgeModel::glow(c.tier);
-        ASSERT_EQ(glow.has_value(), c.glow > 0) << c.spoken;
-        if (glow) {
-            EXPECT_EQ(glow->color.rgb(), style.startColor.rgb());
-            EXPECT_NEAR(glow->color.alphaF(), c.glow, 1e-3);
-            EXPECT_EQ(*glow, (ViewShadow{glow->color, 7, QPointF(0, 2)}));
-        }
+    const Case cases[] = {
+        {Tier::plus(), "PLUS", 0.55, {srgb(0.24, 0.82, 0.98), srgb(0.20, 0.64, 0.98), {}, 0}},
+        {Tier::proFiveX(), "PRO 5×", 0.55, {srgb(0.72, 0.59, 1.0), srgb(0.55, 0.38, 0.94), {}, 0.1}},
+        {Tier::proTwentyX(), "PRO 20×", 0.8, {srgb(1.0, 0.82, 0.39), srgb(0.93, 0.61, 0.18), sparkles, 0.3}},
+        {Tier::other("EDU"), "EDU", 0.55, {secondary, withOpacity(secondary, 0.72), {}, 0}},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(PlanBadgeModel::displayText(c.tier), QString::fromUtf8(c.shown));
+        EXPECT_EQ(PlanBadgeModel::accessibilityLabel(c.tier),
+                  QStringLiteral("套餐 ") + QString::fromUtf8(c.shown));
+        EXPECT_EQ(PlanBadgeStyle::forTier(c.tier), c.style) << c.shown;
+        EXPECT_DOUBLE_EQ(PlanBadgeModel::outlineWidth(c.tier), c.outline) << c.shown;
+        const ViewShadow glow{withOpacity(c.style.startColor, c.style.glowOpacity), 7, QPointF(0, 2)};
+        EXPECT_EQ(PlanBadgeModel::glow(c.tier), c.style.glowOpacity > 0 ? std::optional(glow) : std::nullopt)
+            << c.shown;
     }
-}
-
-TEST(PlanBadgeStyleTests, OtherPlansFadeTheSharedSecondaryColour)
-{
-    const PlanBadgeStyle style = PlanBadgeStyle::forTier(CodexPlanTier(std::string_view("enterprise")));
-    EXPECT_EQ(style.startColor, QuotaTheme::secondaryText());
-    EXPECT_EQ(style.endColor, ViewColors::withOpacity(QuotaTheme::secondaryText(), 0.72));
 }
 
 // The badge keeps its ideal size (the tracked text, with the symbol and its spacing for the top
@@ -58,41 +53,33 @@ TEST(PlanBadgeTests, RendersAtItsIdealSizeInTheTierColours)
 {
     const testing::IsolatedTheme theme;
     const QFontMetricsF metrics(PlanBadgeModel::textFont());
-    struct Case {
-        CodexPlanTier tier;
-        QColor start, end;
-        qreal symbolWidth;
-    };
-    for (const Case &c :
-         {Case{CodexPlanTier::plus(), srgb(0.24, 0.82, 0.98), srgb(0.20, 0.64, 0.98), 0},
-          Case{CodexPlanTier::proTwentyX(), srgb(1.0, 0.82, 0.39), srgb(0.93, 0.61, 0.18), 8 + 4}}) {
-        EXPECT_EQ(PlanBadgeStyle::forTier(c.tier).startColor, c.start);
-        EXPECT_EQ(PlanBadgeStyle::forTier(c.tier).endColor, c.end);
-        const QSizeF ideal = PlanBadgeModel::idealSize(c.tier);
-        const QString text = PlanBadgeModel::displayText(c.tier);
-        EXPECT_NEAR(ideal.width(), metrics.horizontalAdvance(text) + 16 + c.symbolWidth, 1e-6);
-        EXPECT_NEAR(ideal.height(), metrics.height() + 8, 1e-6);
+    for (const CodexPlanTier &tier : {CodexPlanTier::plus(), CodexPlanTier::proTwentyX()}) {
+        const PlanBadgeStyle style = PlanBadgeStyle::forTier(tier);
+        const QString text = PlanBadgeModel::displayText(tier);
+        const QSizeF ideal = PlanBadgeModel::idealSize(tier);
+        const qreal symbolWidth = style.symbolName ? 8 + 4 : 0;
+        EXPECT_EQ(ideal, QSizeF(metrics.horizontalAdvance(text) + 16 + symbolWidth, metrics.height() + 8));
         QWidget header;
         auto *layout = new QHBoxLayout(&header);
         layout->setContentsMargins(10, 10, 10, 10);
-        auto *badge = new PlanBadge(c.tier);
+        auto *badge = new PlanBadge(tier);
         layout->addWidget(badge);
         header.resize(30, header.sizeHint().height());
         layout->activate();
         EXPECT_EQ(badge->width(), qCeil(ideal.width())) << text.toStdString();
         header.resize(header.sizeHint());
         layout->activate();
-        const QImage image =
-            testing::renderTransparent(header, QStringLiteral("plan-badge-%1").arg(c.symbolWidth));
-        EXPECT_TRUE(badge->width() > 20 && badge->width() < 120 && badge->height() > 10 &&
-                    badge->height() < 40);
+        const QImage image = testing::renderTransparent(header, QStringLiteral("plan-badge-") +
+                                                                    text.section(QLatin1Char(' '), 0, 0));
+        const QRect box = badge->geometry();
+        EXPECT_TRUE(box.width() > 20 && box.width() < 120 && box.height() > 10 && box.height() < 40);
         // The text's gradient strokes carry the start and end colours.
-        EXPECT_GT(testing::countPixelsNear(image, c.start, 40) + testing::countPixelsNear(image, c.end, 40),
+        EXPECT_GT(testing::countPixelsNear(image, style.startColor, 40) +
+                      testing::countPixelsNear(image, style.endColor, 40),
                   5);
         // The glow falls 2 points lower, so it shows below the capsule.
-        const QColor belowBadge =
-            image.pixelColor(badge->geometry().center().x(), badge->geometry().bottom() + 3);
-        EXPECT_EQ(belowBadge.alpha() > 0, c.symbolWidth > 0) << text.toStdString();
+        EXPECT_EQ(image.pixelColor(box.center().x(), box.bottom() + 3).alpha() > 0, style.glowOpacity > 0)
+            << text.toStdString();
     }
 }
 

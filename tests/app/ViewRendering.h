@@ -56,10 +56,9 @@ inline bool isNear(const QColor &a, const QColor &b, int tolerance = 12)
 inline int countPixelsNear(const QImage &image, const QColor &color, int tolerance = 12)
 {
     int count = 0;
-    for (int y = 0; y < image.height(); ++y) {
+    for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             count += isNear(image.pixelColor(x, y), color, tolerance) ? 1 : 0;
-    }
     return count;
 }
 
