@@ -12,32 +12,17 @@ using testing::FakeSensorTree;
 
 TEST(SystemMetricsSnapshotMapping, ClampsOnlyThePercentagesAndDropsWhatIsNotValid)
 {
-    pg_system_metrics_sample native{.cpu_usage = 100.4,
-                                    .memory_used_percent = -0.2,
-                                    .cpu_temperature = 149.0,
-                                    .memory_used_bytes = 610,
-                                    .memory_total_bytes = 1000,
-                                    .temperature_source = 1,
-                                    .cpu_usage_valid = true,
-                                    .memory_valid = true,
-                                    .temperature_valid = true};
+    pg_system_metrics_sample native{.cpu_usage = 100.4, .memory_used_percent = -0.2, .cpu_temperature = 149.0,
+                                    .memory_used_bytes = 610, .memory_total_bytes = 1000, .temperature_source = 1,
+                                    .cpu_usage_valid = true, .memory_valid = true, .temperature_valid = true};
     const auto at = Date::fromReferenceSeconds(800'000'000);
-    auto snapshot = SystemMetricsSampler::snapshotFromSample(native, SystemThermalState::serious, at);
-    EXPECT_EQ(snapshot.cpuUsagePercent, 100.0);
-    EXPECT_EQ(snapshot.memoryUsedPercent, 0.0);
-    EXPECT_EQ(snapshot.memoryUsedBytes, 610u);
-    EXPECT_EQ(snapshot.memoryTotalBytes, 1000u);
-    EXPECT_EQ(snapshot.cpuTemperatureCelsius, 149.0);
-    EXPECT_EQ(snapshot.temperatureSource, CPUTemperatureSource::cpuDieHotspot);
-    EXPECT_EQ(snapshot.thermalState, SystemThermalState::serious);
-    EXPECT_EQ(snapshot.sampledAt, at);
-
+    EXPECT_EQ(SystemMetricsSampler::snapshotFromSample(native, SystemThermalState::serious, at),
+              (SystemMetricsSnapshot{149.0, CPUTemperatureSource::cpuDieHotspot, 100.0, 0.0, 610u, 1000u,
+                                     SystemThermalState::serious, at}));
     native.cpu_usage_valid = native.memory_valid = native.temperature_valid = false;
-    snapshot = SystemMetricsSampler::snapshotFromSample(native, SystemThermalState::nominal, at);
-    EXPECT_FALSE(snapshot.cpuUsagePercent || snapshot.cpuTemperatureCelsius);
-    EXPECT_FALSE(snapshot.memoryUsedPercent || snapshot.memoryUsedBytes || snapshot.memoryTotalBytes);
-    EXPECT_EQ(snapshot.temperatureSource, CPUTemperatureSource::unavailable);
-    EXPECT_EQ(snapshot.temperatureSeverity(), TemperatureSeverity::unavailable);
+    EXPECT_EQ(SystemMetricsSampler::snapshotFromSample(native, SystemThermalState::fair, at),
+              (SystemMetricsSnapshot{
+                  {}, CPUTemperatureSource::unavailable, {}, {}, {}, {}, SystemThermalState::fair, at}));
 }
 
 TEST(MetricEnumerations, NativeSourcesAndRawThermalStatesMapWithAFallback)
@@ -74,10 +59,7 @@ protected:
     void SetUp() override
     {
         m_tree.writeProcStat({{100, 0, 100, 800}});
-        m_tree.writeMeminfo({{"MemTotal", 1000},
-                             {"Active", 500},
-                             {"Inactive", 100},
-                             {"Active(file)", 50},
+        m_tree.writeMeminfo({{"MemTotal", 1000}, {"Active", 500}, {"Inactive", 100}, {"Active(file)", 50},
                              {"Inactive(file)", 50}});
         m_tree.addHwmon(0, "coretemp");
         m_tree.addHwmonSensor(0, 1, "Package id 0", "63500");
@@ -89,35 +71,18 @@ protected:
     FakeSensorTree m_tree;
 };
 
-TEST_F(SystemMetricsSamplerTests, SamplesTheWholeMachine)
+TEST_F(SystemMetricsSamplerTests, SamplesTheWholeMachineAndOfAnEmptyOneOnlyThermalStateAndTime)
 {
     const auto at = Date::fromReferenceSeconds(12345);
     SystemMetricsSampler sampler([at] { return at; }, ThermalZoneReader(m_tree.root()));
     m_tree.writeProcStat({{150, 0, 150, 900}});
-
-    const auto snapshot = sampler.sample();
-
-    EXPECT_EQ(snapshot.cpuTemperatureCelsius, 63.5);
-    EXPECT_EQ(snapshot.temperatureSource, CPUTemperatureSource::cpuDie);
-    EXPECT_EQ(snapshot.cpuUsagePercent, 50.0);
-    EXPECT_EQ(snapshot.memoryUsedBytes, 500u * 1024u);
-    EXPECT_EQ(snapshot.memoryTotalBytes, 1000u * 1024u);
-    EXPECT_EQ(snapshot.memoryUsedPercent, 50.0);
-    EXPECT_EQ(snapshot.thermalState, SystemThermalState::serious);
-    EXPECT_EQ(snapshot.sampledAt, at);
-}
-
-TEST_F(SystemMetricsSamplerTests, AnEmptyMachineGivesOnlyThermalStateAndTime)
-{
+    EXPECT_EQ(sampler.sample(), (SystemMetricsSnapshot{63.5, CPUTemperatureSource::cpuDie, 50.0, 50.0,
+                                                       500u * 1024u, 1000u * 1024u, SystemThermalState::serious, at}));
     m_tree.remove("proc");
     m_tree.remove("sys");
-    SystemMetricsSampler sampler(systemClock(), ThermalZoneReader(m_tree.root()));
-
-    const auto snapshot = sampler.sample();
-
-    EXPECT_FALSE(snapshot.cpuTemperatureCelsius || snapshot.cpuUsagePercent || snapshot.memoryUsedPercent);
-    EXPECT_EQ(snapshot.temperatureSource, CPUTemperatureSource::unavailable);
-    EXPECT_EQ(snapshot.thermalState, SystemThermalState::nominal);
+    EXPECT_EQ(SystemMetricsSampler([at] { return at; }, ThermalZoneReader(m_tree.root())).sample(),
+              (SystemMetricsSnapshot{
+                  {}, CPUTemperatureSource::unavailable, {}, {}, {}, {}, SystemThermalState::nominal, at}));
 }
 
 } // namespace

@@ -46,21 +46,19 @@ TEST_F(ThermalZoneReaderTests, TheLowestTripOfAKindCountsAndUnsetTripsAreIgnored
     EXPECT_EQ(state(), SystemThermalState::fair);
 }
 
-TEST_F(ThermalZoneReaderTests, CpuZonesWinOverOtherZones)
+TEST_F(ThermalZoneReaderTests, TheWorstCpuZoneDecidesAndOtherZonesCountOnlyWithoutOne)
 {
     m_tree.addThermalZone(0, "iwlwifi_1", 99000, {{"critical", 100000}});
-    m_tree.addThermalZone(1, "acpitz", 40000, laptopTrips);
-    EXPECT_EQ(state(), SystemThermalState::nominal);
-
+    const std::pair<int, std::string> cpuZones[] = {{1, "acpitz"}, {3, "cpu0-thermal"}, {4, "x86_pkg_temp"}};
+    for (const auto &hot : cpuZones) { // each in turn the hot one, whatever order the folder lists them in
+        for (const auto &[zone, type] : cpuZones)
+            m_tree.addThermalZone(zone, type, zone == hot.first ? 91000 : 40000, laptopTrips);
+        EXPECT_EQ(state(), SystemThermalState::serious) << hot.second;
+    }
+    m_tree.remove("sys/class/thermal/thermal_zone3");
+    m_tree.remove("sys/class/thermal/thermal_zone4");
     m_tree.write("sys/class/thermal/thermal_zone1/temp", "broken\n");
     EXPECT_EQ(state(), SystemThermalState::critical) << "without a readable CPU zone every zone counts";
-}
-
-TEST_F(ThermalZoneReaderTests, TheWorstCpuZoneDecides)
-{
-    m_tree.addThermalZone(0, "x86_pkg_temp", 50000, laptopTrips);
-    m_tree.addThermalZone(3, "cpu0-thermal", 91000, laptopTrips);
-    EXPECT_EQ(state(), SystemThermalState::serious);
 }
 
 } // namespace

@@ -1,7 +1,5 @@
 #include "SamplerFixture.h"
 
-#include <cstdio>
-
 namespace pulsegrove::testing {
 namespace {
 
@@ -27,29 +25,17 @@ TEST_F(DiscoveryTests, FirstValidCandidateWinsEvenWhenALaterOneReadsHigher)
 
 TEST_F(DiscoveryTests, EnumerationKeepsEveryValidKeyThatPassesTheFilter)
 {
-    auto failingIndex = pg_fake_smc_sp78_key("Tc01", 50.0);
-    failingIndex.index_status = 0x99;
-    auto refusedIndex = pg_fake_smc_sp78_key("Tc02", 50.0);
-    refusedIndex.index_result = 0x84;
-    installSmc({
-        pg_fake_smc_sp78_key("TC1C", 61.0), // C then a digit
-        pg_fake_smc_sp78_key("TCDd", 62.0), // C then D
-        pg_fake_smc_sp78_key("TCMa", 63.0), // C then M
-        pg_fake_smc_sp78_key("TCAC", 64.0), // C then another letter: skipped
-        pg_fake_smc_sp78_key("Tc0a", 65.0),
-        pg_fake_smc_sp78_key("Te0a", 66.0),
-        pg_fake_smc_sp78_key("Tf0a", 67.0),
-        pg_fake_smc_sp78_key("Tp0a", 68.0),
-        pg_fake_smc_sp78_key("TG0a", 69.0), // another letter in range: skipped
-        pg_fake_smc_sp78_key("TB0a", 70.0), // below "C": skipped
-        pg_fake_smc_sp78_key("Tq0a", 71.0), // above "p": skipped
-        pg_fake_smc_sp78_key("FC0C", 72.0), // not a temperature key
-        pg_fake_smc_sp78_key("Tp0b", 9.0),  // passes the filter, reads invalid
-        failingIndex,
-        refusedIndex,
-    });
+    // Kept: "C" then a digit, "D" or "M", and "c", "e", "f" and "p". Skipped: "C" then another letter,
+    // another letter in range, below "C", above "p", and a key that is no temperature.
+    std::vector<pg_fake_smc_key> keys;
+    for (const char *name : {"Tc01", "Tc02", "TC1C", "TCDd", "TCMa", "TCAC", "Tc0a", "Te0a", "Tf0a", "Tp0a",
+                             "TG0a", "TB0a", "Tq0a", "FC0C"})
+        keys.push_back(pg_fake_smc_sp78_key(name, 61.0));
+    keys.push_back(pg_fake_smc_sp78_key("Tp0b", 9.0)); // passes the filter, reads invalid
+    keys[0].index_status = 0x99;                       // the first index call fails, the second is refused:
+    keys[1].index_result = 0x84;                       // enumeration goes on past both
+    installSmc(keys);
     auto *state = connectedState();
-
     ASSERT_EQ(pg_discover_temperature_key(state), 1);
     EXPECT_EQ(cachedKeys(state),
               (std::vector<std::string>{"TC1C", "TCDd", "TCMa", "Tc0a", "Te0a", "Tf0a", "Tp0a"}));
@@ -58,19 +44,15 @@ TEST_F(DiscoveryTests, EnumerationKeepsEveryValidKeyThatPassesTheFilter)
 
 TEST_F(DiscoveryTests, EnumerationStopsAtSixtyFourKeys)
 {
+    std::vector<std::string> names;
     std::vector<pg_fake_smc_key> keys;
-    char name[5];
-    for (int i = 0; i < 80; ++i) {
-        std::snprintf(name, sizeof name, "Tp%02d", i);
-        keys.push_back(pg_fake_smc_sp78_key(name, 40.0 + i / 4.0));
-    }
+    for (int i = 10; i < 90; ++i)
+        keys.push_back(pg_fake_smc_sp78_key(names.emplace_back("Tp" + std::to_string(i)).c_str(), 40.0 + i / 4.0));
     installSmc(keys);
     auto *state = connectedState();
-
     ASSERT_EQ(pg_discover_temperature_key(state), 1);
     ASSERT_EQ(state->key_count, 64);
-    EXPECT_EQ(cachedKeys(state).back(), "Tp63");
-    EXPECT_EQ(state->temperature_source, 3);
+    EXPECT_EQ(cachedKeys(state), std::vector(names.begin(), names.begin() + 64));
 }
 
 TEST_F(DiscoveryTests, AnUnreadableNonPositiveOrAbsurdKeyCountCannotRunAway)

@@ -21,10 +21,7 @@ protected:
         ASSERT_TRUE(pg_platform_set_root(m_tree.rootString().c_str()));
         pg_platform_set_time_function([] { return s_now; });
         m_tree.writeProcStat({{100, 0, 50, 850}});
-        m_tree.writeMeminfo({{"MemTotal", 1024},
-                             {"Active", 400},
-                             {"Inactive", 200},
-                             {"Active(file)", 100},
+        m_tree.writeMeminfo({{"MemTotal", 1024}, {"Active", 400}, {"Inactive", 200}, {"Active(file)", 100},
                              {"Inactive(file)", 100}});
     }
 
@@ -41,21 +38,13 @@ protected:
     pg_fake_smc &installSmc(std::vector<pg_fake_smc_key> keys, const char *serviceClass = "AppleSMC")
     {
         m_keys = std::move(keys);
-        m_smc = pg_fake_smc{};
-        m_smc.service_class = serviceClass;
-        m_smc.keys = m_keys.data();
-        m_smc.key_count = m_keys.size();
+        m_smc = pg_fake_smc{serviceClass, 0, m_keys.data(), m_keys.size(), 0, 0, 0, 0};
         pg_fake_smc_install(&m_smc);
         return m_smc;
     }
 
     // A sampler destroyed after the test.
-    pg_system_metrics_sampler *create()
-    {
-        auto *state = pg_system_metrics_sampler_create();
-        m_states.push_back(state);
-        return state;
-    }
+    pg_system_metrics_sampler *create() { return m_states.emplace_back(pg_system_metrics_sampler_create()); }
 
     // A bare state record with an open connection to the installed SMC, for the steps on their own.
     pg_system_metrics_sampler *connectedState()

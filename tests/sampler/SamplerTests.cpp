@@ -1,47 +1,38 @@
 #include "SamplerFixture.h"
 
 #include <optional>
+#include <tuple>
 
 namespace pulsegrove::testing {
 namespace {
 
 class SamplerTests : public SamplerFixture {};
 
-TEST_F(SamplerTests, NullStateGivesAnEmptySampleAndDestroyIgnoresIt)
-{
-    auto sample = pg_system_metrics_sampler_sample(nullptr);
-    EXPECT_FALSE(sample.cpu_usage_valid || sample.memory_valid || sample.temperature_valid);
-    pg_system_metrics_sampler_destroy(nullptr);
-}
-
 TEST_F(SamplerTests, CpuUsageCountsFromThePreviousReadingThatAdvanced)
 {
     auto *state = create(); // base: busy 150 of 1000
+    const auto expectUsage = [&](std::optional<double> percent) {
+        const auto sample = pg_system_metrics_sampler_sample(state);
+        EXPECT_EQ(sample.cpu_usage_valid ? std::optional(sample.cpu_usage) : std::nullopt, percent);
+    };
     m_tree.writeProcStat({{110, 0, 65, 875}}); // busy +25 of total +50
-    auto sample = pg_system_metrics_sampler_sample(state);
-    ASSERT_TRUE(sample.cpu_usage_valid);
-    EXPECT_DOUBLE_EQ(sample.cpu_usage, 50.0);
+    expectUsage(50.0);
 
-    EXPECT_FALSE(pg_system_metrics_sampler_sample(state).cpu_usage_valid) << "total did not advance";
+    expectUsage(std::nullopt); // total did not advance
     m_tree.writeProcStat({{90, 0, 50, 960}}); // busy went back: no figure, but the new base
-    EXPECT_FALSE(pg_system_metrics_sampler_sample(state).cpu_usage_valid);
-
+    expectUsage(std::nullopt);
     m_tree.remove("proc/stat"); // a failed read changes nothing
-    EXPECT_FALSE(pg_system_metrics_sampler_sample(state).cpu_usage_valid);
+    expectUsage(std::nullopt);
     m_tree.write("proc/stat", "cpu  1 2 3 4\ncpu0 1 2\n");
-    EXPECT_FALSE(pg_system_metrics_sampler_sample(state).cpu_usage_valid);
-
+    expectUsage(std::nullopt);
     m_tree.writeProcStat({{100, 0, 50, 970}}); // +10 of +20 since the base
-    sample = pg_system_metrics_sampler_sample(state);
-    ASSERT_TRUE(sample.cpu_usage_valid);
-    EXPECT_DOUBLE_EQ(sample.cpu_usage, 50.0);
+    expectUsage(50.0);
 }
 
 TEST_F(SamplerTests, MemoryIsInUseMinusFileBackedPagesCappedAtThePhysicalMemoryReadAtCreation)
 {
     using Meminfo = std::vector<std::pair<std::string, std::uint64_t>>;
     const std::pair<Meminfo, std::optional<std::uint64_t>> cases[] = {
-        // 400 + 200 in use, 200 file-backed.
         {{{"Active", 400}, {"Inactive", 200}, {"Active(file)", 100}, {"Inactive(file)", 100}}, 400},
         // Wired and compressed pages count as in use.
         {{{"Active", 100}, {"Inactive", 0}, {"Unevictable", 8}, {"SUnreclaim", 12}, {"KernelStack", 16},
@@ -66,9 +57,8 @@ TEST_F(SamplerTests, MemoryIsInUseMinusFileBackedPagesCappedAtThePhysicalMemoryR
         ASSERT_EQ(sample.memory_valid, usedKilobytes.has_value()) << withTotal.size();
         if (!usedKilobytes)
             continue;
-        EXPECT_EQ(sample.memory_used_bytes, *usedKilobytes * 1024);
-        EXPECT_EQ(sample.memory_total_bytes, 1024u * 1024u);
-        EXPECT_DOUBLE_EQ(sample.memory_used_percent, *usedKilobytes / 1024.0 * 100.0);
+        EXPECT_EQ(std::tuple(sample.memory_used_bytes, sample.memory_total_bytes, sample.memory_used_percent),
+                  std::tuple(*usedKilobytes * 1024, 1024u * 1024u, *usedKilobytes / 1024.0 * 100.0));
     }
 }
 
@@ -88,13 +78,21 @@ TEST_F(SamplerTests, CachedKeysGiveTheHighestValidReadingWithTheStateSource)
     EXPECT_EQ(smc.call_count, 6u) << "two calls per cached key, no discovery";
 }
 
-TEST_F(SamplerTests, PrefersTheKeysEndpointAndDestroyClosesTheConnection)
+TEST_F(SamplerTests, OpeningFindsOnlyThatClassAndPrefersTheKeysEndpointAndDestroyClosesTheConnection)
 {
     auto &smc = installSmc({pg_fake_smc_sp78_key("TC0D", 55.0)}, "AppleSMCKeysEndpoint");
+    EXPECT_EQ(pg_smc_open_matching("AppleSMC"), 0u);
     auto *state = pg_system_metrics_sampler_create();
     EXPECT_EQ(smc.open_connections, 1u);
     pg_system_metrics_sampler_destroy(state);
     EXPECT_EQ(smc.open_connections, 0u);
+    smc.open_status = 0x2C5; // a failing open leaves nothing open
+    EXPECT_EQ(pg_smc_open_matching("AppleSMCKeysEndpoint"), 0u);
+    EXPECT_EQ(smc.open_connections, 0u);
+    // A null state: an empty sample, and nothing to destroy.
+    pg_system_metrics_sampler_destroy(nullptr);
+    const auto sample = pg_system_metrics_sampler_sample(nullptr);
+    EXPECT_FALSE(sample.cpu_usage_valid || sample.memory_valid || sample.temperature_valid);
 }
 
 TEST_F(SamplerTests, AFailedOpenOrDiscoveryWaitsSixtySecondsAndADiscoveryKeepsTheConnection)
@@ -133,9 +131,7 @@ TEST_F(SamplerTests, AllCachedKeysInvalidClosesTheConnectionAndRetriesAfterThree
     ASSERT_EQ(state->temperature_source, 3);
 
     m_keys[0].read_result = 1;
-    auto sample = pg_system_metrics_sampler_sample(state);
-    EXPECT_FALSE(sample.temperature_valid);
-    EXPECT_EQ(sample.temperature_source, 0u);
+    EXPECT_FALSE(pg_system_metrics_sampler_sample(state).temperature_valid);
     EXPECT_EQ(state->key_count, 0);
     EXPECT_EQ(state->temperature_source, 0);
     EXPECT_EQ(smc.open_connections, 0u);
@@ -145,9 +141,7 @@ TEST_F(SamplerTests, AllCachedKeysInvalidClosesTheConnectionAndRetriesAfterThree
     s_now += 2;
     EXPECT_FALSE(pg_system_metrics_sampler_sample(state).temperature_valid);
     s_now += 1;
-    sample = pg_system_metrics_sampler_sample(state);
-    ASSERT_TRUE(sample.temperature_valid);
-    EXPECT_EQ(sample.temperature_source, 2u);
+    EXPECT_EQ(pg_system_metrics_sampler_sample(state).temperature_source, 2u);
     EXPECT_EQ(smc.open_count, 2u);
 }
 

@@ -1,6 +1,8 @@
 #include "SamplerFixture.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <limits>
 
 namespace pulsegrove::testing {
@@ -8,36 +10,28 @@ namespace {
 
 class SmcReadTests : public SamplerFixture {};
 
-TEST_F(SmcReadTests, ReadKeyCopiesInfoAndBytesIntoAZeroedRecord)
+TEST_F(SmcReadTests, ReadKeyFillsAZeroedRecordOrPassesFailuresOnAndTurnsResultBytesIntoTheGeneralError)
 {
     const uint8_t bytes[] = {0x2D, 0x80, 0x11};
-    installSmc({pg_fake_smc_raw_key("TC0D", "sp78", bytes, 3)});
-    auto *state = connectedState();
-
+    auto failingInfo = pg_fake_smc_sp78_key("TAAA", 40), refusedInfo = pg_fake_smc_sp78_key("TBBB", 40);
+    auto failingRead = pg_fake_smc_sp78_key("TCCC", 40), refusedRead = pg_fake_smc_sp78_key("TDDD", 40);
+    failingInfo.info_status = 0x1234;
+    refusedInfo.info_result = 0x84;
+    failingRead.read_status = 0x5678;
+    refusedRead.read_result = 1;
+    installSmc(
+        {pg_fake_smc_raw_key("TC0D", "sp78", bytes, 3), failingInfo, refusedInfo, failingRead, refusedRead});
+    const auto connection = connectedState()->smc_connection;
+    const auto generalError = static_cast<int32_t>(0xE00002BC);
     pg_smc_key_record record;
     std::memset(&record, 0xAB, sizeof record);
-    ASSERT_EQ(pg_smc_read_key(state->smc_connection, "TC0D", &record), 0);
+    m_smc.call_count = 0;
+    ASSERT_EQ(pg_smc_read_key(connection, "TC0D", &record), 0);
+    EXPECT_EQ(m_smc.call_count, 2u);
     EXPECT_EQ(record.key_info.data_size, 3u);
     EXPECT_EQ(record.key_info.data_type, 0x73703738u);
     EXPECT_EQ(std::memcmp(record.bytes, bytes, sizeof bytes), 0);
     EXPECT_EQ(record.result, 0);
-    EXPECT_EQ(m_smc.call_count, 2u);
-}
-
-TEST_F(SmcReadTests, ReadKeyPassesFailuresOnAndTurnsResultBytesIntoTheGeneralError)
-{
-    auto failingInfo = pg_fake_smc_sp78_key("TAAA", 40);
-    failingInfo.info_status = 0x1234;
-    auto refusedInfo = pg_fake_smc_sp78_key("TBBB", 40);
-    refusedInfo.info_result = 0x84;
-    auto failingRead = pg_fake_smc_sp78_key("TCCC", 40);
-    failingRead.read_status = 0x5678;
-    auto refusedRead = pg_fake_smc_sp78_key("TDDD", 40);
-    refusedRead.read_result = 1;
-    installSmc({failingInfo, refusedInfo, failingRead, refusedRead});
-    const auto connection = connectedState()->smc_connection;
-    const auto generalError = static_cast<int32_t>(0xE00002BC);
-    pg_smc_key_record record;
 
     EXPECT_EQ(pg_smc_read_key(connection, "TAAA", &record), 0x1234);
     EXPECT_EQ(pg_smc_read_key(connection, "TBBB", &record), generalError);
@@ -77,23 +71,13 @@ TEST_F(SmcReadTests, TemperatureDecodesEachTypeAndKeepsOnlyTheOpenIntervalTenToO
         {pg_fake_smc_float_key("Ta17", inf), 0.0},
     };
     std::vector<pg_fake_smc_key> keys;
-    for (const auto &[key, expected] : cases)
-        keys.push_back(key);
+    std::transform(std::begin(cases), std::end(cases), std::back_inserter(keys), [](auto &c) { return c.first; });
     installSmc(keys);
     const auto connection = connectedState()->smc_connection;
 
     for (const auto &[key, expected] : cases)
         EXPECT_DOUBLE_EQ(pg_smc_read_temperature(connection, key.key), expected) << key.key;
     EXPECT_DOUBLE_EQ(pg_smc_read_temperature(connection, "None"), 0.0);
-}
-
-TEST_F(SmcReadTests, OpeningFindsOnlyTheServiceOfThatClassAndHonoursOpenFailures)
-{
-    auto &smc = installSmc({}, "AppleSMCKeysEndpoint");
-    EXPECT_EQ(pg_smc_open_matching("AppleSMC"), 0u);
-    smc.open_status = 0x2C5;
-    EXPECT_EQ(pg_smc_open_matching("AppleSMCKeysEndpoint"), 0u);
-    EXPECT_EQ(smc.open_connections, 0u);
 }
 
 } // namespace

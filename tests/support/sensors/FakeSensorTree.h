@@ -22,10 +22,7 @@ public:
         std::uint64_t user = 0, nice = 0, system = 0, idle = 0, iowait = 0, irq = 0, softirq = 0, steal = 0,
                       guest = 0, guestNice = 0;
     };
-    struct TripPoint {
-        std::string type;
-        std::int64_t millidegrees;
-    };
+    using TripPoint = std::pair<std::string, std::int64_t>; // type, millidegrees
 
     const std::filesystem::path &root() const { return m_directory.path(); }
     std::string rootString() const { return root().string(); }
@@ -42,8 +39,7 @@ public:
                 text << ' ' << value;
             text << '\n';
         }
-        text << "intr 12345 0 0\nctxt 999\nbtime 1700000000\n";
-        write("proc/stat", text.str());
+        write("proc/stat", text.str() + "intr 12345 0 0\nctxt 999\nbtime 1700000000\n");
     }
 
     // Lines "Name: value kB"; values in kB.
@@ -57,23 +53,13 @@ public:
 
     void addAppleSmcSensor(int index, const std::string &label, const std::string &millidegrees) const
     {
-        const std::string folder = "sys/devices/platform/applesmc.768/";
-        write(folder + "temp" + std::to_string(index) + "_label", label + "\n");
-        write(folder + "temp" + std::to_string(index) + "_input", millidegrees + "\n");
+        addSensor("sys/devices/platform/applesmc.768/", index, label, millidegrees);
     }
-
-    void addHwmon(int device, const std::string &name) const
-    {
-        write(hwmonFolder(device) + "name", name + "\n");
-    }
-
+    void addHwmon(int device, const std::string &name) const { write(hwmonFolder(device) + "name", name + "\n"); }
     // An empty label writes no label file.
-    void addHwmonSensor(int device, int index, const std::string &label,
-                        const std::string &millidegrees) const
+    void addHwmonSensor(int device, int index, const std::string &label, const std::string &millidegrees) const
     {
-        if (!label.empty())
-            write(hwmonFolder(device) + "temp" + std::to_string(index) + "_label", label + "\n");
-        write(hwmonFolder(device) + "temp" + std::to_string(index) + "_input", millidegrees + "\n");
+        addSensor(hwmonFolder(device), index, label, millidegrees);
     }
 
     void addThermalZone(int zone, const std::string &type, std::optional<std::int64_t> millidegrees,
@@ -84,9 +70,9 @@ public:
         if (millidegrees)
             write(folder + "temp", std::to_string(*millidegrees) + "\n");
         for (std::size_t i = 0; i < trips.size(); ++i) {
-            write(folder + "trip_point_" + std::to_string(i) + "_type", trips[i].type + "\n");
-            write(folder + "trip_point_" + std::to_string(i) + "_temp",
-                  std::to_string(trips[i].millidegrees) + "\n");
+            const std::string trip = folder + "trip_point_" + std::to_string(i);
+            write(trip + "_type", trips[i].first + "\n");
+            write(trip + "_temp", std::to_string(trips[i].second) + "\n");
         }
     }
 
@@ -98,6 +84,13 @@ public:
 
 private:
     static std::string hwmonFolder(int device) { return "sys/class/hwmon/hwmon" + std::to_string(device) + "/"; }
+    void addSensor(const std::string &folder, int index, const std::string &label, const std::string &value) const
+    {
+        const std::string sensor = folder + "temp" + std::to_string(index);
+        if (!label.empty())
+            write(sensor + "_label", label + "\n");
+        write(sensor + "_input", value + "\n");
+    }
 
     TemporaryDirectory m_directory;
 };
