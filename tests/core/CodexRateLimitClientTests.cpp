@@ -49,22 +49,17 @@ const Script upToRateLimits = {"expect", initialize, "expect", "expect"};
 TEST(CodexRateLimitClientExchangeTests, SendsTheThreeMessagesAndBuildsTheSnapshot)
 {
     FakeCodex fake(FakeCodex::answering());
-    const auto snapshot = clientFor(fake).fetch().get();
-
-    EXPECT_EQ(snapshot.fiveHour(), (RateLimitWindow{25, 300, 1700003600}));
-    EXPECT_EQ(snapshot.weekly(), (RateLimitWindow{60, 10080, 1700500000}));
-    EXPECT_EQ(snapshot.planType(), "pro");
-    EXPECT_EQ(snapshot.fetchedAt(), fetchTime);
+    const auto expected = QuotaSnapshot(
+        GetAccountRateLimitsResponse::fromJSON(json::parse(FakeCodex::sampleResult())), fetchTime);
+    EXPECT_EQ(clientFor(fake).fetch().get(), expected);
     EXPECT_EQ(fake.arguments(), (Script{"app-server", "--stdio"}));
-
-    const auto received = fake.receivedLines();
-    ASSERT_EQ(received.size(), 3u);
-    EXPECT_EQ(json::parse(received[0]), json::parse(R"({"id":0,"method":"initialize","params":{
+    json received = json::array();
+    for (const auto &line : fake.receivedLines())
+        received.push_back(json::parse(line));
+    EXPECT_EQ(received, json::parse(R"([{"id":0,"method":"initialize","params":{
         "clientInfo":{"name":"pulse_grove","title":"Pulse Grove","version":"1.6.0"},
-        "capabilities":{"experimentalApi":true}}})"));
-    EXPECT_EQ(json::parse(received[1]), json::parse(R"({"method":"initialized"})"));
-    EXPECT_EQ(json::parse(received[2]),
-              json::parse(R"({"id":1,"method":"account/rateLimits/read","params":null})"));
+        "capabilities":{"experimentalApi":true}}}, {"method":"initialized"},
+        {"id":1,"method":"account/rateLimits/read","params":null}])"));
     EXPECT_TRUE(fake.ranAndIsGone());
 }
 
@@ -79,7 +74,6 @@ TEST(CodexRateLimitClientExchangeTests, OtherLinesAreSkippedAndRepliesReadTogeth
                         FakeCodex::rateLimitsReply(FakeCodex::sampleResult()) + "\\r\\n",
                     "expect", "expect"});
     EXPECT_EQ(clientFor(fake, 30s, 30s, 30s).fetchSynchronously({}).planType(), "pro");
-    EXPECT_EQ(fake.receivedLines().size(), 3u);
     EXPECT_TRUE(fake.ranAndIsGone());
 }
 
@@ -145,19 +139,17 @@ TEST(CodexRateLimitClientFailureTests, AnExecutableThatCannotStartIsALaunchFailu
                                         ::testing::StartsWith("无法启动 Codex 数据服务：")))));
 }
 
-TEST(CodexRateLimitClientStopTests, ChildThatWindsDownAtEndOfInputIsLeftToFinish)
+// A child that leaves at the end of its input is given the time to; one that ignores SIGTERM is killed.
+TEST(CodexRateLimitClientStopTests, ChildIsLeftToFinishAtEndOfInputOrElseKilled)
 {
-    FakeCodex fake(with(FakeCodex::answering(), {"drain", "sleep 100"}));
-    EXPECT_EQ(clientFor(fake, 30s, 30s, 30s).fetchSynchronously({}).planType(), "pro");
-    EXPECT_TRUE(fake.ranAndIsGone());
-    EXPECT_TRUE(std::filesystem::exists(fake.path() + ".finished"));
-}
+    FakeCodex windingDown(with(FakeCodex::answering(), {"drain", "sleep 100"}));
+    EXPECT_EQ(clientFor(windingDown, 30s, 30s, 30s).fetchSynchronously({}).planType(), "pro");
+    EXPECT_TRUE(windingDown.ranAndIsGone());
+    EXPECT_TRUE(std::filesystem::exists(windingDown.path() + ".finished"));
 
-TEST(CodexRateLimitClientStopTests, ChildThatIgnoresTerminationIsKilled)
-{
-    FakeCodex fake(with({"ignore-term"}, with(FakeCodex::answering(), {"hang"})));
-    EXPECT_EQ(clientFor(fake).fetchSynchronously({}).planType(), "pro");
-    EXPECT_TRUE(fake.ranAndIsGone());
+    FakeCodex stubborn(with({"ignore-term"}, with(FakeCodex::answering(), {"hang"})));
+    EXPECT_EQ(clientFor(stubborn).fetchSynchronously({}).planType(), "pro");
+    EXPECT_TRUE(stubborn.ranAndIsGone());
 }
 
 TEST(CodexRateLimitClientStopTests, CancellationStopsTheChildOrLaunchesNone)

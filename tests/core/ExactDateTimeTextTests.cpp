@@ -4,7 +4,7 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
-#include <limits>
+#include <tuple>
 #include <vector>
 
 using namespace pulsegrove;
@@ -23,20 +23,13 @@ std::optional<std::string> exactText(std::int64_t instant, Date now, const std::
 // The fields and the year rule follow the given zone, not the machine's.
 TEST(ExactDateTimeTextTests, TheYearAppearsOnlyWhenItDiffersFromNowsYearInTheZone)
 {
-    struct Case {
-        std::string zone;
-        std::int64_t instant;
-        Date now;
-        bool weekday;
-        std::string expected;
-    };
     const Date shanghaiEve = dateAt("Asia/Shanghai", 2026, 12, 31, 23, 0);
     const std::int64_t march5 = unixSecondsAt("UTC", 2026, 3, 5, 20, 30);
     const Date march1 = dateAt("UTC", 2026, 3, 1, 0, 0);
     // 20:00 UTC on New Year's Eve is already 2027 in Shanghai and still 2026 in Los Angeles.
     const Date utcEve = dateAt("UTC", 2026, 12, 31, 20, 0);
     const std::int64_t utcNewYear = unixSecondsAt("UTC", 2027, 1, 1, 2, 0);
-    const std::vector<Case> cases = {
+    const std::vector<std::tuple<std::string, std::int64_t, Date, bool, std::string>> cases = {
         {"Asia/Shanghai", unixSecondsAt("Asia/Shanghai", 2026, 12, 31, 23, 50), shanghaiEve, true,
          "12月31日 周四 23:50"},
         {"Asia/Shanghai", unixSecondsAt("Asia/Shanghai", 2027, 1, 1, 0, 10), shanghaiEve, false,
@@ -53,10 +46,8 @@ TEST(ExactDateTimeTextTests, TheYearAppearsOnlyWhenItDiffersFromNowsYearInTheZon
         {"UTC", utcNewYear, utcEve, false, "2027年1月1日 02:00"},
         {"America/Los_Angeles", utcNewYear, utcEve, false, "12月31日 18:00"},
     };
-    for (const Case &testCase : cases)
-        EXPECT_EQ(exactText(testCase.instant, testCase.now, testCase.zone, testCase.weekday),
-                  testCase.expected)
-            << testCase.expected;
+    for (const auto &[zone, instant, now, weekday, expected] : cases)
+        EXPECT_EQ(exactText(instant, now, zone, weekday), expected) << expected;
     EXPECT_EQ(ExactDateTimeText::format(0, march1, nullptr, true), std::nullopt);
     // A "now" without a year counts as another year: the full date is never wrong.
     EXPECT_EQ(exactText(march5, Date::fromReferenceSeconds(NAN), "UTC", false), "2026年3月5日 20:30");
@@ -64,16 +55,13 @@ TEST(ExactDateTimeTextTests, TheYearAppearsOnlyWhenItDiffersFromNowsYearInTheZon
 
 TEST(SystemTimeZoneTests, TZNamesTheZoneWhenItIsKnown)
 {
-    const auto zoneFor = [](std::optional<std::string> tz) {
-        Environment environment;
-        if (tz)
-            environment.set("TZ", *tz);
-        const auto *zone = SystemTimeZone::current(environment);
+    const auto zoneFor = [](std::map<std::string, std::string> variables) {
+        const auto *zone = SystemTimeZone::current(Environment(std::move(variables)));
         return zone ? zone->name() : std::string();
     };
-    EXPECT_EQ(zoneFor(":America/Los_Angeles"), "America/Los_Angeles");
-    EXPECT_EQ(zoneFor(":/usr/share/zoneinfo/Asia/Shanghai"), "Asia/Shanghai");
+    EXPECT_EQ(zoneFor({{"TZ", ":America/Los_Angeles"}}), "America/Los_Angeles");
+    EXPECT_EQ(zoneFor({{"TZ", ":/usr/share/zoneinfo/Asia/Shanghai"}}), "Asia/Shanghai");
     // Unknown names fall back to the system's zone, never to nothing.
-    EXPECT_EQ(zoneFor("Nowhere/Else"), zoneFor(std::nullopt));
-    EXPECT_FALSE(zoneFor(std::nullopt).empty());
+    EXPECT_EQ(zoneFor({{"TZ", "Nowhere/Else"}}), zoneFor({}));
+    EXPECT_FALSE(zoneFor({}).empty());
 }

@@ -1,4 +1,3 @@
-#include "quota/CancellationError.h"
 #include "quota/CodexRateLimitClientError.h"
 #include "quota/FileDescriptor.h"
 #include "quota/JSONLineReader.h"
@@ -48,7 +47,7 @@ protected:
 
     static JSONLineReader::Deadline later() { return std::chrono::steady_clock::now() + 30s; }
 
-    JSONLineReader reader(std::stop_token stop = {}) { return JSONLineReader(m_readEnd.get(), stop, 20ms); }
+    JSONLineReader reader() { return JSONLineReader(m_readEnd.get(), {}, 20ms); }
 
     FileDescriptor m_readEnd;
     FileDescriptor m_writeEnd;
@@ -87,15 +86,4 @@ TEST_F(JSONLineReaderTests, FloodWithoutLineFeedFailsWithoutWaitingForOne)
     // The write end stays open: the reader must give up on size alone.
     auto writer = send(std::string(JSONLineReader::lineLimit + 1, 'z'));
     EXPECT_THAT([&] { lines.nextLine(later()); }, failsWith(Case::malformedResponse));
-}
-
-TEST_F(JSONLineReaderTests, CancellationIsNoticedWhileWaiting)
-{
-    std::stop_source source;
-    auto lines = reader(source.get_token());
-    auto canceller = std::jthread([&source] {
-        std::this_thread::sleep_for(50ms);
-        source.request_stop();
-    });
-    EXPECT_THROW(lines.nextLine(later()), CancellationError);
 }

@@ -27,21 +27,18 @@ const char *const answer = R"({
 
 TEST(QuotaSnapshotTests, AnswerTakesWindowsAndPlanFromTheRegularLimit)
 {
-    const QuotaSnapshot snapshot(responseFrom(answer), Date::fromReferenceSeconds(12.5));
-    EXPECT_EQ(snapshot.fiveHour(), (RateLimitWindow{10, 300, 1700010000}));
-    EXPECT_EQ(snapshot.weekly(), (RateLimitWindow{40, 10080, 1700600000}));
-    ASSERT_TRUE(snapshot.spark());
-    EXPECT_EQ(snapshot.spark()->planType, "spark-plan");
-    EXPECT_EQ(snapshot.planType(), "pro");
-    EXPECT_EQ(snapshot.resetCredits(), responseFrom(answer).rateLimitResetCredits);
-
+    const auto response = responseFrom(answer);
+    const Date fetchedAt = Date::fromReferenceSeconds(12.5);
+    EXPECT_EQ(QuotaSnapshot(response, fetchedAt),
+              QuotaSnapshot(RateLimitWindow{10, 300, 1700010000}, RateLimitWindow{40, 10080, 1700600000},
+                            response.rateLimitsByLimitId->at("codex_bengalfox"), "pro",
+                            response.rateLimitResetCredits, fetchedAt));
     // Without a "codex" entry the default limit is the regular one.
-    const QuotaSnapshot fallback(responseFrom(R"({"rateLimits":{"planType":"plus",
-        "primary":{"usedPercent":90,"windowDurationMins":300}},"rateLimitsByLimitId":{"other":{}}})"),
-                                 Date());
-    EXPECT_EQ(fallback.fiveHour(), (RateLimitWindow{90, 300, std::nullopt}));
-    EXPECT_FALSE(fallback.weekly() || fallback.spark());
-    EXPECT_EQ(fallback.planType(), "plus");
+    const auto fallback = responseFrom(R"({"rateLimits":{"planType":"plus",
+        "primary":{"usedPercent":90,"windowDurationMins":300}},"rateLimitsByLimitId":{"other":{}}})");
+    EXPECT_EQ(QuotaSnapshot(fallback, Date()),
+              QuotaSnapshot(RateLimitWindow{90, 300, std::nullopt}, std::nullopt, std::nullopt, "plus",
+                            std::nullopt, Date()));
 }
 
 TEST(QuotaSnapshotTests, CacheFormRoundTripsExactlyAndLeavesOutAbsentMembers)

@@ -2,7 +2,6 @@
 #include "quota/GetAccountRateLimitsResponse.h"
 
 #include <gtest/gtest.h>
-#include <limits>
 #include <nlohmann/json.hpp>
 
 using namespace pulsegrove;
@@ -28,16 +27,6 @@ RateLimitSnapshot named(const std::string &name)
 }
 
 } // namespace
-
-TEST(RateLimitWindowTests, RemainingPercentIsClampedWithoutOverflow)
-{
-    constexpr auto lowest = std::numeric_limits<std::int64_t>::min();
-    constexpr auto highest = std::numeric_limits<std::int64_t>::max();
-    for (const auto &[used, remaining] :
-         {std::pair<std::int64_t, std::int64_t>{30, 70}, {130, 0}, {-5, 100}, {lowest, 100}, {highest, 0}})
-        EXPECT_EQ(window(used, 300).remainingPercent(), remaining) << used;
-    EXPECT_EQ((RateLimitWindow{1, 300, 978307260}).resetDate(), Date::fromReferenceSeconds(60));
-}
 
 TEST(RateLimitSnapshotTests, WindowsAreChosenByDurationThenByPositionWithoutDuration)
 {
@@ -123,7 +112,9 @@ TEST(RateLimitResetCreditsSummaryTests, AvailabilityIgnoresLetterCaseAndCountsNe
     RateLimitResetCreditsSummary summary{
         5, std::vector{Credit{"available", 1}, Credit{"used", 2}, Credit{"Available", std::nullopt}}};
     EXPECT_FALSE((Credit{" available", 1}.isAvailable()));
+    // Expiries and resets are Unix seconds.
     EXPECT_EQ((Credit{"available", 5}.expiryDate()), Date::fromUnixSeconds(5));
+    EXPECT_EQ((RateLimitWindow{1, 300, 978307260}).resetDate(), Date::fromReferenceSeconds(60));
     EXPECT_EQ(summary.displayAvailableCount(), 5);
     EXPECT_EQ(summary.returnedAvailableDetailCount(), 2);
     EXPECT_EQ(summary.missingAvailableDetailCount(), 3);
@@ -135,22 +126,19 @@ TEST(RateLimitResetCreditsSummaryTests, AvailabilityIgnoresLetterCaseAndCountsNe
 TEST(RateLimitResetCreditsSummaryTests, DisplayOrderGroupsByExpiryAroundNow)
 {
     const std::int64_t now = 1'700'000'000;
-    const RateLimitResetCreditsSummary summary{
-        6, std::vector{Credit{"available", now + 7200}, Credit{"available", std::nullopt},
-                       Credit{"available", now + 3600}, Credit{"used", now + 10},
-                       Credit{"available", now - 3600}, Credit{"available", now},
-                       Credit{"available", now - 7200}}};
-    const auto expiries = [](const std::vector<RateLimitResetCredit> &credits) {
-        std::vector<std::optional<std::int64_t>> result;
-        for (const auto &entry : credits)
-            result.push_back(entry.expiresAt);
-        return result;
+    const auto available = [](std::optional<std::int64_t> expiresAt) {
+        return Credit{"available", expiresAt};
     };
+    const RateLimitResetCreditsSummary summary{6, std::vector{available(now + 7200), available(std::nullopt),
+                                                              available(now + 3600), Credit{"used", now + 10},
+                                                              available(now - 3600), available(now),
+                                                              available(now - 7200)}};
     const Date nowDate = Date::fromUnixSeconds(now);
-    using E = std::vector<std::optional<std::int64_t>>;
-    EXPECT_EQ(expiries(summary.availableCreditsForDisplay(nowDate)),
-              (E{now + 3600, now + 7200, now, now - 3600, now - 7200, std::nullopt}));
-    EXPECT_EQ(expiries(summary.nearestExpiringCredits(1, nowDate)), (E{now + 3600}));
-    EXPECT_EQ(expiries(summary.nearestExpiringCredits(10, nowDate)), (E{now + 3600, now + 7200}));
+    EXPECT_EQ(summary.availableCreditsForDisplay(nowDate),
+              (std::vector{available(now + 3600), available(now + 7200), available(now),
+                           available(now - 3600), available(now - 7200), available(std::nullopt)}));
+    EXPECT_EQ(summary.nearestExpiringCredits(1, nowDate), (std::vector{available(now + 3600)}));
+    EXPECT_EQ(summary.nearestExpiringCredits(10, nowDate),
+              (std::vector{available(now + 3600), available(now + 7200)}));
     EXPECT_TRUE(summary.nearestExpiringCredits(0, nowDate).empty());
 }

@@ -20,6 +20,7 @@ TEST(StatusItemQuotaTextTests, TitleFollowsTheWeeklyWindowElseTheFiveHourOne)
         {used(10), std::nullopt, "90%"},
         {std::nullopt, std::nullopt, "PG"},
         {std::nullopt, used(150), "0%"},
+        {std::nullopt, used(-5), "100%"},
         {std::nullopt, used(smallest), "100%"},
         {std::nullopt, used(std::numeric_limits<std::int64_t>::max()), "0%"},
     };

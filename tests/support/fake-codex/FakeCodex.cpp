@@ -33,37 +33,16 @@ std::vector<std::string> FakeCodex::lines(const std::string &suffix) const
     return result;
 }
 
-std::vector<std::string> FakeCodex::receivedLines() const
-{
-    return lines(".received");
-}
-std::vector<std::string> FakeCodex::arguments() const
-{
-    return lines(".args");
-}
-
 std::optional<pid_t> FakeCodex::pid() const
 {
     const auto text = lines(".pid");
-    if (text.empty())
-        return std::nullopt;
-    return static_cast<pid_t>(std::stol(text.front()));
+    return text.empty() ? std::nullopt : std::optional<pid_t>(std::stol(text.front()));
 }
 
 bool FakeCodex::ranAndIsGone() const
 {
     const auto processId = pid();
     return processId && ::kill(*processId, 0) == -1 && errno == ESRCH;
-}
-
-std::string FakeCodex::initializeReply()
-{
-    return R"({"id":0,"result":{"userAgent":"fake"}})";
-}
-
-std::string FakeCodex::rateLimitsReply(const std::string &result)
-{
-    return R"({"id":1,"result":)" + result + "}";
 }
 
 std::string FakeCodex::sampleResult()

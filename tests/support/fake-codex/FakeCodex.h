@@ -19,17 +19,20 @@ public:
     const std::string &path() const { return m_path; }
     Environment environment() const;
 
-    // What the fake read from its standard input, line by line.
-    std::vector<std::string> receivedLines() const;
-    std::vector<std::string> arguments() const;
+    // What the fake read from its standard input, line by line, and the arguments it was given.
+    std::vector<std::string> receivedLines() const { return lines(".received"); }
+    std::vector<std::string> arguments() const { return lines(".args"); }
     // The fake's process id, once it has started.
     std::optional<pid_t> pid() const;
     // True when the fake ran and its process no longer exists (exited and reaped).
     bool ranAndIsGone() const;
 
     // Canned replies of a well-behaved app server.
-    static std::string initializeReply();
-    static std::string rateLimitsReply(const std::string &result);
+    static std::string initializeReply() { return R"({"id":0,"result":{"userAgent":"fake"}})"; }
+    static std::string rateLimitsReply(const std::string &result)
+    {
+        return R"({"id":1,"result":)" + result + "}";
+    }
     static std::string sampleResult();
     // Answers both requests at once with the given rate-limits result.
     static std::vector<std::string> answering(const std::string &result = sampleResult());

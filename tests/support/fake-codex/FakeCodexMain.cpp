@@ -33,9 +33,10 @@ namespace {
 std::string g_base;
 std::string g_pending;
 
-void writeSideFile(const std::string &suffix, const std::string &content)
+void writeSideFile(const std::string &suffix, const std::string &content,
+                   std::ios::openmode mode = std::ios::trunc)
 {
-    std::ofstream(g_base + suffix, std::ios::binary) << content;
+    std::ofstream(g_base + suffix, std::ios::binary | mode) << content;
 }
 
 [[noreturn]] void finish()
@@ -46,8 +47,7 @@ void writeSideFile(const std::string &suffix, const std::string &content)
 
 void writeAll(const std::string &bytes)
 {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
+    for (std::size_t done = 0; done < bytes.size();) {
         const ssize_t count = ::write(STDOUT_FILENO, bytes.data() + done, bytes.size() - done);
         if (count < 0)
             std::exit(4);
@@ -55,38 +55,29 @@ void writeAll(const std::string &bytes)
     }
 }
 
-void record(const std::string &line)
-{
-    std::ofstream(g_base + ".received", std::ios::app | std::ios::binary) << line << '\n';
-}
-
 // Reads one line of standard input into the received file; false at end of input.
 bool expectLine()
 {
-    for (;;) {
-        if (const auto feed = g_pending.find('\n'); feed != std::string::npos) {
-            record(g_pending.substr(0, feed));
-            g_pending.erase(0, feed + 1);
-            return true;
-        }
+    std::size_t feed;
+    while ((feed = g_pending.find('\n')) == std::string::npos) {
         char chunk[4096];
         const ssize_t count = ::read(STDIN_FILENO, chunk, sizeof chunk);
         if (count <= 0)
             return false;
         g_pending.append(chunk, static_cast<std::size_t>(count));
     }
+    writeSideFile(".received", g_pending.substr(0, feed + 1), std::ios::app);
+    g_pending.erase(0, feed + 1);
+    return true;
 }
 
 std::string decodeEscapes(const std::string &text)
 {
     std::string result;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\' || i + 1 == text.size()) {
-            result += text[i];
-            continue;
-        }
-        const char next = text[++i];
-        result += next == 'n' ? '\n' : next == 'r' ? '\r' : next;
+        const bool escaped = text[i] == '\\' && i + 1 < text.size();
+        const char next = escaped ? text[++i] : text[i];
+        result += !escaped ? next : next == 'n' ? '\n' : next == 'r' ? '\r' : next;
     }
     return result;
 }
@@ -96,10 +87,8 @@ void run(const std::string &command, const std::string &argument)
     if (command == "expect") {
         if (!expectLine())
             finish();
-    } else if (command == "send") {
-        writeAll(argument + "\n");
-    } else if (command == "raw") {
-        writeAll(decodeEscapes(argument));
+    } else if (command == "send" || command == "raw") {
+        writeAll(command == "send" ? argument + "\n" : decodeEscapes(argument));
     } else if (command == "drain") {
         while (expectLine()) {
         }
@@ -131,10 +120,7 @@ int main(int argc, char **argv)
     writeSideFile(".args", arguments);
 
     std::ifstream script(g_base + ".script");
-    if (!script)
-        return 3;
-    std::string line;
-    while (std::getline(script, line)) {
+    for (std::string line; std::getline(script, line);) {
         const auto space = line.find(' ');
         run(line.substr(0, space), space == std::string::npos ? std::string() : line.substr(space + 1));
     }
