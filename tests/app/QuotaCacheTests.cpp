@@ -11,45 +11,35 @@ namespace {
 
 using testing::TemporaryDirectory;
 
-QuotaSnapshot snapshotFetchedAt(double referenceSeconds, const char *planType = "plus")
-{
-    return QuotaSnapshot(std::nullopt, RateLimitWindow{40, 10080, 1700500000}, std::nullopt,
-                         std::string(planType), std::nullopt, Date::fromReferenceSeconds(referenceSeconds));
-}
+const QuotaSnapshot snapshot(std::nullopt, RateLimitWindow{40, 10080, 1700500000}, std::nullopt,
+                             std::string("plus"), std::nullopt, Date::fromReferenceSeconds(786000000.25));
 
 std::string contentOf(const std::filesystem::path &path)
 {
-    std::ifstream stream(path, std::ios::binary);
     std::ostringstream text;
-    text << stream.rdbuf();
+    text << std::ifstream(path, std::ios::binary).rdbuf();
     return text.str();
 }
 
-TEST(QuotaCache, LiesInThePulsegroveFolderOfApplicationSupport)
+TEST(QuotaCache, LiesInTheDataFolderAndEverySaveReplacesTheFileWholeWithOneCompactSnapshot)
 {
     TemporaryDirectory home;
-    const Environment xdg(
-        {{"HOME", home.path().string()}, {"XDG_DATA_HOME", (home.path() / "data").string()}});
-    EXPECT_EQ(QuotaCache(xdg).fileURL(), home.path() / "data/Pulsegrove/quota-cache.json");
-}
-
-TEST(QuotaCache, EverySaveReplacesTheFileWholeWithOneCompactSnapshot)
-{
-    TemporaryDirectory home;
-    const QuotaCache cache(home.path() / "a/b/Pulsegrove/quota-cache.json");
+    const QuotaCache cache(
+        Environment({{"HOME", home.path().string()}, {"XDG_DATA_HOME", (home.path() / "data").string()}}));
+    EXPECT_EQ(cache.fileURL(), home.path() / "data/Pulsegrove/quota-cache.json");
     const auto inode = [&] {
         struct stat status {};
         return ::stat(cache.fileURL().c_str(), &status) == 0 ? status.st_ino : 0;
     };
-    cache.save(snapshotFetchedAt(786000000.25));
+    cache.save(snapshot);
     const auto text = contentOf(cache.fileURL());
     EXPECT_EQ(text.find('\n'), std::string::npos) << text;
-    EXPECT_EQ(QuotaSnapshot::decodeJSON(text), snapshotFetchedAt(786000000.25));
+    EXPECT_EQ(QuotaSnapshot::decodeJSON(text), snapshot);
 
     // The same snapshot again is still written: a fresh file renamed into place, never an
     // overwrite in place, so readers see the old file or the new one.
     const auto first = inode();
-    cache.save(snapshotFetchedAt(786000000.25));
+    cache.save(snapshot);
     EXPECT_NE(inode(), first);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(cache.fileURL().parent_path()), {}), 1);
 }
@@ -57,22 +47,15 @@ TEST(QuotaCache, EverySaveReplacesTheFileWholeWithOneCompactSnapshot)
 TEST(QuotaCache, FailuresAreSilentAndKeepWhatWasThere)
 {
     TemporaryDirectory home;
-    // A plain file where the folder belongs: saving does nothing, and so the refresh that
-    // saves goes on undisturbed.
+    // A plain file where the folder belongs; a folder where the file belongs, which lets a
+    // temporary file be written beside it but not renamed into place; no path at all.
     const auto blocker = home.writeFile("blocked/Pulsegrove", "mine");
-    EXPECT_NO_THROW(QuotaCache(home.path() / "blocked/Pulsegrove/quota-cache.json").save(snapshotFetchedAt(1)));
-    EXPECT_EQ(contentOf(blocker), "mine");
-
-    const QuotaCache cache(home.path() / "Pulsegrove/quota-cache.json");
-    cache.save(snapshotFetchedAt(1.0));
-    const auto before = contentOf(cache.fileURL());
-    // A folder where the file belongs makes the replace fail; no temporary file may be left.
-    const QuotaCache blocked(home.path() / "Pulsegrove");
-    EXPECT_NO_THROW(blocked.save(snapshotFetchedAt(2.0)));
-    EXPECT_EQ(contentOf(cache.fileURL()), before);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(home.path() / "Pulsegrove"), {}), 1);
-
-    EXPECT_NO_THROW(QuotaCache(std::filesystem::path()).save(snapshotFetchedAt(1.0)));
+    const auto kept = home.writeFile("Pulsegrove/quota-cache.json/keep", "mine");
+    for (const auto &path : {blocker / "quota-cache.json", kept.parent_path(), std::filesystem::path()})
+        EXPECT_NO_THROW(QuotaCache(path).save(snapshot)) << path;
+    EXPECT_EQ(contentOf(blocker) + contentOf(kept), "minemine");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(home.path() / "Pulsegrove"), {}), 1)
+        << "a temporary file stayed behind";
 }
 
 } // namespace

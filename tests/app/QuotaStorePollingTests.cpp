@@ -8,125 +8,111 @@ using namespace std::chrono_literals;
 class QuotaStorePollingTest : public QuotaStoreTest {
 protected:
     QTimer *timer() const { return m_store->findChild<QTimer *>(); }
-    int exchanges() const { return QuotaStoreTest::exchanges(m_codex); }
+    // Lets queued work and any refresh it started finish, then counts the exchanges so far.
+    long settled()
+    {
+        settle(*m_store);
+        return exchanges(m_codex);
+    }
     // Lets the clock pass the throttle so that every asked-for refresh really fetches.
     void later() { m_now = m_now.addingSeconds(10); }
+    void tick() { QMetaObject::invokeMethod(timer(), "timeout"); }
+    void showMenu(bool visible) { m_store->setSurfaceVisible(visible, QStringLiteral("system-menu")); }
 
     std::unique_ptr<QuotaStore> m_store = makeStore();
 };
 
-TEST_F(QuotaStorePollingTest, NothingPollsUntilPollingStartsThenOneRefreshAndATimer)
+TEST_F(QuotaStorePollingTest, NothingPollsUntilPollingStartsThenOneRefreshAndATimerWhoseTicksRefreshUnforced)
 {
     // Neither a surface shown nor a wake before polling starts makes a timer or a refresh.
-    m_store->setSurfaceVisible(true, QStringLiteral("system-menu"));
+    showMenu(true);
     m_workspace.postWillSleep();
     m_workspace.postDidWake();
-    settle(*m_store);
-    EXPECT_FALSE(m_store->isSleeping());
+    EXPECT_EQ(settled(), 0);
     EXPECT_FALSE(m_store->hasPollingTimer());
-    EXPECT_EQ(exchanges(), 0);
 
     m_store->startPolling();
     EXPECT_FALSE(m_store->isRefreshing()) << "the first refresh runs as a task of its own";
     EXPECT_EQ(m_store->pollingInterval(), 60s);
-    ASSERT_TRUE(timer());
+    ASSERT_TRUE(timer() && timer()->isActive());
     EXPECT_EQ(timer()->timerType(), Qt::CoarseTimer);
-    EXPECT_TRUE(timer()->isActive());
-    settle(*m_store);
-    EXPECT_EQ(exchanges(), 1);
+    EXPECT_EQ(settled(), 1);
+    tick();
+    EXPECT_EQ(settled(), 1) << "a tick within 5 s of the last fetch went ahead";
     later();
     m_store->startPolling();
-    settle(*m_store);
-    EXPECT_EQ(exchanges(), 1);
+    EXPECT_EQ(settled(), 1);
+    tick();
+    EXPECT_EQ(settled(), 2);
 
+    later();
     m_store->stopPolling();
     EXPECT_FALSE(m_store->hasPollingTimer());
-    m_store->setSurfaceVisible(false, QStringLiteral("system-menu"));
-    m_store->setSurfaceVisible(true, QStringLiteral("system-menu"));
-    settle(*m_store);
+    showMenu(false);
+    showMenu(true);
+    EXPECT_EQ(settled(), 2);
     EXPECT_FALSE(m_store->hasPollingTimer());
-    EXPECT_EQ(exchanges(), 1);
 }
 
 TEST_F(QuotaStorePollingTest, SurfacesSwitchTheIntervalOnlyWhenTheFirstOpensOrTheLastCloses)
 {
     m_store->startPolling();
-    settle(*m_store);
+    EXPECT_EQ(settled(), 1);
     EXPECT_EQ(m_store->pollingInterval(), 300s);
     later();
 
     m_store->setSurfaceVisible(true, QStringLiteral("panel-1"));
     const QTimer *visibleTimer = timer();
     EXPECT_EQ(m_store->pollingInterval(), 60s);
-    settle(*m_store);
-    EXPECT_EQ(exchanges(), 2);
+    EXPECT_EQ(settled(), 2);
     later();
 
-    m_store->setSurfaceVisible(true, QStringLiteral("system-menu"));
-    m_store->setSurfaceVisible(true, QStringLiteral("system-menu"));
+    showMenu(true);
+    showMenu(true);
     m_store->setSurfaceVisible(false, QStringLiteral("panel-1"));
-    settle(*m_store);
+    EXPECT_EQ(settled(), 2);
     EXPECT_EQ(timer(), visibleTimer) << "the timer was rebuilt";
-    EXPECT_EQ(exchanges(), 2);
 
     m_store->setSurfaceVisible(false, QStringLiteral("not-shown"));
-    m_store->setSurfaceVisible(false, QStringLiteral("system-menu"));
-    settle(*m_store);
+    showMenu(false);
+    EXPECT_EQ(settled(), 2) << "closing the last surface refreshed";
     EXPECT_EQ(m_store->pollingInterval(), 300s);
-    EXPECT_EQ(exchanges(), 2) << "closing the last surface refreshed";
-}
-
-TEST_F(QuotaStorePollingTest, ATimerTickRefreshesWithoutForcing)
-{
-    m_store->startPolling();
-    settle(*m_store);
-    QMetaObject::invokeMethod(timer(), "timeout");
-    settle(*m_store);
-    EXPECT_EQ(exchanges(), 1) << "a tick within 5 s of the last fetch went ahead";
-    later();
-    QMetaObject::invokeMethod(timer(), "timeout");
-    settle(*m_store);
-    EXPECT_EQ(exchanges(), 2);
 }
 
 TEST_F(QuotaStorePollingTest, SleepDropsTheTimerAndWakeRebuildsItWithOneRefresh)
 {
     m_store->startPolling();
-    m_store->setSurfaceVisible(true, QStringLiteral("system-menu"));
-    settle(*m_store);
+    showMenu(true);
     // The machine and the screens each sleep and wake; both wakes may come, the second finds the
     // store awake.
-    const std::vector<std::pair<void (FakeWorkspace::*)(), void (FakeWorkspace::*)()>> sleepThenWakes = {
-        {&FakeWorkspace::postWillSleep, &FakeWorkspace::postDidWake},
-        {&FakeWorkspace::postScreensDidSleep, &FakeWorkspace::postScreensDidWake}};
-    for (const auto &[sleep, wake] : sleepThenWakes) {
-        const int before = exchanges();
+    for (const auto &[sleep, wake] :
+         {std::pair(&FakeWorkspace::postWillSleep, &FakeWorkspace::postDidWake),
+          std::pair(&FakeWorkspace::postScreensDidSleep, &FakeWorkspace::postScreensDidWake)}) {
+        const long before = settled();
         later();
         (m_workspace.*sleep)();
         processEvents();
         EXPECT_TRUE(m_store->isSleeping());
         EXPECT_FALSE(m_store->hasPollingTimer());
-        EXPECT_TRUE(m_store->refresh(true).isFinished());
-        // A surface shown while asleep is recorded but starts nothing.
-        m_store->setSurfaceVisible(false, QStringLiteral("system-menu"));
-        m_store->setSurfaceVisible(true, QStringLiteral("system-menu"));
-        settle(*m_store);
+        // Neither a forced refresh nor a surface shown while asleep starts anything; the surface
+        // is recorded for the wake.
+        m_store->refresh(true);
+        showMenu(false);
+        showMenu(true);
+        EXPECT_EQ(settled(), before);
         EXPECT_FALSE(m_store->hasPollingTimer());
-        EXPECT_EQ(exchanges(), before);
 
         (m_workspace.*wake)();
-        settle(*m_store);
+        EXPECT_EQ(settled(), before + 1);
         EXPECT_FALSE(m_store->isSleeping());
         EXPECT_EQ(m_store->pollingInterval(), 60s);
-        EXPECT_EQ(exchanges(), before + 1);
 
         const QTimer *afterWake = timer();
         later();
         m_workspace.postDidWake();
         m_workspace.postScreensDidWake();
-        settle(*m_store);
+        EXPECT_EQ(settled(), before + 1);
         EXPECT_EQ(timer(), afterWake);
-        EXPECT_EQ(exchanges(), before + 1);
     }
 }
 
@@ -143,7 +129,6 @@ TEST_F(QuotaStorePollingTest, ARefreshUnderWayWhenSleepBeginsRunsToItsEnd)
     settle(*m_store);
     EXPECT_TRUE(m_store->isSleeping());
     EXPECT_TRUE(m_store->hasLiveSnapshot()) << m_store->errorMessage().value_or(QString()).toStdString();
-    EXPECT_FALSE(m_store->hasPollingTimer());
 }
 
 TEST_F(QuotaStorePollingTest, AStoreWithoutSystemSettingsIgnoresSleep)

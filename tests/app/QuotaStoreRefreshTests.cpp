@@ -12,8 +12,7 @@ using QuotaStoreRefreshTest = QuotaStoreTest;
 const std::vector<std::string> closingAfterTheFirstRequest = {"expect", "exit 0"};
 
 // Calls back at each message, so a test can see what had happened by then.
-class WatchedLog : public RecordingSystemLog {
-public:
+struct WatchedLog : RecordingSystemLog {
     void log(LogLevel level, const QString &category, const QString &format,
              const QStringList &arguments) override
     {
@@ -32,13 +31,9 @@ TEST_F(QuotaStoreRefreshTest, SuccessPublishesEachValueAfterItsAnnouncementThenS
     // Each event with the state at that moment: snapshot, live, error, refreshing, cache file.
     QStringList events;
     const auto note = [&](const char *name) {
-        events << QStringLiteral("%1 %2%3%4%5%6")
-                      .arg(QString::fromLatin1(name))
-                      .arg(s->snapshot().has_value())
-                      .arg(s->hasLiveSnapshot())
-                      .arg(s->errorMessage().has_value())
-                      .arg(s->isRefreshing())
-                      .arg(std::filesystem::exists(m_cache->fileURL()));
+        events << QString::asprintf("%s %d%d%d%d%d", name, s->snapshot().has_value(), s->hasLiveSnapshot(),
+                                    s->errorMessage().has_value(), s->isRefreshing(),
+                                    std::filesystem::exists(m_cache->fileURL()));
     };
     QObject::connect(s, &QuotaStore::objectWillChange, s, [&] { note("will"); });
     QObject::connect(s, &QuotaStore::isRefreshingChanged, s, [&] { note("refreshing"); });
@@ -48,37 +43,14 @@ TEST_F(QuotaStoreRefreshTest, SuccessPublishesEachValueAfterItsAnnouncementThenS
     log->onLog = [&] { note("log"); };
 
     await(store->refresh(false));
-
-    EXPECT_EQ(events, (QStringList{QStringLiteral("will 00000"), QStringLiteral("refreshing 00010"),
-                                   QStringLiteral("will 00010"), QStringLiteral("snapshot 10010"),
-                                   QStringLiteral("will 10010"), QStringLiteral("live 11010"),
-                                   QStringLiteral("will 11010"), QStringLiteral("error 11010"),
-                                   QStringLiteral("log 11011"), QStringLiteral("will 11011"),
-                                   QStringLiteral("refreshing 11001")}));
+    EXPECT_EQ(events.join(u','), QStringLiteral("will 00000,refreshing 00010,will 00010,snapshot 10010,"
+                                                "will 10010,live 11010,will 11010,error 11010,log 11011,"
+                                                "will 11011,refreshing 11001"));
     ASSERT_EQ(m_log->entries.size(), 1u);
-    EXPECT_EQ(m_log->entries[0].level, LogLevel::info);
-    EXPECT_EQ(m_log->entries[0].category, QStringLiteral("quota"));
-    EXPECT_EQ(m_log->entries[0].format, QStringLiteral("Quota refreshed successfully"));
-}
-
-TEST_F(QuotaStoreRefreshTest, FailureKeepsTheCachedSnapshotShowsTheReasonAndLogsItPrivately)
-{
-    await(makeStore()->refresh(true));
-    FakeCodex broken(closingAfterTheFirstRequest);
-    auto store = makeStore(clientFor(broken));
-    const auto cached = store->snapshot();
-    ASSERT_TRUE(cached) << "the first store's cache was not read";
-
-    await(store->refresh(true));
-    EXPECT_EQ(store->snapshot(), cached);
-    EXPECT_FALSE(store->hasLiveSnapshot());
-    EXPECT_EQ(store->errorMessage(), QString::fromUtf8("Codex 数据服务意外断开。"));
-    EXPECT_FALSE(store->isRefreshing());
-    ASSERT_EQ(m_log->entries.size(), 2u);
-    EXPECT_EQ(m_log->entries[1].level, LogLevel::error);
-    EXPECT_EQ(m_log->entries[1].format, QStringLiteral("Quota refresh failed: %{private}s"));
-    EXPECT_EQ(m_log->entries[1].arguments, QStringList{*store->errorMessage()});
-    EXPECT_EQ(m_log->entries[1].rendered, QStringLiteral("Quota refresh failed: <private>"));
+    const auto &entry = m_log->entries[0];
+    EXPECT_EQ(
+        std::tie(entry.level, entry.category, entry.format),
+        std::tuple(LogLevel::info, QStringLiteral("quota"), QStringLiteral("Quota refreshed successfully")));
 }
 
 TEST_F(QuotaStoreRefreshTest, OverlappingOrTooEarlyUnforcedRefreshesReturnAtOnceWithoutEffect)
@@ -88,14 +60,12 @@ TEST_F(QuotaStoreRefreshTest, OverlappingOrTooEarlyUnforcedRefreshesReturnAtOnce
                                 m_now.addingSeconds(3600)));
     auto store = makeStore();
     const auto first = store->refresh(false);
-    ASSERT_TRUE(store->isRefreshing());
     EXPECT_TRUE(store->refresh(true).isFinished());
     await(first);
     ASSERT_EQ(exchanges(m_codex), 1);
 
     m_now = m_now.addingSeconds(4.9);
     EXPECT_TRUE(store->refresh(false).isFinished());
-    EXPECT_FALSE(store->isRefreshing());
     await(store->refresh(true));
     EXPECT_EQ(exchanges(m_codex), 2);
 
@@ -104,33 +74,41 @@ TEST_F(QuotaStoreRefreshTest, OverlappingOrTooEarlyUnforcedRefreshesReturnAtOnce
     EXPECT_EQ(exchanges(m_codex), 3);
 }
 
-TEST_F(QuotaStoreRefreshTest, StalenessFollowsAgeLivenessAndErrors)
+TEST_F(QuotaStoreRefreshTest,
+       StalenessFollowsAgeLivenessAndFailuresWhichKeepTheSnapshotAndLogTheReasonPrivately)
 {
     auto store = makeStore();
     EXPECT_TRUE(store->isStale()) << "no snapshot";
     await(store->refresh(true));
-    const Date fetchedAt = store->snapshot()->fetchedAt();
-    m_now = fetchedAt.addingSeconds(900);
+    const auto fetched = store->snapshot();
+    m_now = fetched->fetchedAt().addingSeconds(900);
     EXPECT_FALSE(store->isStale());
-    m_now = fetchedAt.addingSeconds(900.001);
+    m_now = fetched->fetchedAt().addingSeconds(900.001);
     EXPECT_TRUE(store->isStale());
-    m_now = fetchedAt;
-    EXPECT_TRUE(makeStore()->isStale()) << "the same snapshot read back from the cache";
+    m_now = fetched->fetchedAt();
+    const auto cached = makeStore();
+    EXPECT_TRUE(cached->snapshot() && cached->isStale()) << "the same snapshot read back from the cache";
 
-    // The next exchange fails: the snapshot stays live but the error makes it stale.
-    const auto script = [&](const std::vector<std::string> &lines) {
+    // A failure keeps the snapshot, live but stale, shows the reason and logs it privately.
+    const auto rescript = [&](const std::vector<std::string> &lines) {
         std::ofstream file(m_codex.path() + ".script", std::ios::trunc);
         for (const auto &line : lines)
             file << line << '\n';
     };
-    script(closingAfterTheFirstRequest);
+    rescript(closingAfterTheFirstRequest);
     await(store->refresh(true));
+    EXPECT_EQ(store->snapshot(), fetched);
     EXPECT_TRUE(store->hasLiveSnapshot());
     EXPECT_TRUE(store->isStale());
-    // A later success clears the error.
-    script(FakeCodex::answering());
+    EXPECT_EQ(store->errorMessage(), QString::fromUtf8("Codex 数据服务意外断开。"));
+    ASSERT_EQ(m_log->entries.size(), 2u);
+    const auto &entry = m_log->entries[1];
+    EXPECT_EQ(std::tie(entry.level, entry.format, entry.arguments),
+              std::tuple(LogLevel::error, QStringLiteral("Quota refresh failed: %{private}s"),
+                         QStringList{*store->errorMessage()}));
+    // A later success clears it.
+    rescript(FakeCodex::answering());
     await(store->refresh(true));
-    EXPECT_EQ(store->errorMessage(), std::nullopt);
     EXPECT_FALSE(store->isStale());
 }
 
@@ -139,18 +117,16 @@ TEST_F(QuotaStoreRefreshTest, AnUnusableCacheGivesNoSnapshotNoMessageAndIsReplac
     const std::string valid =
         QuotaSnapshot(std::nullopt, std::nullopt, std::nullopt, std::string("plus"), std::nullopt, m_now)
             .encodeJSON();
+    const std::filesystem::path file = "data/Pulsegrove/quota-cache.json";
+    m_home.writeFile(file, "  " + valid);
+    EXPECT_TRUE(makeStore()->snapshot());
     // Empty, "{}", truncated, and a valid document too large for a snapshot: not our cache.
     for (const std::string &content : {std::string(), std::string("{}"), valid.substr(0, valid.size() / 2),
                                        std::string(5 * 1024 * 1024, ' ') + valid}) {
-        m_home.writeFile("data/Pulsegrove/quota-cache.json", content);
-        auto store = makeStore();
-        EXPECT_EQ(store->snapshot(), std::nullopt) << content.substr(0, 40);
-        EXPECT_EQ(store->errorMessage(), std::nullopt);
+        m_home.writeFile(file, content);
+        const auto store = makeStore();
+        EXPECT_FALSE(store->snapshot() || store->errorMessage()) << content.substr(0, 40);
     }
-    m_home.writeFile("data/Pulsegrove/quota-cache.json", "  " + valid);
-    EXPECT_TRUE(makeStore()->snapshot());
-
-    m_home.writeFile("data/Pulsegrove/quota-cache.json", "{}");
     auto store = makeStore();
     await(store->refresh(false));
     EXPECT_EQ(makeStore()->snapshot(), store->snapshot());

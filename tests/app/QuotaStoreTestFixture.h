@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QSignalSpy>
 #include <QTest>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace pulsegrove::testing {
@@ -19,12 +20,6 @@ namespace pulsegrove::testing {
 // installed on the machine) and a clock the test moves.
 class QuotaStoreTest : public ::testing::Test {
 protected:
-    Environment environment() const
-    {
-        return Environment({{"HOME", m_home.path().string()},
-                            {"XDG_CONFIG_HOME", (m_home.path() / "config").string()},
-                            {"XDG_DATA_HOME", (m_home.path() / "data").string()}});
-    }
     Clock clock()
     {
         return [this] { return m_now; };
@@ -44,14 +39,13 @@ protected:
         return makeStore(clientFor(m_codex), allowsSystemSettings);
     }
     // How many exchanges a codex has seen: each begins with "initialize".
-    static int exchanges(const FakeCodex &codex)
+    static long exchanges(const FakeCodex &codex)
     {
-        int count = 0;
-        for (const auto &line : codex.receivedLines())
-            count += line.find("\"initialize\"") != std::string::npos;
-        return count;
+        const auto lines = codex.receivedLines();
+        return std::count_if(lines.begin(), lines.end(), [](const auto &line) {
+            return line.find("\"initialize\"") != std::string::npos;
+        });
     }
-
     // Lets queued work run: an announcement, then the refresh it queues in turn.
     static void processEvents()
     {
@@ -74,8 +68,9 @@ protected:
     FakeCodex m_codex{FakeCodex::answering()};
     std::shared_ptr<QuotaCache> m_cache =
         std::make_shared<QuotaCache>(m_home.path() / "data/Pulsegrove/quota-cache.json");
-    std::shared_ptr<UserDefaults> m_defaults =
-        std::make_shared<UserDefaults>(UserDefaults::standardSuiteName, environment());
+    std::shared_ptr<UserDefaults> m_defaults = std::make_shared<UserDefaults>(
+        UserDefaults::standardSuiteName,
+        Environment({{"XDG_CONFIG_HOME", (m_home.path() / "config").string()}}));
     FakeWorkspace m_workspace;
     std::shared_ptr<FakeLoginItemService> m_loginItem = std::make_shared<FakeLoginItemService>();
     std::shared_ptr<RecordingSystemLog> m_log = std::make_shared<RecordingSystemLog>();

@@ -5,14 +5,12 @@
 namespace pulsegrove {
 namespace {
 
+using Path = std::filesystem::path;
+
 TEST(MainBundle, IsTheAppFolderOnlyWhenRunFromItsBinElseTheExecutablesFolder)
 {
-    const struct {
-        const char *executable;
-        const char *bundle;
-        bool isApplication;
-        const char *resources;
-    } cases[] = {
+    // The executable, then the bundle folder, whether it is an application and its resources.
+    const std::tuple<Path, Path, bool, Path> cases[] = {
         {"/opt/Pulsegrove.app/bin/pulsegrove", "/opt/Pulsegrove.app", true, "/opt/Pulsegrove.app/share"},
         {"/opt/Pulsegrove.APP/bin/pulsegrove", "/opt/Pulsegrove.APP", true, "/opt/Pulsegrove.APP/share"},
         {"/work/build/Sources/Pulsegrove/pulsegrove", "/work/build/Sources/Pulsegrove", false,
@@ -21,11 +19,11 @@ TEST(MainBundle, IsTheAppFolderOnlyWhenRunFromItsBinElseTheExecutablesFolder)
          "/opt/Pulsegrove.app/libexec"},
         {"/usr/bin/pulsegrove", "/usr/bin", false, "/usr/bin"},
     };
-    for (const auto &c : cases) {
-        const MainBundle bundle(c.executable);
-        EXPECT_EQ(bundle.bundleURL(), c.bundle);
-        EXPECT_EQ(bundle.isApplicationBundle(), c.isApplication) << c.executable;
-        EXPECT_EQ(bundle.resourcesURL(), c.resources);
+    for (const auto &[executable, bundleURL, isApplication, resourcesURL] : cases) {
+        const MainBundle bundle(executable);
+        EXPECT_EQ(std::tuple(bundle.bundleURL(), bundle.isApplicationBundle(), bundle.resourcesURL()),
+                  std::tie(bundleURL, isApplication, resourcesURL))
+            << executable;
     }
 }
 

@@ -10,9 +10,8 @@ namespace {
 TEST(QtApplicationActivation, AccessoryTurnsOnlyOrdinaryWindowsIntoToolsAndRegularTurnsOnlyThoseBack)
 {
     using A = QtApplicationActivation;
-    const auto accessory = A::flagsFor(Qt::Window | Qt::WindowStaysOnTopHint, std::nullopt,
-                                       ActivationPolicy::accessory);
-    EXPECT_EQ(accessory, Qt::Tool | Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(A::flagsFor(Qt::Window | Qt::WindowStaysOnTopHint, std::nullopt, ActivationPolicy::accessory),
+              Qt::Tool | Qt::WindowStaysOnTopHint);
     for (const auto type : {Qt::Popup, Qt::ToolTip, Qt::Tool, Qt::SplashScreen})
         EXPECT_EQ(A::flagsFor(type, std::nullopt, ActivationPolicy::accessory), type);
     EXPECT_EQ(A::flagsFor(Qt::Tool, Qt::Dialog, ActivationPolicy::regular), Qt::Dialog);

@@ -7,12 +7,11 @@ namespace {
 
 TEST(SystemLog, WithholdsPrivateArgumentsShowsPublicOnesAndNeverReadsPastTheFormat)
 {
-    const struct {
-        const char *format;
-        QStringList arguments;
-        const char *rendered;
-    } cases[] = {
-        {"Quota refresh failed: %{private}s", {QStringLiteral("account a@b.c")}, "Quota refresh failed: <private>"},
+    // The format, its arguments and the rendered message.
+    const std::tuple<const char *, QStringList, const char *> cases[] = {
+        {"Quota refresh failed: %{private}s",
+         {QStringLiteral("account a@b.c")},
+         "Quota refresh failed: <private>"},
         // Texts are private unless marked public; numbers are public unless marked private.
         {"%s and %@", {QStringLiteral("x"), QStringLiteral("y")}, "<private> and <private>"},
         {"%{public}s=%d, %{private}d, 100%%",
@@ -22,10 +21,11 @@ TEST(SystemLog, WithholdsPrivateArgumentsShowsPublicOnesAndNeverReadsPastTheForm
         {"open %{public", {}, "open %{public"},
         {"missing %{public}s", {}, "missing "},
     };
-    for (const auto &c : cases)
-        EXPECT_EQ(SystemLog::render(QString::fromLatin1(c.format), c.arguments), QString::fromLatin1(c.rendered))
-            << c.format;
-    EXPECT_EQ(SyslogSystemLog::line(QStringLiteral("quota"), QStringLiteral("Quota refresh failed: %{private}s"),
+    for (const auto &[format, arguments, rendered] : cases)
+        EXPECT_EQ(SystemLog::render(QString::fromLatin1(format), arguments), QString::fromLatin1(rendered))
+            << format;
+    EXPECT_EQ(SyslogSystemLog::line(QStringLiteral("quota"),
+                                    QStringLiteral("Quota refresh failed: %{private}s"),
                                     {QStringLiteral("secret")}),
               QStringLiteral("[quota] Quota refresh failed: <private>"));
 }

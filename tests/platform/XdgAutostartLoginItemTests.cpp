@@ -3,23 +3,24 @@
 #include "XdgAutostartLoginItem.h"
 
 #include <fstream>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sstream>
 
 namespace pulsegrove {
 namespace {
 
-class XdgAutostartLoginItemTest : public ::testing::Test {
+using namespace ::testing;
+
+class XdgAutostartLoginItemTest : public Test {
 protected:
     std::filesystem::path executable() const { return m_home.path() / "Apps/Pulse Grove.app/bin/pulsegrove"; }
-    Environment environment() const
+    XdgAutostartLoginItem item(const std::optional<std::filesystem::path> &executable = std::nullopt) const
     {
-        return Environment(
+        const Environment environment(
             {{"HOME", m_home.path().string()}, {"XDG_CONFIG_HOME", (m_home.path() / "cfg").string()}});
-    }
-    XdgAutostartLoginItem item() const
-    {
-        return XdgAutostartLoginItem::forBundle(MainBundle(executable()), environment());
+        return XdgAutostartLoginItem::forBundle(MainBundle(executable.value_or(this->executable())),
+                                                environment);
     }
     std::filesystem::path entryFile() const
     {
@@ -27,18 +28,18 @@ protected:
     }
     void writeEntry(const std::string &text) const
     {
-        m_home.writeFile(entryFile().lexically_relative(m_home.path()), text);
+        m_home.writeFile("cfg/autostart/io.velorn.Pulsegrove.desktop", text);
     }
 
-    testing::TemporaryDirectory m_home;
+    pulsegrove::testing::TemporaryDirectory m_home;
 };
 
 TEST_F(XdgAutostartLoginItemTest, OutsideAnApplicationBundleTheItemIsNotFound)
 {
-    auto buildTree = XdgAutostartLoginItem::forBundle(MainBundle(m_home.path() / "build/pulsegrove"), environment());
-    writeEntry(XdgAutostartLoginItem::entryText(m_home.path() / "build/pulsegrove"));
-    EXPECT_EQ(buildTree.status(), LoginItemStatus::notFound);
-    EXPECT_THROW(buildTree.registerService(), std::exception);
+    const auto buildTree = m_home.path() / "build/pulsegrove";
+    writeEntry(XdgAutostartLoginItem::entryText(buildTree));
+    EXPECT_EQ(item(buildTree).status(), LoginItemStatus::notFound);
+    EXPECT_THROW(item(buildTree).registerService(), std::exception);
 }
 
 TEST_F(XdgAutostartLoginItemTest, RegisterWritesAnEntryThatStartsTheExecutable)
@@ -65,9 +66,9 @@ TEST_F(XdgAutostartLoginItemTest, RegisterWritesAnEntryThatStartsTheExecutable)
 TEST_F(XdgAutostartLoginItemTest, DisabledForeignOrBrokenEntriesAreNotEnabledAndRegisteringReplacesThem)
 {
     const std::string ours = XdgAutostartLoginItem::entryText(executable());
-    for (const std::string &text : {ours + "Hidden=true\n", ours + "X-GNOME-Autostart-enabled=false\n",
-                                    std::string("[Desktop Entry]\nExec=/elsewhere/pulsegrove\n"),
-                                    std::string("garbage \"\n\\")}) {
+    for (const std::string &text :
+         {ours + "Hidden=true\n", ours + "X-GNOME-Autostart-enabled=false\n",
+          std::string("[Desktop Entry]\nExec=/elsewhere/pulsegrove\n"), std::string("garbage \"\n\\")}) {
         writeEntry(text);
         EXPECT_EQ(item().status(), LoginItemStatus::notRegistered) << text;
         item().registerService();
@@ -79,13 +80,8 @@ TEST_F(XdgAutostartLoginItemTest, FailuresCarryTheSystemMessage)
 {
     // A plain file where the autostart folder belongs.
     m_home.writeFile("cfg/autostart", "not a folder");
-    try {
-        item().registerService();
-        FAIL() << "registration into a blocked folder succeeded";
-    } catch (const std::exception &error) {
-        EXPECT_STRNE(error.what(), "");
-        EXPECT_EQ(std::string(error.what()).find("filesystem"), std::string::npos) << error.what();
-    }
+    EXPECT_THAT([&] { item().registerService(); },
+                ThrowsMessage<std::exception>(AllOf(Not(IsEmpty()), Not(HasSubstr("filesystem")))));
     EXPECT_TRUE(std::filesystem::is_regular_file(m_home.path() / "cfg/autostart"));
 }
 
