@@ -2,10 +2,12 @@
 #include "quota/CancellationError.h"
 #include "quota/CodexRateLimitClient.h"
 #include "quota/CodexRateLimitClientError.h"
+#include "quota/FetchErrorDescription.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <stdexcept>
 #include <thread>
 
 using namespace pulsegrove;
@@ -123,6 +125,17 @@ TEST(CodexRateLimitClientFailureTests, LinesThatAreNotJSONObjectsEndTheExchange)
         EXPECT_THROW(clientFor(fake).fetchSynchronously({}), json::parse_error) << line;
         EXPECT_TRUE(fake.ranAndIsGone()) << line;
     }
+    // The parser's diagnostic is for developers; the user reads the platform's sentence, while the
+    // client's own errors and other passed-through errors keep their text.
+    FakeCodex logLine({"expect", "send starting codex app-server...", initialize});
+    try {
+        clientFor(logLine).fetchSynchronously({});
+        FAIL() << "the call succeeded";
+    } catch (const std::exception &error) {
+        EXPECT_EQ(FetchErrorDescription::describe(error), "未能读取数据，因为它的格式不正确。");
+    }
+    EXPECT_EQ(FetchErrorDescription::describe(Error::requestTimedOut()), "读取额度超时，请稍后重试。");
+    EXPECT_EQ(FetchErrorDescription::describe(std::runtime_error("disk on fire")), "disk on fire");
 }
 
 TEST(CodexRateLimitClientFailureTests, AnExecutableThatCannotStartIsALaunchFailure)

@@ -4,6 +4,7 @@
 #include "preferences/PulsegrovePreferenceKeys.h"
 #include "quota/CancellationError.h"
 #include "quota/CodexRateLimitClientError.h"
+#include "quota/FetchErrorDescription.h"
 
 #include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
@@ -141,11 +142,8 @@ QuotaStore::FetchOutcome QuotaStore::runFetch(const CodexRateLimitClient &client
         outcome.snapshot = client.fetchSynchronously(stopToken);
     } catch (const CancellationError &) {
         outcome.cancelled = true;
-    } catch (const CodexRateLimitClientError &error) {
-        outcome.errorDescription = QString::fromStdString(error.errorDescription());
     } catch (const std::exception &error) {
-        // Passed-through platform errors (a failed write, a line that is not JSON) keep their text.
-        outcome.errorDescription = QString::fromUtf8(error.what());
+        outcome.errorDescription = QString::fromStdString(FetchErrorDescription::describe(error));
     } catch (...) {
         outcome.errorDescription =
             QString::fromStdString(CodexRateLimitClientError::connectionClosed().errorDescription());
