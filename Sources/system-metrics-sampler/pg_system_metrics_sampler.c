@@ -94,11 +94,11 @@ static void pg_sample_memory(const pg_system_metrics_sampler *state, pg_system_m
                       statistics.speculative_count + statistics.compressor_page_count;
     uint64_t excluded = statistics.external_page_count + statistics.purgeable_count;
     uint64_t used_pages = in_use > excluded ? in_use - excluded : 0;
+    /* Pages beyond the physical memory are capped before multiplying, so the product can
+     * neither exceed the physical memory nor overflow. */
     uint64_t used_bytes = state->physical_memory;
     if (state->page_size == 0 || used_pages <= state->physical_memory / state->page_size)
         used_bytes = used_pages * state->page_size;
-    if (used_bytes > state->physical_memory)
-        used_bytes = state->physical_memory;
     sample->memory_used_bytes = used_bytes;
     sample->memory_total_bytes = state->physical_memory;
     sample->memory_used_percent = (double)used_bytes / (double)state->physical_memory * 100.0;
