@@ -141,17 +141,4 @@ bool SymbolCatalog::paint(QPainter &painter, const QRectF &rect, const QString &
     return true;
 }
 
-QPixmap SymbolCatalog::tintedPixmap(const QString &symbolName, int side, const QColor &color,
-                                    qreal devicePixelRatio)
-{
-    if (icon(symbolName).isNull() || side <= 0)
-        return {};
-    QPixmap pixmap(QSize(side, side) * devicePixelRatio);
-    pixmap.setDevicePixelRatio(devicePixelRatio);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    paint(painter, QRectF(0, 0, side, side), symbolName, color);
-    return pixmap;
-}
-
 } // namespace pulsegrove

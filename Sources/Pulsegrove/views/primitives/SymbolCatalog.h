@@ -30,10 +30,6 @@ public:
     // gradient brush is laid out in the painter's coordinates, so it may span more than the
     // symbol). Returns false, drawing nothing, when the symbol has no icon.
     static bool paint(QPainter &painter, const QRectF &rect, const QString &symbolName, const QBrush &brush);
-
-    // The symbol alone, `side` logical pixels square, in `color`; a null pixmap when it has no icon.
-    static QPixmap tintedPixmap(const QString &symbolName, int side, const QColor &color,
-                                qreal devicePixelRatio = 1.0);
 };
 
 } // namespace pulsegrove
