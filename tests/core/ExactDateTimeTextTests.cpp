@@ -1,6 +1,5 @@
 #include "FormatterTestSupport.h"
 #include "formatting/ExactDateTimeText.h"
-#include "formatting/SystemTimeZone.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -10,12 +9,13 @@
 using namespace pulsegrove;
 using pulsegrove::testing::dateAt;
 using pulsegrove::testing::unixSecondsAt;
+using pulsegrove::testing::zoneNamed;
 
 namespace {
 
 std::optional<std::string> exactText(std::int64_t instant, Date now, const std::string &zone, bool weekday)
 {
-    return ExactDateTimeText::format(instant, now, date::locate_zone(zone), weekday);
+    return ExactDateTimeText::format(instant, now, zoneNamed(zone), weekday);
 }
 
 } // namespace
@@ -48,20 +48,27 @@ TEST(ExactDateTimeTextTests, TheYearAppearsOnlyWhenItDiffersFromNowsYearInTheZon
     };
     for (const auto &[zone, instant, now, weekday, expected] : cases)
         EXPECT_EQ(exactText(instant, now, zone, weekday), expected) << expected;
-    EXPECT_EQ(ExactDateTimeText::format(0, march1, nullptr, true), std::nullopt);
     // A "now" without a year counts as another year: the full date is never wrong.
     EXPECT_EQ(exactText(march5, Date::fromReferenceSeconds(NAN), "UTC", false), "2026年3月5日 20:30");
 }
 
-TEST(SystemTimeZoneTests, TZNamesTheZoneWhenItIsKnown)
+// Instants after the last transition a zone file lists still follow the zone's recurring rule:
+// daylight saving goes on in 2038 and after, including Lord Howe's half-hour shift.
+TEST(ExactDateTimeTextTests, OffsetsFollowEachZonesRulesBeyondItsListedTransitions)
 {
-    const auto zoneFor = [](std::map<std::string, std::string> variables) {
-        const auto *zone = SystemTimeZone::current(Environment(std::move(variables)));
-        return zone ? zone->name() : std::string();
+    const Date in2038 = dateAt("UTC", 2038, 3, 1, 0, 0);
+    const Date in2040 = dateAt("UTC", 2040, 3, 1, 0, 0);
+    const std::vector<std::tuple<std::string, std::int64_t, Date, std::string>> cases = {
+        {"America/New_York", unixSecondsAt("UTC", 2038, 7, 1, 16, 0), in2038, "7月1日 12:00"},
+        {"America/New_York", unixSecondsAt("UTC", 2038, 12, 1, 16, 0), in2038, "12月1日 11:00"},
+        {"Europe/Berlin", unixSecondsAt("UTC", 2040, 7, 1, 10, 25), in2040, "7月1日 12:25"},
+        {"Europe/Berlin", unixSecondsAt("UTC", 2040, 12, 1, 10, 25), in2040, "12月1日 11:25"},
+        // Lord Howe: UTC+10:30, and +11:00 from the first Sunday of October (2:00 → 2:30).
+        {"Australia/Lord_Howe", unixSecondsAt("UTC", 2040, 1, 15, 0, 0), in2040, "1月15日 11:00"},
+        {"Australia/Lord_Howe", unixSecondsAt("UTC", 2040, 7, 15, 0, 0), in2040, "7月15日 10:30"},
+        {"Australia/Lord_Howe", unixSecondsAt("UTC", 2040, 10, 6, 15, 29), in2040, "10月7日 01:59"},
+        {"Australia/Lord_Howe", unixSecondsAt("UTC", 2040, 10, 6, 15, 30), in2040, "10月7日 02:30"},
     };
-    EXPECT_EQ(zoneFor({{"TZ", ":America/Los_Angeles"}}), "America/Los_Angeles");
-    EXPECT_EQ(zoneFor({{"TZ", ":/usr/share/zoneinfo/Asia/Shanghai"}}), "Asia/Shanghai");
-    // Unknown names fall back to the system's zone, never to nothing.
-    EXPECT_EQ(zoneFor({{"TZ", "Nowhere/Else"}}), zoneFor({}));
-    EXPECT_FALSE(zoneFor({}).empty());
+    for (const auto &[zone, instant, now, expected] : cases)
+        EXPECT_EQ(exactText(instant, now, zone, false), expected) << zone << " " << expected;
 }

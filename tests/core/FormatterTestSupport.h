@@ -1,20 +1,34 @@
 #pragma once
 
+#include "formatting/TimeZone.h"
 #include "foundation/Date.h"
 
 #include <cstdint>
-#include <date/tz.h>
+#include <date/date.h>
+#include <stdexcept>
 #include <string>
 
 namespace pulsegrove::testing {
 
-// Unix seconds of a wall-clock time in a named zone.
+inline TimeZone zoneNamed(const std::string &identifier)
+{
+    if (auto zone = TimeZone::named(identifier))
+        return *zone;
+    throw std::invalid_argument("unknown zone " + identifier);
+}
+
+// Unix seconds of a wall-clock time in a named zone (a time that exists there exactly once).
 inline std::int64_t unixSecondsAt(const std::string &zone, int year, unsigned month, unsigned day, int hour,
                                   int minute)
 {
-    const date::local_seconds local = date::local_days(date::year(year) / month / day) +
-                                      std::chrono::hours(hour) + std::chrono::minutes(minute);
-    return date::make_zoned(zone, local).get_sys_time().time_since_epoch().count();
+    const std::int64_t local = date::sys_seconds(date::sys_days(date::year(year) / month / day) +
+                                                 std::chrono::hours(hour) + std::chrono::minutes(minute))
+                                   .time_since_epoch()
+                                   .count();
+    const TimeZone timeZone = zoneNamed(zone);
+    // The offset at a first guess, then at the instant that guess gives: settled across a switch.
+    const std::int64_t guess = local - timeZone.offsetSeconds(local);
+    return local - timeZone.offsetSeconds(guess);
 }
 
 inline Date dateAt(const std::string &zone, int year, unsigned month, unsigned day, int hour, int minute)

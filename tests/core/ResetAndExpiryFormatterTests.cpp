@@ -53,7 +53,7 @@ TEST(ResetAndExpiryFormatterTests, CountdownAndExpiryTextsDifferOnlyInZeroRemain
 // instant outside the calendar has no exact time.
 TEST(ResetAndExpiryFormatterTests, ScheduleAndDetailTexts)
 {
-    const auto *shanghai = date::locate_zone("Asia/Shanghai");
+    const auto shanghai = pulsegrove::testing::zoneNamed("Asia/Shanghai");
     const std::int64_t march5 = unixSecondsAt("Asia/Shanghai", 2026, 3, 5, 14, 5);
     const Date before = dateAt("Asia/Shanghai", 2026, 3, 5, 12, 35);
     const Date atReset = Date::fromUnixSeconds(double(march5));

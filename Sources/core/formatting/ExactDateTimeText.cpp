@@ -3,7 +3,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
-#include <date/tz.h>
+#include <date/date.h>
 
 namespace pulsegrove {
 
@@ -34,27 +34,24 @@ std::int64_t latestSupportedSecond()
     return date::sys_seconds(date::sys_days(date::year(32767) / 12 / 30)).time_since_epoch().count();
 }
 
-std::optional<CalendarFields> calendarFields(std::int64_t unixSeconds, const date::time_zone *timeZone)
+std::optional<CalendarFields> calendarFields(std::int64_t unixSeconds, const TimeZone &timeZone)
 {
-    if (!timeZone || unixSeconds < earliestSupportedSecond() || unixSeconds > latestSupportedSecond())
+    if (unixSeconds < earliestSupportedSecond() || unixSeconds > latestSupportedSecond())
         return std::nullopt;
-    try {
-        const auto local = timeZone->to_local(date::sys_seconds(std::chrono::seconds(unixSeconds)));
-        const auto localDay = date::floor<date::days>(local);
-        const date::year_month_day ymd(localDay);
-        if (!ymd.ok())
-            return std::nullopt;
-        const date::hh_mm_ss<std::chrono::seconds> time(local - localDay);
-        return CalendarFields{int(ymd.year()),      unsigned(ymd.month()),
-                              unsigned(ymd.day()),  date::weekday(localDay).c_encoding() + 1,
-                              time.hours().count(), time.minutes().count()};
-    } catch (const std::exception &) {
-        // A zone whose data cannot be read gives no calendar, not a failure of the whole text.
+    // The zone gives the offset; the civil calendar of the shifted instant gives the fields.
+    const auto local =
+        date::sys_seconds(std::chrono::seconds(unixSeconds + timeZone.offsetSeconds(unixSeconds)));
+    const auto localDay = date::floor<date::days>(local);
+    const date::year_month_day ymd(localDay);
+    if (!ymd.ok())
         return std::nullopt;
-    }
+    const date::hh_mm_ss<std::chrono::seconds> time(local - localDay);
+    return CalendarFields{int(ymd.year()),      unsigned(ymd.month()),
+                          unsigned(ymd.day()),  date::weekday(localDay).c_encoding() + 1,
+                          time.hours().count(), time.minutes().count()};
 }
 
-std::optional<int> yearOf(Date now, const date::time_zone *timeZone)
+std::optional<int> yearOf(Date now, const TimeZone &timeZone)
 {
     const double seconds = std::floor(now.unixSeconds());
     if (!(seconds >= double(earliestSupportedSecond()) && seconds <= double(latestSupportedSecond())))
@@ -66,7 +63,7 @@ std::optional<int> yearOf(Date now, const date::time_zone *timeZone)
 } // namespace
 
 std::optional<std::string> ExactDateTimeText::format(std::optional<std::int64_t> unixSeconds, Date now,
-                                                     const date::time_zone *timeZone, bool includeWeekday)
+                                                     const TimeZone &timeZone, bool includeWeekday)
 {
     if (!unixSeconds)
         return std::nullopt;

@@ -1,14 +1,11 @@
 #pragma once
 
+#include "formatting/TimeZone.h"
 #include "foundation/Date.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
-
-namespace date {
-class time_zone;
-}
 
 namespace pulsegrove {
 
@@ -21,7 +18,7 @@ struct ExactDateTimeText {
     // Nothing without an instant, without a time zone, or for an instant outside the years
     // 1 to 32767 that the calendar covers.
     static std::optional<std::string> format(std::optional<std::int64_t> unixSeconds, Date now,
-                                             const date::time_zone *timeZone, bool includeWeekday);
+                                             const TimeZone &timeZone, bool includeWeekday);
 };
 
 } // namespace pulsegrove

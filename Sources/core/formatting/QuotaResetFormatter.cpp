@@ -26,14 +26,13 @@ std::string QuotaResetFormatter::countdown(const RateLimitWindow &window, Date n
 }
 
 std::optional<std::string> QuotaResetFormatter::exactDateTime(const RateLimitWindow &window, Date now,
-                                                              const date::time_zone *timeZone,
-                                                              bool includeWeekday)
+                                                              const TimeZone &timeZone, bool includeWeekday)
 {
     return ExactDateTimeText::format(window.resetsAt, now, timeZone, includeWeekday);
 }
 
 std::string QuotaResetFormatter::scheduleText(const RateLimitWindow &window, Date now,
-                                              const date::time_zone *timeZone, bool includeWeekday)
+                                              const TimeZone &timeZone, bool includeWeekday)
 {
     std::string text = countdown(window, now);
     const auto resetDate = window.resetDate();
@@ -45,8 +44,8 @@ std::string QuotaResetFormatter::scheduleText(const RateLimitWindow &window, Dat
     return text;
 }
 
-std::string QuotaResetFormatter::detailText(const RateLimitWindow &window, Date now,
-                                            const date::time_zone *timeZone, bool includeWeekday)
+std::string QuotaResetFormatter::detailText(const RateLimitWindow &window, Date now, const TimeZone &timeZone,
+                                            bool includeWeekday)
 {
     return "已用 " + std::to_string(window.usedPercent) + "% · " +
            scheduleText(window, now, timeZone, includeWeekday);

@@ -1,14 +1,11 @@
 #pragma once
 
+#include "formatting/TimeZone.h"
 #include "foundation/Date.h"
 #include "quota/RateLimitWindow.h"
 
 #include <optional>
 #include <string>
-
-namespace date {
-class time_zone;
-}
 
 namespace pulsegrove {
 
@@ -21,12 +18,12 @@ struct QuotaResetFormatter {
     static std::string countdown(const RateLimitWindow &window, Date now);
     // "3月5日 14:05", "3月5日 周四 14:05", "2027年1月2日 09:00"; nothing without a reset time.
     static std::optional<std::string> exactDateTime(const RateLimitWindow &window, Date now,
-                                                    const date::time_zone *timeZone, bool includeWeekday);
+                                                    const TimeZone &timeZone, bool includeWeekday);
     // The countdown, followed by " · " and the exact time while the reset lies ahead.
-    static std::string scheduleText(const RateLimitWindow &window, Date now, const date::time_zone *timeZone,
+    static std::string scheduleText(const RateLimitWindow &window, Date now, const TimeZone &timeZone,
                                     bool includeWeekday);
     // "已用 42% · " and the schedule text, for the detail rows of the native menu.
-    static std::string detailText(const RateLimitWindow &window, Date now, const date::time_zone *timeZone,
+    static std::string detailText(const RateLimitWindow &window, Date now, const TimeZone &timeZone,
                                   bool includeWeekday);
 };
 

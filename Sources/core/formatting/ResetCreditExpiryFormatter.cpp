@@ -30,15 +30,14 @@ std::string ResetCreditExpiryFormatter::relativeText(const RateLimitResetCredit 
 }
 
 std::optional<std::string> ResetCreditExpiryFormatter::exactDateTime(const RateLimitResetCredit &credit,
-                                                                     Date now,
-                                                                     const date::time_zone *timeZone,
+                                                                     Date now, const TimeZone &timeZone,
                                                                      bool includeWeekday)
 {
     return ExactDateTimeText::format(credit.expiresAt, now, timeZone, includeWeekday);
 }
 
 std::string ResetCreditExpiryFormatter::detailText(const RateLimitResetCredit &credit, Date now,
-                                                   const date::time_zone *timeZone, bool includeWeekday)
+                                                   const TimeZone &timeZone, bool includeWeekday)
 {
     std::string text = relativeText(credit, now);
     if (const auto exact = exactDateTime(credit, now, timeZone, includeWeekday))

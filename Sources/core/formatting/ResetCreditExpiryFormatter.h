@@ -1,14 +1,11 @@
 #pragma once
 
+#include "formatting/TimeZone.h"
 #include "foundation/Date.h"
 #include "quota/RateLimitResetCredit.h"
 
 #include <optional>
 #include <string>
-
-namespace date {
-class time_zone;
-}
 
 namespace pulsegrove {
 
@@ -19,9 +16,9 @@ struct ResetCreditExpiryFormatter {
 
     static std::string relativeText(const RateLimitResetCredit &credit, Date now);
     static std::optional<std::string> exactDateTime(const RateLimitResetCredit &credit, Date now,
-                                                    const date::time_zone *timeZone, bool includeWeekday);
-    static std::string detailText(const RateLimitResetCredit &credit, Date now,
-                                  const date::time_zone *timeZone, bool includeWeekday);
+                                                    const TimeZone &timeZone, bool includeWeekday);
+    static std::string detailText(const RateLimitResetCredit &credit, Date now, const TimeZone &timeZone,
+                                  bool includeWeekday);
 };
 
 } // namespace pulsegrove

@@ -1,44 +1,224 @@
 #include "formatting/SystemTimeZone.h"
 
-#include <date/tz.h>
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <regex>
 #include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 namespace pulsegrove {
 
+namespace fs = std::filesystem;
+
 namespace {
 
-const date::time_zone *zoneNamed(std::string_view name)
+// Zone files are a few KB; anything far larger is not one, and is not read whole.
+constexpr std::size_t zoneFileSizeLimit = 512 * 1024;
+// The database holds about two thousand entries; a folder far larger is not one to walk.
+constexpr int databaseEntryLimit = 20000;
+
+// The bytes of a small regular file, read without blocking on a FIFO or a device.
+std::optional<std::string> smallRegularFile(const fs::path &path)
 {
-    try {
-        return date::locate_zone(name);
-    } catch (const std::exception &) {
-        return nullptr;
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (descriptor < 0)
+        return std::nullopt;
+    std::optional<std::string> contents;
+    struct stat status {};
+    if (::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) &&
+        std::size_t(status.st_size) <= zoneFileSizeLimit) {
+        std::string bytes(std::size_t(status.st_size) + 1, '\0');
+        std::size_t filled = 0;
+        while (filled < bytes.size()) {
+            const ssize_t count = ::read(descriptor, bytes.data() + filled, bytes.size() - filled);
+            if (count < 0 && errno == EINTR)
+                continue;
+            if (count <= 0)
+                break;
+            filled += std::size_t(count);
+        }
+        // A file that grew past its size while being read is not the file that was measured.
+        if (filled <= std::size_t(status.st_size)) {
+            bytes.resize(filled);
+            contents = std::move(bytes);
+        }
     }
+    ::close(descriptor);
+    return contents;
 }
 
-// TZ may read "Area/City", ":Area/City" or a path into the zone database.
-std::string_view zoneNameInTZ(std::string_view value)
+bool isZoneFileData(std::string_view bytes)
+{
+    return bytes.starts_with("TZif");
+}
+
+// The zone's identifier within a path into the database: what follows "zoneinfo/" or the
+// database folder itself, without the "posix/" or "right/" variant folders.
+std::optional<std::string> identifierInPath(const fs::path &path, const fs::path &database)
+{
+    const std::string text = path.lexically_normal().generic_string();
+    std::string identifier;
+    const std::string databasePrefix = database.lexically_normal().generic_string() + "/";
+    constexpr std::string_view marker = "/zoneinfo/";
+    if (text.starts_with(databasePrefix))
+        identifier = text.substr(databasePrefix.size());
+    else if (const auto position = text.rfind(marker); position != std::string::npos)
+        identifier = text.substr(position + marker.size());
+    else
+        return std::nullopt;
+    for (const std::string_view variant : {"posix/", "right/"}) {
+        if (identifier.starts_with(variant))
+            identifier.erase(0, variant.size());
+    }
+    return identifier;
+}
+
+std::optional<TimeZone> zoneNamedByPath(const fs::path &path, const fs::path &database)
+{
+    const auto identifier = identifierInPath(path, database);
+    return identifier ? TimeZone::named(*identifier) : std::nullopt;
+}
+
+// A zone whose database file holds exactly these bytes, for a zone file that was copied rather
+// than linked. Several names may share one file; an "Area/City" name is preferred.
+std::optional<TimeZone> zoneWithSameFile(const std::string &bytes, const fs::path &database)
+{
+    std::error_code error;
+    fs::recursive_directory_iterator entries(database, fs::directory_options::skip_permission_denied, error);
+    std::vector<std::string> matches;
+    int visited = 0;
+    for (; !error && entries != fs::recursive_directory_iterator(); entries.increment(error)) {
+        if (++visited > databaseEntryLimit)
+            break;
+        const auto &entry = *entries;
+        const auto name = entry.path().filename().string();
+        if (entries.depth() == 0 && (name == "posix" || name == "right")) {
+            entries.disable_recursion_pending();
+            continue;
+        }
+        std::error_code entryError;
+        if (!entry.is_regular_file(entryError) || entry.is_symlink(entryError) ||
+            entry.file_size(entryError) != bytes.size())
+            continue;
+        if (smallRegularFile(entry.path()) == bytes)
+            matches.push_back(entry.path().lexically_relative(database).generic_string());
+    }
+    std::sort(matches.begin(), matches.end(), [](const std::string &left, const std::string &right) {
+        const bool leftIsAreaCity = left.find('/') != std::string::npos;
+        const bool rightIsAreaCity = right.find('/') != std::string::npos;
+        return leftIsAreaCity != rightIsAreaCity ? leftIsAreaCity : left < right;
+    });
+    for (const auto &identifier : matches) {
+        if (auto zone = TimeZone::named(identifier))
+            return zone;
+    }
+    return std::nullopt;
+}
+
+// A zone file named by path, taken only when it holds zone data, as the C library would: a
+// link into the database names its zone, a copy is recognised by its bytes.
+std::optional<TimeZone> zoneOfFile(const fs::path &path, const fs::path &database)
+{
+    const auto bytes = smallRegularFile(path);
+    if (!bytes || !isZoneFileData(*bytes))
+        return std::nullopt;
+    if (auto zone = zoneNamedByPath(path, database))
+        return zone;
+    std::error_code error;
+    if (fs::is_symlink(path, error)) {
+        auto target = fs::read_symlink(path, error);
+        if (!error && target.is_relative())
+            target = path.parent_path() / target;
+        if (auto zone = error ? std::nullopt : zoneNamedByPath(target, database))
+            return zone;
+        const auto resolved = fs::canonical(path, error);
+        if (auto zone = error ? std::nullopt : zoneNamedByPath(resolved, database))
+            return zone;
+    }
+    return zoneWithSameFile(*bytes, database);
+}
+
+// "CST-8", "UTC0", "<+0530>-5:30": a standard time with its offset west of UTC and no daylight
+// saving. Rules for daylight saving are left alone: a zone is only taken when it is certain.
+std::optional<TimeZone> fixedOffsetZone(const std::string &value)
+{
+    static const std::regex pattern(
+        R"(^([A-Za-z]{3,}|<[A-Za-z0-9+-]{3,}>)([+-]?)(\d{1,2})(?::(\d{1,2}))?(?::(\d{1,2}))?$)");
+    std::smatch parts;
+    if (!std::regex_match(value, parts, pattern))
+        return std::nullopt;
+    const int hours = std::stoi(parts[3]);
+    const int minutes = parts[4].matched ? std::stoi(parts[4]) : 0;
+    const int seconds = parts[5].matched ? std::stoi(parts[5]) : 0;
+    if (hours > 24 || minutes > 59 || seconds > 59)
+        return std::nullopt;
+    const int secondsWest = hours * 3600 + minutes * 60 + seconds;
+    return TimeZone::fixed(parts[2] == "-" ? secondsWest : -secondsWest, value);
+}
+
+std::optional<TimeZone> zoneOfTZ(std::string value, const fs::path &database)
 {
     if (value.starts_with(':'))
-        value.remove_prefix(1);
-    constexpr std::string_view databaseFolder = "zoneinfo/";
-    if (const auto position = value.rfind(databaseFolder); value.starts_with('/') && position != value.npos)
-        value.remove_prefix(position + databaseFolder.size());
-    return value;
+        value.erase(0, 1);
+    if (value.empty())
+        return std::nullopt;
+    if (value.starts_with('/'))
+        return zoneOfFile(value, database);
+    if (auto zone = TimeZone::named(value))
+        return zone;
+    if (auto zone = fixedOffsetZone(value))
+        return zone;
+    // A name the database folder holds but ICU does not know under that name.
+    return zoneOfFile(database / value, database);
+}
+
+std::optional<std::string> firstLine(const std::optional<std::string> &text)
+{
+    if (!text)
+        return std::nullopt;
+    const auto begin = text->find_first_not_of(" \t\r\n");
+    if (begin == std::string::npos)
+        return std::nullopt;
+    const auto end = text->find_first_of(" \t\r\n", begin);
+    return text->substr(begin, end == std::string::npos ? std::string::npos : end - begin);
+}
+
+std::optional<TimeZone> zoneOfLocaltime(const SystemTimeZone::Locations &locations, const fs::path &database)
+{
+    std::error_code error;
+    if (fs::is_symlink(locations.localtime, error))
+        return zoneOfFile(locations.localtime, database);
+    // A copied file: /etc/timezone, kept beside it by the system's tools, names it.
+    const auto bytes = smallRegularFile(locations.localtime);
+    if (!bytes || !isZoneFileData(*bytes))
+        return std::nullopt;
+    if (const auto name = firstLine(smallRegularFile(locations.timezoneName))) {
+        if (auto zone = TimeZone::named(*name))
+            return zone;
+    }
+    return zoneWithSameFile(*bytes, database);
 }
 
 } // namespace
 
-const date::time_zone *SystemTimeZone::current(const Environment &environment)
+TimeZone SystemTimeZone::current(const Environment &environment)
 {
-    if (const auto tz = environment.nonEmptyValue("TZ")) {
-        if (const auto *zone = zoneNamed(zoneNameInTZ(*tz)))
-            return zone;
-    }
+    return current(environment, Locations());
+}
+
+TimeZone SystemTimeZone::current(const Environment &environment, const Locations &locations)
+{
+    const auto database = environment.nonEmptyValue("TZDIR").value_or(locations.database.string());
     try {
-        return date::current_zone();
+        const auto zone = environment.value("TZ") ? zoneOfTZ(*environment.value("TZ"), database)
+                                                  : zoneOfLocaltime(locations, database);
+        return zone.value_or(TimeZone::utc());
     } catch (const std::exception &) {
-        return zoneNamed("UTC");
+        // Out of memory while walking the database, or a path too long to hold: still a zone.
+        return TimeZone::utc();
     }
 }
 

@@ -1,21 +1,31 @@
 #pragma once
 
+#include "formatting/TimeZone.h"
 #include "foundation/Environment.h"
 
-namespace date {
-class time_zone;
-}
+#include <filesystem>
 
 namespace pulsegrove {
 
-// The time zone the application formats dates in: the zone named by TZ when it names a known one
-// (as the platform's current time zone honours TZ), else the system's zone, else UTC. The date
-// library itself ignores TZ and throws when the system's zone cannot be found; this never throws.
+// The time zone the application formats dates in, found the way the C library finds the local
+// zone: TZ when it is set (":Area/City", "Area/City", an absolute path to a zone file, or a fixed
+// POSIX offset such as "CST-8"; empty means UTC), else /etc/localtime, whether it is a link into
+// the zone database or a copied file (named by /etc/timezone, or recognised among the database's
+// files). Anything it cannot make sense of gives UTC, as the C library's clock would show; it
+// never fails.
 struct SystemTimeZone {
     SystemTimeZone() = delete;
 
-    // Null only when not even UTC can be found; the formatters then give no exact times.
-    static const date::time_zone *current(const Environment &environment);
+    // Where the machine keeps its zone settings; tests point these into a folder of their own.
+    struct Locations {
+        std::filesystem::path localtime = "/etc/localtime";
+        std::filesystem::path timezoneName = "/etc/timezone";
+        // TZDIR in the environment takes its place, as it does for the C library.
+        std::filesystem::path database = "/usr/share/zoneinfo";
+    };
+
+    static TimeZone current(const Environment &environment);
+    static TimeZone current(const Environment &environment, const Locations &locations);
 };
 
 } // namespace pulsegrove
