@@ -1,3 +1,4 @@
+#include "HostileFile.h"
 #include "QuotaStoreTestFixture.h"
 
 #include <fstream>
@@ -120,13 +121,26 @@ TEST_F(QuotaStoreRefreshTest, AnUnusableCacheGivesNoSnapshotNoMessageAndIsReplac
     const std::filesystem::path file = "data/Pulsegrove/quota-cache.json";
     m_home.writeFile(file, "  " + valid);
     EXPECT_TRUE(makeStore()->snapshot());
-    // Empty, "{}", truncated, and a valid document too large for a snapshot: not our cache.
-    for (const std::string &content : {std::string(), std::string("{}"), valid.substr(0, valid.size() / 2),
-                                       std::string(5 * 1024 * 1024, ' ') + valid}) {
+    // Empty, "{}", truncated, a valid document far larger than any snapshot, and a document of
+    // openings alone just under the cap (parsed, it used to cost hundreds of megabytes): not our
+    // cache.
+    for (const std::string &content :
+         {std::string(), std::string("{}"), valid.substr(0, valid.size() / 2),
+          std::string(2 * 1024 * 1024, ' ') + valid, std::string(1024 * 1024 - 1, '[')}) {
         m_home.writeFile(file, content);
         const auto store = makeStore();
         EXPECT_FALSE(store->snapshot() || store->errorMessage()) << content.substr(0, 40);
     }
+    // Whatever else stands there is neither waited on nor read without bound (the store is made
+    // on the GUI thread at start), and a link is not followed even to a valid cache.
+    const auto elsewhere = m_home.writeFile("elsewhere.json", valid);
+    for (const auto kind : HostileFile::allKinds()) {
+        std::filesystem::remove_all(m_home.path() / file);
+        HostileFile::place(kind, m_home.path() / file, elsewhere);
+        const auto store = makeStore();
+        EXPECT_FALSE(store->snapshot() || store->errorMessage()) << HostileFile::name(kind);
+    }
+    std::filesystem::remove_all(m_home.path() / file);
     auto store = makeStore();
     await(store->refresh(false));
     EXPECT_EQ(makeStore()->snapshot(), store->snapshot());

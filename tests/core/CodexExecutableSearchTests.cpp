@@ -1,3 +1,4 @@
+#include "HostileFile.h"
 #include "TemporaryDirectory.h"
 #include "quota/CodexExecutableSearch.h"
 #include "quota/CodexRateLimitClientError.h"
@@ -6,6 +7,7 @@
 #include <sys/stat.h>
 
 using namespace pulsegrove;
+using pulsegrove::testing::HostileFile;
 using pulsegrove::testing::TemporaryDirectory;
 
 namespace {
@@ -55,9 +57,15 @@ TEST(CodexExecutableSearchTests, OverrideFileYieldsItsTrimmedPathOrNothing)
     home.writeFile(overrideBelowHome, " \n\t ");
     EXPECT_EQ(CodexExecutableSearch::overridePath(environment), std::nullopt);
 
-    // A FIFO in its place must neither block the search nor count as a path.
-    std::filesystem::remove(home.path() / overrideBelowHome);
-    ASSERT_EQ(::mkfifo((home.path() / overrideBelowHome).c_str(), 0600), 0);
+    // Nothing else in its place may block the search, be read without bound or count as a path;
+    // a file far larger than any path is not an override (it used to be cut at 64 KiB and used).
+    const auto linkTarget = home.writeFile("elsewhere", "/linked/codex\n");
+    for (const auto kind : HostileFile::allKinds()) {
+        std::filesystem::remove_all(home.path() / overrideBelowHome);
+        HostileFile::place(kind, home.path() / overrideBelowHome, linkTarget);
+        EXPECT_EQ(CodexExecutableSearch::overridePath(environment), std::nullopt) << HostileFile::name(kind);
+    }
+    home.writeFile(overrideBelowHome, "/somewhere/codex" + std::string(64 * 1024, ' '));
     EXPECT_EQ(CodexExecutableSearch::overridePath(environment), std::nullopt);
 }
 

@@ -120,10 +120,15 @@ TEST(CodexRateLimitClientFailureTests, EachFailureHasItsSentenceAndLeavesNoChild
 
 TEST(CodexRateLimitClientFailureTests, LinesThatAreNotJSONObjectsEndTheExchange)
 {
-    for (const std::string line : {"starting codex app-server...", "42", "\"text\"", ""}) {
+    // Arrays are skipped, but not one nested too deeply to parse at a bounded cost: a well-formed
+    // one of 65 levels, or the longest line the reader takes made of openings alone.
+    const std::string deep = std::string(65, '[') + std::string(65, ']');
+    const std::string openings(1024 * 1024 - 1, '[');
+    for (const std::string &line : {std::string("starting codex app-server..."), std::string("42"),
+                                    std::string("\"text\""), std::string(), deep, openings}) {
         FakeCodex fake({"expect", "send " + line, initialize});
-        EXPECT_THROW(clientFor(fake).fetchSynchronously({}), json::parse_error) << line;
-        EXPECT_TRUE(fake.ranAndIsGone()) << line;
+        EXPECT_THROW(clientFor(fake).fetchSynchronously({}), json::parse_error) << line.substr(0, 40);
+        EXPECT_TRUE(fake.ranAndIsGone()) << line.substr(0, 40);
     }
     // The parser's diagnostic is for developers; the user reads the platform's sentence, while the
     // client's own errors and other passed-through errors keep their text.

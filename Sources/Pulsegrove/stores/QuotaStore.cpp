@@ -1,5 +1,6 @@
 #include "stores/QuotaStore.h"
 
+#include "foundation/SmallFileReader.h"
 #include "preferences/PulsegrovePreferenceDefaults.h"
 #include "preferences/PulsegrovePreferenceKeys.h"
 #include "quota/CancellationError.h"
@@ -8,7 +9,6 @@
 
 #include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
-#include <fstream>
 #include <system_error>
 
 namespace pulsegrove {
@@ -25,22 +25,19 @@ const QString launchAtLoginUnsupportedMessage =
     QString::fromUtf8("当前应用位置不支持开机启动，请重新运行安装脚本。");
 const QString launchAtLoginFailedPrefix = QString::fromUtf8("开机启动设置失败：");
 // A real cache file is a few kilobytes; a far larger file is not ours and is not read at all.
-constexpr std::uintmax_t maximumCacheFileSize = 4 * 1024 * 1024;
+constexpr std::size_t maximumCacheFileSize = 1024 * 1024;
 
+// Read on the GUI thread at start, so whatever stands at the path must neither block nor cost
+// more than the cap: a FIFO, a device, a link or an oversized file simply means no cache.
 std::optional<QuotaSnapshot> loadCachedSnapshot(const std::filesystem::path &fileURL)
 {
     if (fileURL.empty())
         return std::nullopt;
-    std::error_code error;
-    const auto size = std::filesystem::file_size(fileURL, error);
-    if (error || size > maximumCacheFileSize)
-        return std::nullopt;
-    std::ifstream stream(fileURL, std::ios::binary);
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    if (!stream.read(bytes.data(), static_cast<std::streamsize>(size)))
+    const auto file = SmallFileReader::read(fileURL, maximumCacheFileSize);
+    if (!file.isRead())
         return std::nullopt;
     try {
-        return QuotaSnapshot::decodeJSON(bytes);
+        return QuotaSnapshot::decodeJSON(file.content);
     } catch (const std::exception &) {
         return std::nullopt;
     }

@@ -1,11 +1,10 @@
 #include "quota/CodexExecutableSearch.h"
 
+#include "foundation/SmallFileReader.h"
 #include "foundation/UserDirectories.h"
 #include "quota/CodexRateLimitClientError.h"
-#include "quota/FileDescriptor.h"
 
 #include <algorithm>
-#include <fcntl.h>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,8 +13,8 @@ namespace pulsegrove {
 
 namespace {
 
-// A path is far shorter than this; a bigger file is not an override file and is not read whole.
-constexpr std::size_t overrideFileReadLimit = 64 * 1024;
+// A path is far shorter than this; a bigger file is not an override file and is not read at all.
+constexpr std::size_t overrideFileSizeLimit = 64 * 1024;
 
 std::string trimmedOfWhitespace(const std::string &text)
 {
@@ -24,29 +23,6 @@ std::string trimmedOfWhitespace(const std::string &text)
     if (first == std::string::npos)
         return {};
     return text.substr(first, text.find_last_not_of(whitespace) - first + 1);
-}
-
-// Reads a regular file without ever blocking: a FIFO or device put in its place is ignored.
-std::optional<std::string> readSmallRegularFile(const std::filesystem::path &path)
-{
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    struct stat status {};
-    if (!file.isOpen() || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode))
-        return std::nullopt;
-    std::string content(overrideFileReadLimit, '\0');
-    std::size_t filled = 0;
-    while (filled < content.size()) {
-        const ssize_t count = ::read(file.get(), content.data() + filled, content.size() - filled);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0)
-            return std::nullopt;
-        if (count == 0)
-            break;
-        filled += static_cast<std::size_t>(count);
-    }
-    content.resize(filled);
-    return content;
 }
 
 std::vector<std::string> pathPieces(const std::string &path)
@@ -72,10 +48,12 @@ std::optional<std::string> CodexExecutableSearch::overridePath(const Environment
     const auto file = UserDirectories::libraryPath(overrideFile, environment);
     if (!file)
         return std::nullopt;
-    const auto content = readSmallRegularFile(*file);
-    if (!content)
+    // Only a small regular file counts: a FIFO, a device or a link put in its place is ignored
+    // without waiting on it or reading it.
+    const auto content = SmallFileReader::read(*file, overrideFileSizeLimit);
+    if (!content.isRead())
         return std::nullopt;
-    auto path = trimmedOfWhitespace(*content);
+    auto path = trimmedOfWhitespace(content.content);
     if (path.empty())
         return std::nullopt;
     return path;

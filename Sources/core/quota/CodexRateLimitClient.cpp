@@ -1,5 +1,6 @@
 #include "quota/CodexRateLimitClient.h"
 
+#include "foundation/BoundedJSONParser.h"
 #include "quota/CancellationError.h"
 #include "quota/CodexExecutableSearch.h"
 #include "quota/CodexRateLimitClientError.h"
@@ -43,10 +44,15 @@ bool hasId(const json &message, int id)
 }
 
 // The app server speaks one object per line; arrays are tolerated and skipped, but a bare scalar
-// means the stream is not the protocol at all.
+// means the stream is not the protocol at all. Replies nest a few levels; a line nested deeper
+// than the parser's limit is refused like any other text that is not JSON, before it can cost
+// memory.
 json parseLine(const std::string &text)
 {
-    json message = json::parse(text);
+    auto parsed = BoundedJSONParser::parse(text);
+    if (!parsed.isParsed())
+        throw json::parse_error::create(101, 1, parsed.failure, nullptr);
+    json message = std::move(parsed.value);
     if (!message.is_object() && !message.is_array())
         throw json::parse_error::create(
             101, 1, "top-level value must be an object or an array, not " + std::string(message.type_name()),

@@ -1,5 +1,6 @@
 #include "quota/QuotaSnapshot.h"
 
+#include "foundation/BoundedJSONParser.h"
 #include "quota/DecodingError.h"
 #include "quota/JSONFields.h"
 
@@ -85,10 +86,10 @@ QuotaSnapshot QuotaSnapshot::fromJSON(const nlohmann::json &value)
 
 QuotaSnapshot QuotaSnapshot::decodeJSON(std::string_view bytes)
 {
-    const auto document = nlohmann::json::parse(bytes, nullptr, false);
-    if (document.is_discarded())
-        throw DecodingError("the quota cache is not valid JSON");
-    return fromJSON(document);
+    const auto document = BoundedJSONParser::parse(bytes);
+    if (!document.isParsed())
+        throw DecodingError("the quota cache is not valid JSON: " + document.failure);
+    return fromJSON(document.value);
 }
 
 } // namespace pulsegrove
