@@ -3,6 +3,7 @@
 #include "views/PlanBadge.h"
 #include "views/PlanBadgeModel.h"
 #include "views/PlanBadgeStyle.h"
+#include "views/primitives/IconTile.h"
 #include "views/primitives/ViewColors.h"
 
 #include <QFontMetricsF>
@@ -81,6 +82,34 @@ TEST(PlanBadgeTests, RendersAtItsIdealSizeInTheTierColours)
         EXPECT_EQ(image.pixelColor(box.center().x(), box.bottom() + 3).alpha() > 0, style.glowOpacity > 0)
             << text.toStdString();
     }
+}
+
+// Beside the header's 34-point icon tile, and when a parent hands it a taller box directly, the
+// badge stays a capsule of its natural height centred in the row: above and below it, nothing.
+TEST(PlanBadgeTests, KeepsItsNaturalHeightCentredInATallerRow)
+{
+    const testing::IsolatedTheme theme;
+    const CodexPlanTier tier = CodexPlanTier::plus();
+    const int naturalHeight = qCeil(PlanBadgeModel::idealSize(tier).height());
+    QWidget row;
+    auto *layout = new QHBoxLayout(&row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(new IconTile(QStringLiteral("bolt.horizontal.fill"), IconTileStyle{}));
+    auto *laidOut = new PlanBadge(tier);
+    layout->addWidget(laidOut);
+    layout->addStretch();
+    row.resize(200, 48);
+    layout->activate();
+    EXPECT_EQ(laidOut->height(), naturalHeight);
+    EXPECT_NEAR(laidOut->geometry().center().y(), 24, 1);
+
+    PlanBadge placed(tier);
+    placed.setGeometry(0, 0, placed.sizeHint().width(), 48);
+    const QImage image = testing::renderTransparent(placed, QStringLiteral("plan-badge-tall-box"));
+    const int middle = image.width() / 2;
+    EXPECT_GT(image.pixelColor(middle, 24).alpha(), 0) << "the capsule sits in the middle";
+    for (const int y : {0, 24 - naturalHeight / 2 - 2, 24 + naturalHeight / 2 + 2, 47})
+        EXPECT_EQ(image.pixelColor(middle, y).alpha(), 0) << y;
 }
 
 } // namespace

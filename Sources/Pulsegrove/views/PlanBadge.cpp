@@ -7,13 +7,14 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 namespace pulsegrove {
 
 PlanBadge::PlanBadge(const CodexPlanTier &tier, QWidget *parent) : QWidget(parent), m_tier(tier)
 {
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setFont(PlanBadgeModel::textFont());
     setAccessibleName(PlanBadgeModel::accessibilityLabel(m_tier));
     CardSurface::applyShadow(this, PlanBadgeModel::glow(m_tier));
@@ -30,10 +31,16 @@ QSize PlanBadge::minimumSizeHint() const
     return sizeHint();
 }
 
+QRectF PlanBadge::capsuleRect() const
+{
+    const qreal capsuleHeight = std::min<qreal>(height(), PlanBadgeModel::idealSize(m_tier).height());
+    return {0, (height() - capsuleHeight) / 2, static_cast<qreal>(width()), capsuleHeight};
+}
+
 void PlanBadge::paintEvent(QPaintEvent *)
 {
     const PlanBadgeStyle badgeStyle = style();
-    const QRectF capsule = rect();
+    const QRectF capsule = capsuleRect();
     QPainter painter(this);
     RoundedShape::fillCapsule(
         painter, capsule,
@@ -46,16 +53,16 @@ void PlanBadge::paintEvent(QPaintEvent *)
             capsule, ViewColors::withOpacity(badgeStyle.startColor, PlanBadgeModel::outlineStartOpacity),
             ViewColors::withOpacity(badgeStyle.endColor, PlanBadgeModel::outlineEndOpacity)),
         PlanBadgeModel::outlineWidth(m_tier));
-    paintContent(painter, badgeStyle);
+    paintContent(painter, capsule, badgeStyle);
 }
 
 // Symbol and name share one gradient that runs across the whole content, as one foreground.
-void PlanBadge::paintContent(QPainter &painter, const PlanBadgeStyle &badgeStyle)
+void PlanBadge::paintContent(QPainter &painter, const QRectF &capsule, const PlanBadgeStyle &badgeStyle)
 {
     const QSizeF ideal = PlanBadgeModel::idealSize(m_tier);
     const QSizeF contentSize(ideal.width() - 2 * PlanBadgeModel::horizontalPadding,
                              ideal.height() - 2 * PlanBadgeModel::verticalPadding);
-    const QRectF content(QPointF((width() - contentSize.width()) / 2, (height() - contentSize.height()) / 2),
+    const QRectF content(capsule.center() - QPointF(contentSize.width() / 2, contentSize.height() / 2),
                          contentSize);
     const QBrush foreground(
         ViewColors::diagonalGradient(content, badgeStyle.startColor, badgeStyle.endColor));

@@ -9,7 +9,8 @@ namespace pulsegrove {
 
 // The plan capsule of the panel header: the tier's name (with a symbol for the top tier) in a
 // diagonal gradient on a faint gradient capsule with a gradient outline and, for the Pro tiers,
-// a glow. It keeps its ideal width and never truncates; its height follows its container.
+// a glow. It keeps its ideal size and never truncates: in a taller row (beside the header's icon
+// tile) it stays a slim capsule centred in the row.
 class PlanBadge : public QWidget {
     Q_OBJECT
 
@@ -26,7 +27,9 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    void paintContent(QPainter &painter, const PlanBadgeStyle &style);
+    // The capsule at its ideal height, centred in whatever height the badge was given.
+    QRectF capsuleRect() const;
+    void paintContent(QPainter &painter, const QRectF &capsule, const PlanBadgeStyle &style);
 
     CodexPlanTier m_tier;
 };
