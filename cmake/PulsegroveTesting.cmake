@@ -1,15 +1,18 @@
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
-# pulsegrove_add_test(NAME <exe> SOURCES <files...> LIBRARIES <libs...> [QT])
+# pulsegrove_add_test(NAME <exe> SOURCES <files...> LIBRARIES <libs...> [QT [VIEWS]])
 # Registers one GoogleTest executable with CTest. A QT test gets a main that creates a
-# QApplication on the offscreen platform, so widget tests never need a desktop session.
+# QApplication on the offscreen platform, so widget tests never need a desktop session; a VIEWS
+# test's main also sets the application's default font as the application does.
 function(pulsegrove_add_test)
-    cmake_parse_arguments(ARG "QT" "NAME" "SOURCES;LIBRARIES" ${ARGN})
+    cmake_parse_arguments(ARG "QT;VIEWS" "NAME" "SOURCES;LIBRARIES" ${ARGN})
     add_executable(${ARG_NAME} ${ARG_SOURCES})
     target_link_libraries(${ARG_NAME} PRIVATE ${ARG_LIBRARIES} pulsegrove_settings
         GTest::gtest GTest::gmock pulsegrove_test_support)
-    if(ARG_QT)
+    if(ARG_QT AND ARG_VIEWS)
+        target_link_libraries(${ARG_NAME} PRIVATE pulsegrove_view_test_main)
+    elseif(ARG_QT)
         target_link_libraries(${ARG_NAME} PRIVATE pulsegrove_qt_test_main)
     else()
         target_link_libraries(${ARG_NAME} PRIVATE GTest::gtest_main)

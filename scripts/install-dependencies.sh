@@ -8,7 +8,7 @@ packages=(
     nlohmann-json3-dev libhowardhinnant-date-dev libicu-dev tzdata
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins
     libgtest-dev libgmock-dev libbenchmark-dev
-    fonts-noto-cjk adwaita-icon-theme dbus-daemon
+    fonts-noto-cjk fonts-noto-cjk-extra adwaita-icon-theme dbus-daemon
 )
 
 missing=()

@@ -62,4 +62,19 @@ inline int countPixelsNear(const QImage &image, const QColor &color, int toleran
     return count;
 }
 
+// Pixels drawn in `color` and covered at least `coverage` of the way (antialiased edges of thin
+// lines count, pixels of another colour do not).
+inline int countInkPixels(const QImage &image, const QColor &color, qreal coverage = 0.5, int tolerance = 12)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            QColor pixel = image.pixelColor(x, y);
+            const bool covered = pixel.alphaF() >= coverage * color.alphaF();
+            pixel.setAlpha(color.alpha());
+            count += covered && isNear(pixel, color, tolerance) ? 1 : 0;
+        }
+    return count;
+}
+
 } // namespace pulsegrove::testing
