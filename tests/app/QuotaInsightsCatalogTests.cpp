@@ -48,6 +48,7 @@ TEST(QuotaInsightsCatalogTests, RefusesAnythingMalformed)
         R"({"verifiedAt":"x","models":[{"id":"m","name":"n","fastMultiplier":true}]})",
         R"({"verifiedAt":"x","models":[{"id":"m","name":"n","cachedInput":1e999}]})",
         std::string(R"({"verifiedAt":"\xff","models":[]})"),
+        R"({"verifiedAt":"x","models":[)" + std::string(5000, '[') + std::string(5000, ']') + "]}",
     };
     for (const auto &text : malformed)
         EXPECT_EQ(QuotaInsightsCatalog::decode(text), std::nullopt) << text;

@@ -1,35 +1,17 @@
 #include "insights/QuotaInsightsCatalog.h"
 
 #include "MainBundle.h"
+#include "foundation/BoundedJSONParser.h"
+#include "foundation/SmallFileReader.h"
 
 #include <cmath>
-#include <fstream>
 #include <nlohmann/json.hpp>
-#include <system_error>
 
 namespace pulsegrove {
 
 namespace {
 
 using nlohmann::json;
-
-std::optional<std::string> readSmallFile(const std::filesystem::path &file, std::uintmax_t maximumSize)
-{
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(file, error))
-        return std::nullopt;
-    const auto size = std::filesystem::file_size(file, error);
-    if (error || size > maximumSize)
-        return std::nullopt;
-    std::ifstream stream(file, std::ios::binary);
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    if (!stream.read(bytes.data(), static_cast<std::streamsize>(size)))
-        return std::nullopt;
-    // A file that grew after it was measured is not the file that was measured.
-    if (stream.peek() != std::ifstream::traits_type::eof())
-        return std::nullopt;
-    return bytes;
-}
 
 // Absent and null both mean "not published"; anything else must be a usable rate.
 bool readRate(const json &object, const char *key, std::optional<double> &rate)
@@ -75,15 +57,17 @@ const std::optional<QuotaInsightsCatalog> &QuotaInsightsCatalog::bundled()
 
 std::optional<QuotaInsightsCatalog> QuotaInsightsCatalog::load(const std::filesystem::path &file)
 {
-    const auto bytes = readSmallFile(file, maximumFileSize);
-    return bytes ? decode(*bytes) : std::nullopt;
+    // The bundle's resources may be links into a shared data folder, so links are followed.
+    const auto result = SmallFileReader::read(file, maximumFileSize, SmallFileReader::Links::follow);
+    return result.isRead() ? decode(result.content) : std::nullopt;
 }
 
 std::optional<QuotaInsightsCatalog> QuotaInsightsCatalog::decode(std::string_view text)
 {
-    const json document = json::parse(text, nullptr, false);
-    if (!document.is_object())
+    const auto parsed = BoundedJSONParser::parse(text);
+    if (!parsed.isParsed() || !parsed.value.is_object())
         return std::nullopt;
+    const json &document = parsed.value;
     const auto verifiedAt = document.find("verifiedAt");
     const auto models = document.find("models");
     if (verifiedAt == document.end() || !verifiedAt->is_string() || models == document.end() ||

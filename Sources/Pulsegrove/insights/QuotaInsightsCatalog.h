@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string_view>
@@ -28,7 +29,7 @@ struct QuotaInsightsCatalog {
 
     static constexpr const char *resourceFileName = "quota-insights.json";
     // A larger file is not a catalog of a few models: it is refused unread.
-    static constexpr std::uintmax_t maximumFileSize = 256 * 1024;
+    static constexpr std::size_t maximumFileSize = 256 * 1024;
 
     QString verifiedAt;
     QList<Model> models;

@@ -1,5 +1,7 @@
 #include "insights/QuotaNoticeCache.h"
 
+#include "foundation/BoundedJSONParser.h"
+
 #include <cmath>
 #include <nlohmann/json.hpp>
 
@@ -89,9 +91,10 @@ std::string QuotaNoticeCache::encode(const QuotaNoticeFeed &feed)
 
 std::optional<QuotaNoticeFeed> QuotaNoticeCache::decode(std::string_view text)
 {
-    const json document = json::parse(text, nullptr, false);
-    if (!document.is_object())
+    const auto parsed = BoundedJSONParser::parse(text);
+    if (!parsed.isParsed() || !parsed.value.is_object())
         return std::nullopt;
+    const json &document = parsed.value;
     const auto checkedAt = dateField(document, "checkedAt");
     const auto notices = document.find("notices");
     if (!checkedAt || notices == document.end() || !notices->is_array())
