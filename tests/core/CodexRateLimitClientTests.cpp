@@ -3,7 +3,9 @@
 #include "quota/CodexRateLimitClient.h"
 #include "quota/CodexRateLimitClientError.h"
 #include "quota/FetchErrorDescription.h"
+#include "quota/ProcessGroup.h"
 
+#include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -186,4 +188,69 @@ TEST(CodexRateLimitClientStopTests, CancellationStopsTheChildOrLaunchesNone)
     FakeCodex untouched(FakeCodex::answering());
     EXPECT_THROW(clientFor(untouched).fetchSynchronously(source.get_token()), CancellationError);
     EXPECT_FALSE(untouched.pid());
+}
+
+// The child runs in a process group of its own. Its exit ends the exchange even while a helper it
+// started keeps the pipes open, a reply written just before it exits still counts, and nothing of
+// the group outlives the call, whether it leaves, is asked to or has to be killed.
+TEST(CodexRateLimitClientStopTests, TheChildsExitEndsTheExchangeAndNothingOfItsGroupSurvives)
+{
+    const std::string closed = "Codex 数据服务意外断开。";
+    struct Case {
+        std::string description;
+        Script script;
+        std::optional<std::string> failure;
+    };
+    const Case cases[] = {
+        {"exits before the reply while its helper holds the pipes",
+         with({"spawn-helper"}, with(upToRateLimits, {"exit 0"})), closed},
+        {"exits right after replying", with({"spawn-helper"}, with(FakeCodex::answering(), {"exit 0"})),
+         std::nullopt},
+        {"exits right after replying, helper ignoring SIGTERM",
+         with({"spawn-helper stubborn"}, with(FakeCodex::answering(), {"exit 0"})), std::nullopt},
+        {"hangs beside its helper after replying",
+         with({"spawn-helper"}, with(FakeCodex::answering(), {"hang"})), std::nullopt},
+    };
+    for (const auto &[description, script, failure] : cases) {
+        SCOPED_TRACE(description);
+        FakeCodex fake(script);
+        // A child whose exit went unnoticed would run into this deadline and time out instead.
+        const auto client = clientFor(fake, 30s, 5s);
+        if (failure)
+            EXPECT_THAT([&] { client.fetchSynchronously({}); },
+                        ::testing::Throws<Error>(::testing::Property(&Error::errorDescription, *failure)));
+        else
+            EXPECT_EQ(client.fetchSynchronously({}).planType(), "pro");
+        ASSERT_TRUE(fake.pid() && fake.helperPid());
+        EXPECT_TRUE(fake.ranAndIsGone());
+        EXPECT_TRUE(FakeCodex::stopsRunning(*fake.helperPid()));
+        EXPECT_THAT(ProcessGroup::livingMembers(*fake.pid()), ::testing::IsEmpty());
+    }
+}
+
+// A wrapper script that runs the real program without exec: the program goes with the script.
+TEST(CodexRateLimitClientStopTests, AWrapperScriptsProgramIsStoppedWithIt)
+{
+    pulsegrove::testing::TemporaryDirectory folder;
+    folder.writeFile("codex.reply", FakeCodex::initializeReply() + "\n" +
+                                        FakeCodex::rateLimitsReply(FakeCodex::sampleResult()) + "\n");
+    const auto wrapper = folder.writeFile("codex", "#!/bin/sh\n"
+                                                   "echo $$ > \"$0.pid\"\n"
+                                                   "cat \"$0.reply\"\n"
+                                                   "sleep 7 &\n"
+                                                   "echo $! > \"$0.sleeper\"\n"
+                                                   "wait\n");
+    std::filesystem::permissions(wrapper, std::filesystem::perms::owner_all);
+    CodexRateLimitClient::Timing timing;
+    timing.stop.inputCloseGrace = timing.stop.terminateGrace = 0.05s;
+    const CodexRateLimitClient client(Environment({{"PULSE_GROVE_CODEX_PATH", wrapper.string()}}), timing);
+    EXPECT_EQ(client.fetchSynchronously({}).planType(), "pro");
+    const auto pidIn = [&](const std::string &suffix) {
+        pid_t process = -1;
+        std::ifstream(wrapper.string() + suffix) >> process;
+        return process;
+    };
+    ASSERT_GT(pidIn(".sleeper"), 0);
+    EXPECT_TRUE(FakeCodex::stopsRunning(pidIn(".sleeper")));
+    EXPECT_THAT(ProcessGroup::livingMembers(pidIn(".pid")), ::testing::IsEmpty());
 }

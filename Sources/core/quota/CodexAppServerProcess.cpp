@@ -1,12 +1,16 @@
 #include "quota/CodexAppServerProcess.h"
 
 #include "quota/CodexRateLimitClientError.h"
+#include "quota/ProcessGroup.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <system_error>
 #include <thread>
@@ -45,7 +49,8 @@ Pipe makePipe()
     return pipe;
 }
 
-// The child starts with default signal handling and nothing blocked, whatever this thread has.
+// The child starts with default signal handling and nothing blocked, whatever this thread has,
+// as the leader of a new process group.
 class SpawnSettings {
 public:
     SpawnSettings(const Pipe &input, const Pipe &output)
@@ -61,7 +66,9 @@ public:
         sigfillset(&all);
         posix_spawnattr_setsigmask(&m_attributes, &none);
         posix_spawnattr_setsigdefault(&m_attributes, &all);
-        posix_spawnattr_setflags(&m_attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+        posix_spawnattr_setpgroup(&m_attributes, 0);
+        posix_spawnattr_setflags(&m_attributes,
+                                 POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
     }
     ~SpawnSettings()
     {
@@ -110,6 +117,25 @@ private:
     bool m_brokenPipe = false;
 };
 
+// A descriptor that becomes readable when the process exits; none on kernels before 5.3, where
+// the exit is noticed by checking at intervals instead.
+FileDescriptor exitDescriptorOf(pid_t pid)
+{
+#ifdef SYS_pidfd_open
+    return FileDescriptor(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)));
+#else
+    (void)pid;
+    return FileDescriptor();
+#endif
+}
+
+int millisecondsUntil(std::chrono::steady_clock::time_point deadline)
+{
+    using namespace std::chrono;
+    const auto left = ceil<milliseconds>(deadline - steady_clock::now()).count();
+    return static_cast<int>(std::clamp<long long>(left, 0, 60'000));
+}
+
 } // namespace
 
 CodexAppServerProcess::CodexAppServerProcess(const std::filesystem::path &executable, StopTiming timing)
@@ -127,6 +153,7 @@ CodexAppServerProcess::CodexAppServerProcess(const std::filesystem::path &execut
         throw CodexRateLimitClientError::launchFailed(std::strerror(failure));
     m_input = std::move(input.writeEnd);
     m_output = std::move(output.readEnd);
+    m_exit = exitDescriptorOf(m_pid);
 }
 
 CodexAppServerProcess::~CodexAppServerProcess()
@@ -171,33 +198,67 @@ bool CodexAppServerProcess::isRunning() noexcept
     return false;
 }
 
-bool CodexAppServerProcess::waitForExit(std::chrono::duration<double> grace) noexcept
+// Waits on the exit descriptor, so an exit is seen the moment it happens; without one, checks at
+// the configured interval.
+bool CodexAppServerProcess::waitForChildExit(Deadline deadline) noexcept
 {
-    const auto limit = std::chrono::steady_clock::now() + grace;
     while (isRunning()) {
-        if (std::chrono::steady_clock::now() >= limit)
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        if (m_exit.isOpen()) {
+            pollfd request{m_exit.get(), POLLIN, 0};
+            ::poll(&request, 1, millisecondsUntil(deadline));
+        } else {
+            std::this_thread::sleep_for(m_timing.exitCheckInterval);
+        }
+    }
+    return true;
+}
+
+// Asked once the child is reaped. Its id stays reserved while any member lives, so the group
+// cannot be mistaken for another.
+bool CodexAppServerProcess::groupHasMembers() const noexcept
+{
+    return ProcessGroup::hasLivingMembers(m_pid);
+}
+
+bool CodexAppServerProcess::waitForGroupExit(std::chrono::duration<double> grace) noexcept
+{
+    const auto deadline = std::chrono::steady_clock::now() +
+                          std::chrono::duration_cast<std::chrono::steady_clock::duration>(grace);
+    if (!waitForChildExit(deadline))
+        return false;
+    // Descendants are not our children: no exit to wait on, so they are checked at intervals.
+    while (groupHasMembers()) {
+        if (std::chrono::steady_clock::now() >= deadline)
             return false;
         std::this_thread::sleep_for(m_timing.exitCheckInterval);
     }
     return true;
 }
 
-void CodexAppServerProcess::stop() noexcept
+void CodexAppServerProcess::reapBlocking() noexcept
 {
-    m_input.reset();
-    if (m_pid <= 0 || !isRunning())
-        return;
-    if (waitForExit(m_timing.inputCloseGrace))
-        return;
-    ::kill(m_pid, SIGTERM);
-    if (waitForExit(m_timing.terminateGrace))
-        return;
-    ::kill(m_pid, SIGKILL);
     while (!m_reaped) {
         int status = 0;
         if (::waitpid(m_pid, &status, 0) >= 0 || errno != EINTR)
             m_reaped = true;
     }
+}
+
+void CodexAppServerProcess::stop() noexcept
+{
+    m_input.reset();
+    if (m_pid <= 0 || m_stopped)
+        return;
+    m_stopped = true;
+    if (waitForGroupExit(m_timing.inputCloseGrace))
+        return;
+    ::kill(-m_pid, SIGTERM);
+    if (waitForGroupExit(m_timing.terminateGrace))
+        return;
+    ::kill(-m_pid, SIGKILL);
+    reapBlocking();
 }
 
 } // namespace pulsegrove

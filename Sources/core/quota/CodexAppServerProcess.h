@@ -9,9 +9,10 @@
 
 namespace pulsegrove {
 
-// One running `codex app-server --stdio` child with pipes on its standard input and output.
-// Destroying the object stops the child and reaps it, so no return or throw path can leave a
-// child running.
+// One running `codex app-server --stdio` child with pipes on its standard input and output, in
+// a process group of its own so that helpers it starts (or the real program behind a wrapper
+// script) are stopped with it. Destroying the object stops the group and reaps the child, so no
+// return or throw path can leave any of them running.
 class CodexAppServerProcess {
 public:
     struct StopTiming {
@@ -28,24 +29,34 @@ public:
 
     pid_t pid() const { return m_pid; }
     int outputDescriptor() const { return m_output.get(); }
+    // Readable once the child itself has exited (a pidfd), or -1 where the kernel offers none.
+    // Descendants may still hold the output open; this says the child has written its last.
+    int exitDescriptor() const { return m_exit.get(); }
 
     // Writes all bytes to the child's standard input. A failed write (the child has gone, for
     // example) throws std::system_error with the errno; it never raises SIGPIPE.
     void write(std::string_view bytes);
 
-    // Closes the child's input, waits for it to leave, then asks with SIGTERM and finally SIGKILL;
-    // returns once the child is reaped. Safe to call more than once.
+    // Closes the child's input, waits for its group to leave, then asks the group with SIGTERM
+    // and finally SIGKILL; returns once the child is reaped. Safe to call more than once.
     void stop() noexcept;
 
 private:
+    using Deadline = std::chrono::steady_clock::time_point;
+
     bool isRunning() noexcept;
-    bool waitForExit(std::chrono::duration<double> grace) noexcept;
+    bool waitForChildExit(Deadline deadline) noexcept;
+    bool groupHasMembers() const noexcept;
+    bool waitForGroupExit(std::chrono::duration<double> grace) noexcept;
+    void reapBlocking() noexcept;
 
     StopTiming m_timing;
     pid_t m_pid = -1;
     bool m_reaped = false;
+    bool m_stopped = false;
     FileDescriptor m_input;
     FileDescriptor m_output;
+    FileDescriptor m_exit;
 };
 
 } // namespace pulsegrove

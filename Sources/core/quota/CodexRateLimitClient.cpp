@@ -129,7 +129,8 @@ QuotaSnapshot CodexRateLimitClient::fetchSynchronously(std::stop_token stopToken
         throw CancellationError();
     const auto executable = CodexExecutableSearch::resolveExecutable(environment());
     CodexAppServerProcess process(executable, m_timing.stop);
-    JSONLineReader reader(process.outputDescriptor(), std::move(stopToken), m_timing.pollSlice);
+    JSONLineReader reader(process.outputDescriptor(), std::move(stopToken), m_timing.pollSlice,
+                          process.exitDescriptor());
 
     process.write(initializeMessage());
     waitForResponse(initializeRequestId, reader, deadlineAfter(m_timing.initializeDeadline));

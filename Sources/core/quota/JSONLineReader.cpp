@@ -12,8 +12,9 @@
 namespace pulsegrove {
 
 JSONLineReader::JSONLineReader(int descriptor, std::stop_token stopToken,
-                               std::chrono::milliseconds maximumPollSlice)
-    : m_descriptor(descriptor), m_stopToken(std::move(stopToken)), m_maximumPollSlice(maximumPollSlice)
+                               std::chrono::milliseconds maximumPollSlice, int writerExitDescriptor)
+    : m_descriptor(descriptor), m_stopToken(std::move(stopToken)), m_maximumPollSlice(maximumPollSlice),
+      m_writerExitDescriptor(writerExitDescriptor)
 {
 }
 
@@ -85,6 +86,27 @@ bool JSONLineReader::readAvailableBytes()
     }
 }
 
+void JSONLineReader::readReadyBytes()
+{
+    if (!readAvailableBytes())
+        throw CodexRateLimitClientError::connectionClosed();
+    // Everything before the new bytes was searched already and held no line feed.
+    if (m_buffer.size() > lineLimit && std::find(m_buffer.begin() + static_cast<std::ptrdiff_t>(m_scanned),
+                                                 m_buffer.end(), '\n') == m_buffer.end())
+        throw CodexRateLimitClientError::malformedResponse();
+}
+
+void JSONLineReader::readLeftoverBytes()
+{
+    pollfd request{m_descriptor, POLLIN, 0};
+    int ready;
+    while ((ready = ::poll(&request, 1, 0)) < 0 && errno == EINTR) {
+    }
+    if (ready <= 0)
+        throw CodexRateLimitClientError::connectionClosed();
+    readReadyBytes();
+}
+
 std::string JSONLineReader::nextLine(Deadline deadline)
 {
     checkCancellation();
@@ -92,22 +114,21 @@ std::string JSONLineReader::nextLine(Deadline deadline)
     for (;;) {
         if (takeBufferedLine(line))
             return line;
+        if (m_writerExited) {
+            readLeftoverBytes();
+            continue;
+        }
         const int timeout = pollMilliseconds(deadline);
         if (timeout < 1)
             throw CodexRateLimitClientError::requestTimedOut();
-        pollfd request{m_descriptor, POLLIN, 0};
-        const int ready = ::poll(&request, 1, timeout);
+        pollfd requests[] = {{m_descriptor, POLLIN, 0}, {m_writerExitDescriptor, POLLIN, 0}};
+        const int ready = ::poll(requests, m_writerExitDescriptor >= 0 ? 2 : 1, timeout);
         if (ready < 0 && errno != EINTR)
             throw CodexRateLimitClientError::connectionClosed();
-        if (ready > 0) {
-            if (!readAvailableBytes())
-                throw CodexRateLimitClientError::connectionClosed();
-            // Everything before the new bytes was searched already and held no line feed.
-            if (m_buffer.size() > lineLimit &&
-                std::find(m_buffer.begin() + static_cast<std::ptrdiff_t>(m_scanned), m_buffer.end(), '\n') ==
-                    m_buffer.end())
-                throw CodexRateLimitClientError::malformedResponse();
-        }
+        if (ready > 0 && requests[0].revents != 0)
+            readReadyBytes();
+        else if (ready > 0 && requests[1].revents != 0)
+            m_writerExited = true;
         checkCancellation();
     }
 }

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <signal.h>
+#include <thread>
 #include <unistd.h>
 
 namespace pulsegrove::testing {
@@ -43,6 +44,28 @@ bool FakeCodex::ranAndIsGone() const
 {
     const auto processId = pid();
     return processId && ::kill(*processId, 0) == -1 && errno == ESRCH;
+}
+
+std::optional<pid_t> FakeCodex::helperPid() const
+{
+    const auto text = lines(".helper");
+    return text.empty() ? std::nullopt : std::optional<pid_t>(std::stol(text.front()));
+}
+
+bool FakeCodex::stopsRunning(pid_t process)
+{
+    const auto isRunning = [process] {
+        std::ifstream stat("/proc/" + std::to_string(process) + "/stat");
+        std::string line;
+        if (!std::getline(stat, line))
+            return false;
+        const auto close = line.rfind(')');
+        return close != std::string::npos && close + 2 < line.size() && line[close + 2] != 'Z';
+    };
+    // Signals arrive and processes end a moment after the call that sent them returns.
+    for (int check = 0; check < 500 && isRunning(); ++check)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return !isRunning();
 }
 
 std::string FakeCodex::sampleResult()

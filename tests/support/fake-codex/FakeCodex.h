@@ -26,6 +26,11 @@ public:
     std::optional<pid_t> pid() const;
     // True when the fake ran and its process no longer exists (exited and reaped).
     bool ranAndIsGone() const;
+    // The helper that spawn-helper started, once it has.
+    std::optional<pid_t> helperPid() const;
+    // True once a process runs no more: gone, or a zombie waiting for a parent that may never
+    // reap it (an orphan whose new parent does not); waits up to five seconds for that.
+    static bool stopsRunning(pid_t process);
 
     // Canned replies of a well-behaved app server.
     static std::string initializeReply() { return R"({"id":0,"result":{"userAgent":"fake"}})"; }

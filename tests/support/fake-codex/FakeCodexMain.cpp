@@ -7,6 +7,7 @@
 //   <argv0>.args      written at start: the arguments after argv[0], one per line
 //   <argv0>.received  every line read from standard input, each followed by a line feed
 //   <argv0>.finished  written when it leaves on its own at the end of its input (below)
+//   <argv0>.helper    written by spawn-helper: the helper's process id
 //
 // Commands:
 //   expect           read one line from standard input (exit 0 at end of input)
@@ -17,6 +18,9 @@
 //   ignore-term      ignore SIGTERM from now on
 //   close-stdin      close standard input (later writes to it fail)
 //   hang             sleep for ever, reading nothing
+//   spawn-helper [stubborn]
+//                    start a helper process that keeps standard input and output open and
+//                    sleeps for ever (ignoring SIGTERM when stubborn), as a descendant would
 //   exit CODE        exit at once
 // At the end of the script it reads standard input to its end, writes <argv0>.finished and exits
 // 0; an "expect" that meets the end of input does the same at once.
@@ -101,6 +105,15 @@ void run(const std::string &command, const std::string &argument)
     } else if (command == "hang") {
         for (;;)
             ::pause();
+    } else if (command == "spawn-helper") {
+        const pid_t helper = ::fork();
+        if (helper == 0) {
+            if (argument == "stubborn")
+                ::signal(SIGTERM, SIG_IGN);
+            for (;;)
+                ::pause();
+        }
+        writeSideFile(".helper", std::to_string(helper) + "\n");
     } else if (command == "exit") {
         std::exit(std::stoi(argument));
     } else {
