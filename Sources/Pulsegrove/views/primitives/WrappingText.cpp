@@ -27,6 +27,17 @@ WrappingText::WrappingText(const QString &text, const QFont &font, const std::op
     setAccessibleName(m_text);
 }
 
+void WrappingText::setText(const QString &text)
+{
+    if (text == m_text)
+        return;
+    m_text = text;
+    setAccessibleName(m_text);
+    // The new text may need another number of lines.
+    updateGeometry();
+    update();
+}
+
 qreal WrappingText::lineHeight() const
 {
     return QFontMetricsF(font()).height();

@@ -23,6 +23,7 @@ public:
                  Qt::Alignment alignment = Qt::AlignHCenter, QWidget *parent = nullptr);
 
     const QString &text() const { return m_text; }
+    void setText(const QString &text);
     Qt::Alignment alignment() const { return m_alignment; }
 
     bool hasHeightForWidth() const override { return true; }

@@ -1,0 +1,175 @@
+#include "update/UpdateInstaller.h"
+
+#include "AtomicFile.h"
+#include "Logger.h"
+#include "MainBundle.h"
+#include "PlatformFactory.h"
+#include "update/RollbackAlert.h"
+#include "update/RollbackNotice.h"
+#include "update/UpdateHelperRequest.h"
+
+#include <QCoreApplication>
+#include <cerrno>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace pulsegrove {
+
+namespace {
+
+// The physical form of a path whose last parts may not exist yet, for comparing places.
+std::filesystem::path physical(const std::filesystem::path &path)
+{
+    std::error_code error;
+    auto resolved = std::filesystem::weakly_canonical(path, error);
+    return error ? path.lexically_normal() : resolved;
+}
+
+// The copy a helper run deletes: its ".app" folder when that lies inside the update folder,
+// else the executable alone.
+std::filesystem::path helperCopy(const std::filesystem::path &executable, const std::filesystem::path &root)
+{
+    const MainBundle bundle(executable);
+    if (bundle.isApplicationBundle() && UpdateFolder::isStrictlyInside(bundle.bundleURL(), root))
+        return bundle.bundleURL();
+    return executable;
+}
+
+enum class NoticeRead { missing, unreadable, read };
+
+// At most the cap and one byte more, from a regular file only: a link is not followed, a FIFO
+// is opened without waiting for a writer, a folder or device is refused.
+NoticeRead readNotice(const std::filesystem::path &path, std::string &content)
+{
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0)
+        return errno == ENOENT ? NoticeRead::missing : NoticeRead::unreadable;
+    struct stat status {};
+    NoticeRead result = NoticeRead::unreadable;
+    if (::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) &&
+        status.st_size <= static_cast<off_t>(RollbackNotice::maximumSize)) {
+        content.resize(RollbackNotice::maximumSize + 1);
+        std::size_t filled = 0;
+        for (;;) {
+            const ssize_t count = ::read(descriptor, content.data() + filled, content.size() - filled);
+            if (count < 0 && errno == EINTR)
+                continue;
+            if (count <= 0 || (filled += static_cast<std::size_t>(count)) == content.size())
+                break;
+        }
+        content.resize(filled);
+        result = filled <= RollbackNotice::maximumSize ? NoticeRead::read : NoticeRead::unreadable;
+    }
+    ::close(descriptor);
+    return result;
+}
+
+// Removes whatever the notice's name holds: a file, a link (not its target), a FIFO, or an
+// empty folder. A folder with content is not ours to empty and stays.
+bool removeNotice(const std::filesystem::path &path)
+{
+    if (::unlink(path.c_str()) == 0 || errno == ENOENT)
+        return true;
+    if (errno == EISDIR || errno == EPERM)
+        return ::rmdir(path.c_str()) == 0;
+    return false;
+}
+
+} // namespace
+
+UpdateInstaller::Context UpdateInstaller::Context::current()
+{
+    return Context{UpdateFolder::forEnvironment(Environment::current()), MainBundle::main().executableURL(),
+                   RunningVersion::current(), PlatformFactory::sharedSystemLog(), &RollbackAlert::present};
+}
+
+std::optional<int> UpdateInstaller::helperExitCodeIfRequested(const QStringList &arguments)
+{
+    // The cheap argument check first: an ordinary start reads nothing else.
+    if (!UpdateHelperRequest::parse(arguments))
+        return std::nullopt;
+    return helperExitCodeIfRequested(arguments, Context::current());
+}
+
+std::optional<int> UpdateInstaller::helperExitCodeIfRequested(const QStringList &arguments,
+                                                              const Context &context)
+{
+    const auto request = UpdateHelperRequest::parse(arguments);
+    if (!request || !context.folder)
+        return std::nullopt;
+    const auto root = physical(context.folder->root());
+    const auto executable = physical(context.executable);
+    if (!UpdateFolder::isStrictlyInside(executable, root))
+        return std::nullopt;
+    if (context.log)
+        Logger(context.log, QStringLiteral("update"))
+            .error(
+                QStringLiteral("Update helper stopped: this build cannot read install plans, so nothing was "
+                               "installed (plan %{private}s)"),
+                {QString::fromStdString(request->installPlan.string())});
+    std::error_code ignored;
+    std::filesystem::remove_all(helperCopy(executable, root), ignored);
+    return 1;
+}
+
+void UpdateInstaller::markHealthyIfRequested(const QStringList &arguments)
+{
+    if (arguments.contains(QLatin1String(healthMarkerOption)))
+        markHealthyIfRequested(arguments, Context::current());
+}
+
+bool UpdateInstaller::markHealthyIfRequested(const QStringList &arguments, const Context &context)
+{
+    const auto option = arguments.indexOf(QLatin1String(healthMarkerOption), 1);
+    if (option < 0 || option + 1 >= arguments.size() || !context.folder)
+        return false;
+    const std::filesystem::path marker(arguments.at(option + 1).toStdString());
+    const auto healthArea = context.folder->healthArea();
+    if (!UpdateFolder::isStrictlyInside(marker, healthArea) || !marker.has_filename())
+        return false;
+    const auto normalMarker = marker.lexically_normal();
+    if (!context.folder->prepareFolder(normalMarker.parent_path()))
+        return false;
+    // Replace a file of ours; never a link, a folder or anything else put there.
+    struct stat status {};
+    if (::lstat(normalMarker.c_str(), &status) == 0 && !S_ISREG(status.st_mode))
+        return false;
+    try {
+        AtomicFile::write(normalMarker, context.version.healthMarkerText().toStdString(), 0600);
+    } catch (const std::system_error &) {
+        return false;
+    }
+    return true;
+}
+
+void UpdateInstaller::presentRollbackNoticeIfNeeded()
+{
+    presentRollbackNoticeIfNeeded(Context::current());
+}
+
+std::optional<QString> UpdateInstaller::presentRollbackNoticeIfNeeded(const Context &context)
+{
+    if (!context.folder)
+        return std::nullopt;
+    const auto path = context.folder->rollbackNotice();
+    std::string content;
+    const NoticeRead read = readNotice(path, content);
+    if (read == NoticeRead::missing)
+        return std::nullopt;
+    // Deleted first, so a notice is shown once at most, even when showing it fails.
+    const bool removed = removeNotice(path);
+    const auto notice = read == NoticeRead::read ? RollbackNotice::parse(content) : std::nullopt;
+    if (!notice || !removed)
+        return std::nullopt;
+    if (context.presentRollbackAlert) {
+        auto present = context.presentRollbackAlert;
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [present, version = notice->version] { present(version); },
+            Qt::QueuedConnection);
+    }
+    return notice->version;
+}
+
+} // namespace pulsegrove

@@ -1,0 +1,243 @@
+#include "FakeRemoteUpdateOperations.h"
+#include "settings/ModuleSettingsModel.h"
+#include "update/RemoteUpdateStore.h"
+
+#include <QCoreApplication>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace pulsegrove::testing {
+namespace {
+
+using State = RemoteUpdateState;
+using Delivery = RemoteUpdateDelivery;
+
+void await(const QFuture<void> &future)
+{
+    ASSERT_TRUE(QTest::qWaitFor([&] { return future.isFinished(); }, 5000));
+}
+
+// Every state's line, button title and working flag, and whether the settings' button takes a
+// press in it.
+TEST(RemoteUpdateStoreTests, EveryStateHasItsStatusLineAndButton)
+{
+    struct Row {
+        State state;
+        const char *status;
+        const char *action;
+        bool working;
+        bool buttonEnabled;
+    };
+    const std::filesystem::path file = "/tmp/VerifiedUpdates/Pulsegrove-1.7.0.tar.gz";
+    const Row rows[] = {
+        {State::idle(), "仅检查签名正式版，不会静默下载或执行文件", "检查更新", false, true},
+        {State::checking(), "正在核验 Relay 发布清单…", "检查中", false, false},
+        {State::current(), "当前已是最新版本", "检查更新", false, true},
+        {State::unavailable(QStringLiteral("网络不可用")), "网络不可用", "检查更新", false, true},
+        {State::available(QStringLiteral("1.7.0"), false, Delivery::website),
+         "发现新版本 1.7.0，请前往官网下载", "打开官网下载", false, true},
+        {State::available(QStringLiteral("1.7.0"), true, Delivery::signedArtifact),
+         "发现新版本 1.7.0，可安全下载并核验签名", "安全下载", false, true},
+        {State::downloading(QStringLiteral("1.7.0")), "正在下载并核验版本 1.7.0…", "下载中", true, false},
+        {State::downloaded(QStringLiteral("1.7.0"), file, true), "版本 1.7.0 已下载并通过核验", "安装并重启",
+         false, true},
+        {State::downloaded(QStringLiteral("1.7.0"), file, false), "版本 1.7.0 已下载并通过核验",
+         "在 Finder 中显示", false, true},
+        {State::confirmingInstall(QStringLiteral("1.7.0"), file), "确认后将安装版本 1.7.0 并重新启动",
+         "确认安装", false, true},
+        {State::installing(QStringLiteral("1.7.0")), "正在准备安装版本 1.7.0…", "准备中", true, false},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.status);
+        EXPECT_EQ(RemoteUpdateStore::statusText(row.state), QString::fromUtf8(row.status));
+        EXPECT_EQ(RemoteUpdateStore::actionTitle(row.state), QString::fromUtf8(row.action));
+        EXPECT_EQ(RemoteUpdateStore::isWorking(row.state), row.working);
+        EXPECT_EQ(ModuleSettingsModel::isUpdateButtonEnabled(row.state), row.buttonEnabled);
+    }
+    // Payloads take part in equality.
+    EXPECT_NE(State::downloaded(QStringLiteral("1.7.0"), file, true),
+              State::downloaded(QStringLiteral("1.7.0"), file, false));
+    EXPECT_NE(State::available(QStringLiteral("1.7.0"), false, Delivery::website),
+              State::available(QStringLiteral("1.7.0"), false, Delivery::signedArtifact));
+}
+
+// This build asks no release service: a check passes through checking and ends in the fixed
+// sentence; pressing the button again checks again.
+TEST(RemoteUpdateStoreTests, TheBuildsCheckEndsUnavailableAfterPassingThroughChecking)
+{
+    RemoteUpdateStore store;
+    EXPECT_EQ(store.state(), State::idle());
+    EXPECT_FALSE(store.candidate());
+    std::vector<State> seen;
+    QObject::connect(&store, &RemoteUpdateStore::stateChanged, &store,
+                     [&] { seen.push_back(store.state()); });
+    const QFuture<void> first = store.check();
+    EXPECT_EQ(store.state(), State::checking()) << "the answer comes on a later turn";
+    await(first);
+    const State unavailable = State::unavailable(QStringLiteral("暂时无法检查更新；不会下载或执行任何文件"));
+    EXPECT_EQ(seen, (std::vector<State>{State::checking(), unavailable}));
+    await(store.performPrimaryAction());
+    EXPECT_EQ(seen, (std::vector<State>{State::checking(), unavailable, State::checking(), unavailable}));
+}
+
+// What a check ends in for each answer; a signed offer without a release, or an answer that is
+// not a result, is no offer.
+TEST(RemoteUpdateStoreTests, ACheckEndsInWhatTheAnswerSaysWhenItIsAResult)
+{
+    const RemoteUpdateCandidate candidate{QStringLiteral("1.7.0"),
+                                          QUrl(QStringLiteral("https://example.test/a"))};
+    const State fixedSentence = State::unavailable(RemoteUpdateOperations::unavailableMessage());
+    struct Row {
+        RemoteUpdateCheckOutcome outcome;
+        State expected;
+        bool keepsCandidate;
+    };
+    const Row rows[] = {
+        {{State::available(QStringLiteral("1.7.0"), false, Delivery::signedArtifact), candidate},
+         State::available(QStringLiteral("1.7.0"), false, Delivery::signedArtifact),
+         true},
+        {{State::available(QStringLiteral("1.7.0"), true, Delivery::website), std::nullopt},
+         State::available(QStringLiteral("1.7.0"), true, Delivery::website),
+         false},
+        {{State::available(QStringLiteral("1.7.0"), false, Delivery::signedArtifact), std::nullopt},
+         fixedSentence,
+         false},
+        {{State::current(), std::nullopt}, State::current(), false},
+        {{State::unavailable(QStringLiteral("x")), std::nullopt},
+         State::unavailable(QStringLiteral("x")),
+         false},
+        {{State::idle(), std::nullopt}, fixedSentence, false},
+        {{State::installing(QStringLiteral("1.7.0")), candidate}, fixedSentence, false},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(RemoteUpdateStore::statusText(row.expected).toStdString());
+        FakeRemoteUpdateOperations fake;
+        RemoteUpdateStore store(fake.operations());
+        const QFuture<void> done = store.check();
+        ASSERT_EQ(fake.checks.size(), 1u);
+        fake.checks[0].finish(row.outcome);
+        await(done);
+        EXPECT_EQ(store.state(), row.expected);
+        EXPECT_EQ(store.candidate(), row.keepsCandidate ? std::optional(candidate) : std::nullopt);
+    }
+}
+
+// A check returns at once while one runs, or while a download or an installation does.
+TEST(RemoteUpdateStoreTests, NoSecondCheckWhileCheckingDownloadingOrInstalling)
+{
+    const RemoteUpdateCandidate candidate{QStringLiteral("1.7.0"), {}};
+    const auto available = State::available(QStringLiteral("1.7.0"), false, Delivery::signedArtifact);
+    FakeRemoteUpdateOperations fake;
+    RemoteUpdateStore store(fake.operations());
+    store.check();
+    EXPECT_TRUE(store.check().isFinished());
+    EXPECT_TRUE(store.performPrimaryAction().isFinished());
+    EXPECT_EQ(fake.checks.size(), 1u);
+    fake.checks[0].finish({available, candidate});
+    QCoreApplication::processEvents();
+
+    store.performPrimaryAction();
+    EXPECT_EQ(store.state(), State::downloading(QStringLiteral("1.7.0")));
+    store.check();
+    store.performPrimaryAction();
+    EXPECT_EQ(fake.checks.size(), 1u);
+    EXPECT_EQ(fake.downloads.size(), 1u);
+    EXPECT_EQ(store.candidate(), candidate) << "a refused check leaves the candidate";
+}
+
+// The button's whole road for a signed update: download, confirm, install; an installation that
+// cannot start leaves the file to reveal; a failed download shows its sentence.
+TEST(RemoteUpdateStoreTests, ThePrimaryActionWalksASignedUpdateFromOfferToInstallation)
+{
+    const RemoteUpdateCandidate candidate{QStringLiteral("1.7.0"),
+                                          QUrl(QStringLiteral("https://example.test/a"))};
+    const std::filesystem::path file = "/cache/VerifiedUpdates/1.7.0.tar.gz";
+    FakeRemoteUpdateOperations fake;
+    RemoteUpdateStore store(fake.operations());
+    store.check();
+    fake.checks[0].finish(
+        {State::available(QStringLiteral("1.7.0"), false, Delivery::signedArtifact), candidate});
+    QCoreApplication::processEvents();
+
+    QFuture<void> step = store.performPrimaryAction();
+    EXPECT_EQ(fake.downloadedCandidates, (std::vector<RemoteUpdateCandidate>{candidate}));
+    fake.downloads[0].finish(RemoteUpdateDownload{file, true});
+    await(step);
+    EXPECT_EQ(store.state(), State::downloaded(QStringLiteral("1.7.0"), file, true));
+    await(store.performPrimaryAction());
+    EXPECT_EQ(store.state(), State::confirmingInstall(QStringLiteral("1.7.0"), file));
+    step = store.performPrimaryAction();
+    EXPECT_EQ(store.state(), State::installing(QStringLiteral("1.7.0")));
+    EXPECT_TRUE(store.isWorking());
+    fake.installs[0].finish(false);
+    await(step);
+    EXPECT_EQ(store.state(), State::downloaded(QStringLiteral("1.7.0"), file, false));
+    await(store.performPrimaryAction());
+    EXPECT_EQ(fake.revealed, (std::vector<std::filesystem::path>{file}));
+    EXPECT_EQ(fake.checks.size(), 1u);
+
+    // From there the user may check again; a download that fails shows its own sentence.
+    store.check();
+    fake.checks[1].finish({State::available(QStringLiteral("1.7.1"), false, Delivery::signedArtifact),
+                           RemoteUpdateCandidate{QStringLiteral("1.7.1"), {}}});
+    QCoreApplication::processEvents();
+    step = store.performPrimaryAction();
+    fake.downloads[1].finish(QStringLiteral("签名校验失败"));
+    await(step);
+    EXPECT_EQ(store.state(), State::unavailable(QStringLiteral("签名校验失败")));
+}
+
+// A website offer only opens the downloads page and stays on offer.
+TEST(RemoteUpdateStoreTests, AWebsiteOfferOpensTheDownloadsPage)
+{
+    FakeRemoteUpdateOperations fake;
+    RemoteUpdateStore store(fake.operations());
+    store.check();
+    const auto offer = State::available(QStringLiteral("1.7.0"), false, Delivery::website);
+    fake.checks[0].finish({offer, std::nullopt});
+    QCoreApplication::processEvents();
+    await(store.performPrimaryAction());
+    await(store.performPrimaryAction());
+    EXPECT_EQ(fake.downloadsPageOpenings, 2);
+    EXPECT_EQ(store.state(), offer);
+    EXPECT_TRUE(fake.downloads.empty());
+}
+
+// Stopping the check's token returns it to idle at once; its late answer is dropped, and a
+// later check is not disturbed by the old token.
+TEST(RemoteUpdateStoreTests, ACancelledCheckGoesBackToIdleAndDropsItsAnswer)
+{
+    FakeRemoteUpdateOperations fake;
+    RemoteUpdateStore store(fake.operations());
+    std::stop_source cancellation;
+    store.check(cancellation.get_token());
+    cancellation.request_stop();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(store.state(), State::idle());
+    fake.checks[0].finish({State::current(), std::nullopt});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(store.state(), State::idle());
+
+    const QFuture<void> next = store.check();
+    fake.checks[1].finish({State::current(), std::nullopt});
+    await(next);
+    EXPECT_EQ(store.state(), State::current());
+    EXPECT_TRUE(store.check(cancellation.get_token()).isFinished()) << "a stopped token starts nothing";
+    EXPECT_EQ(fake.checks.size(), 2u);
+
+    // A stop that comes after its store is gone reaches nothing.
+    std::stop_source late;
+    {
+        RemoteUpdateStore gone(fake.operations());
+        gone.check(late.get_token());
+    }
+    late.request_stop();
+    QCoreApplication::processEvents();
+    fake.checks[2].finish({State::current(), std::nullopt});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(fake.checks.size(), 3u);
+}
+
+} // namespace
+} // namespace pulsegrove::testing
