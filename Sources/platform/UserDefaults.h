@@ -3,7 +3,9 @@
 #include "foundation/Environment.h"
 
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <nlohmann/json_fwd.hpp>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,15 +13,24 @@
 
 namespace pulsegrove {
 
+class Logger;
+class SystemLog;
+class UserDefaultsStorage;
+
 // A named suite of typed preferences stored as one JSON object in
 // $XDG_CONFIG_HOME/Pulsegrove/<suite>.json. Values keep their JSON type (bool, number, string,
 // list of strings); reading a key under another type gives nothing. Every write reaches the file
-// at once and atomically. An unreadable or malformed file reads as an empty suite and is replaced
-// whole by the next write.
+// at once and atomically, under a lock beside the file (<suite>.json.lock) that our other
+// processes honour, on the file's contents as they are at that moment.
+//
+// No preference is lost to a bad file or a bad moment: a file that cannot be read for a passing
+// reason makes writes fail (the file stays as it is) until it can; a file that cannot be used
+// (malformed, too large, not a regular file) reads as an empty suite and is moved aside to
+// <suite>.json.corrupt, with a log line, before the next write replaces it.
 //
 // All objects of one suite file in a process share one in-memory copy, so they see each other's
 // writes at once; a change made to the file by another process is picked up on the next read
-// (each read costs one stat of the file).
+// (each read costs one lstat of the file).
 class UserDefaults {
 public:
     static constexpr const char *standardSuiteName = "io.velorn.Pulsegrove";
@@ -31,7 +42,8 @@ public:
 
     // Any suite name is safe: characters that could leave the folder or hide the file are
     // escaped in the file name.
-    UserDefaults(std::string suiteName, const Environment &environment);
+    UserDefaults(std::string suiteName, const Environment &environment,
+                 std::shared_ptr<SystemLog> log = nullptr);
     ~UserDefaults();
     UserDefaults(const UserDefaults &) = delete;
     UserDefaults &operator=(const UserDefaults &) = delete;
@@ -48,9 +60,10 @@ public:
     std::optional<std::vector<std::string>> stringListValue(std::string_view key) const;
     bool containsKey(std::string_view key) const;
 
-    // Each setter changes the suite in memory, then writes the whole file. They return false when
-    // the file could not be written (the value then lives in this process only) or, for
-    // setNumber, when the number is not finite and so has no JSON form (nothing changes).
+    // Each setter changes the suite, then writes the whole file. They return false (and log why)
+    // when the file could not be written (the value then lives in this process only), could not
+    // be read or locked (nothing changes), or, for setNumber, when the number is not finite and
+    // so has no JSON form (nothing changes).
     bool setBool(std::string_view key, bool value);
     bool setNumber(std::string_view key, double value);
     bool setString(std::string_view key, std::string_view value);
@@ -66,12 +79,13 @@ public:
     static std::string fileNameForSuite(std::string_view suiteName);
 
 private:
-    class Storage;
+    bool write(const std::function<void(nlohmann::json &)> &change);
 
     std::string m_suiteName;
     std::filesystem::path m_directory;
     std::filesystem::path m_fileURL;
-    std::shared_ptr<Storage> m_storage;
+    std::unique_ptr<Logger> m_logger;
+    std::shared_ptr<UserDefaultsStorage> m_storage;
 };
 
 } // namespace pulsegrove

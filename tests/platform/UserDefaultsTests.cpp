@@ -1,14 +1,26 @@
+#include "HostileFile.h"
+#include "RecordingSystemLog.h"
+#include "ScopedDescriptorExhaustion.h"
 #include "ScopedEnvironmentVariable.h"
 #include "TemporaryDirectory.h"
 #include "UserDefaults.h"
 
+#include <algorithm>
 #include <cmath>
+#include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
 
 using namespace pulsegrove;
+using pulsegrove::testing::HostileFile;
+using pulsegrove::testing::ScopedDescriptorExhaustion;
 using pulsegrove::testing::ScopedEnvironmentVariable;
 using pulsegrove::testing::TemporaryDirectory;
 
@@ -19,9 +31,10 @@ protected:
     std::filesystem::path suiteFolder() const { return m_folder.path() / "Pulsegrove"; }
     std::unique_ptr<UserDefaults> suite(const std::string &name = "io.velorn.Pulsegrove.test") const
     {
-        return std::make_unique<UserDefaults>(name,
-                                              Environment({{"XDG_CONFIG_HOME", m_folder.path().string()}}));
+        return std::make_unique<UserDefaults>(
+            name, Environment({{"XDG_CONFIG_HOME", m_folder.path().string()}}), m_log);
     }
+    std::filesystem::path suiteFile() const { return suiteFolder() / "io.velorn.Pulsegrove.test.json"; }
     std::filesystem::path writeSuiteFile(const std::string &content) const
     {
         return m_folder.writeFile("Pulsegrove/io.velorn.Pulsegrove.test.json", content);
@@ -30,13 +43,75 @@ protected:
     {
         return nlohmann::json::parse(std::ifstream(path));
     }
-    long filesInSuiteFolder() const
+    static std::string bytesOf(const std::filesystem::path &path)
     {
-        return std::distance(std::filesystem::directory_iterator(suiteFolder()), {});
+        std::ifstream stream(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(stream), {});
+    }
+    // The names in the suite folder, sorted.
+    std::vector<std::string> suiteFolderNames() const
+    {
+        std::vector<std::string> names;
+        for (const auto &entry : std::filesystem::directory_iterator(suiteFolder()))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    std::vector<QString> loggedErrors() const
+    {
+        std::vector<QString> errors;
+        for (const auto &entry : m_log->entries) {
+            if (entry.level == LogLevel::error && entry.category == QStringLiteral("defaults"))
+                errors.push_back(entry.rendered);
+        }
+        return errors;
     }
 
     TemporaryDirectory m_folder;
+    std::shared_ptr<RecordingSystemLog> m_log = std::make_shared<RecordingSystemLog>();
 };
+
+// Files cannot grow beyond `bytes` while it lives; writing past the limit fails with EFBIG
+// instead of ending the process.
+class ScopedFileSizeLimit {
+public:
+    explicit ScopedFileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_previous);
+        m_previousHandler = ::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_previous;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~ScopedFileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_previous);
+        ::signal(SIGXFSZ, m_previousHandler);
+    }
+    ScopedFileSizeLimit(const ScopedFileSizeLimit &) = delete;
+    ScopedFileSizeLimit &operator=(const ScopedFileSizeLimit &) = delete;
+
+private:
+    rlimit m_previous{};
+    sighandler_t m_previousHandler = SIG_DFL;
+};
+
+// What a thing put in the suite file's place is once it has been moved aside: itself.
+std::filesystem::file_type keptType(HostileFile::Kind kind)
+{
+    switch (kind) {
+    case HostileFile::Kind::fifo:
+        return std::filesystem::file_type::fifo;
+    case HostileFile::Kind::linkToDevZero:
+    case HostileFile::Kind::linkToRegular:
+        return std::filesystem::file_type::symlink;
+    case HostileFile::Kind::sparseGigabyte:
+        return std::filesystem::file_type::regular;
+    case HostileFile::Kind::folder:
+        return std::filesystem::file_type::directory;
+    }
+    return std::filesystem::file_type::none;
+}
 
 } // namespace
 
@@ -50,29 +125,144 @@ TEST_F(UserDefaultsTests, ValuesKeepTheirTypeOnDiskAndAcrossObjects)
     EXPECT_EQ(fileContents(writer->fileURL()),
               (nlohmann::json{
                   {"flag", false}, {"count", 2.5}, {"theme", "violet"}, {"hidden", {"spark", "hints"}}}));
-    // Written whole through a temporary file that does not stay behind, readable by the user only.
-    EXPECT_EQ(filesInSuiteFolder(), 1);
-    EXPECT_EQ(std::filesystem::status(writer->fileURL()).permissions(), std::filesystem::perms(0600));
+    // Written whole through a temporary file that does not stay behind, readable by the user only;
+    // the lock file beside it stays, so every writer locks the same file.
+    EXPECT_EQ(suiteFolderNames(), (std::vector<std::string>{"io.velorn.Pulsegrove.test.json",
+                                                            "io.velorn.Pulsegrove.test.json.lock"}));
+    for (const auto &file : {suiteFile(), suiteFolder() / "io.velorn.Pulsegrove.test.json.lock"})
+        EXPECT_EQ(std::filesystem::status(file).permissions(), std::filesystem::perms(0600)) << file;
 
     writer.reset();
     reader.reset();
     EXPECT_EQ(suite()->numberValue("count"), 2.5);
 }
 
-TEST_F(UserDefaultsTests, MalformedFilesReadAsEmptyAndAreReplacedWholeOnTheNextWrite)
+// Whatever makes the file unusable, the next write keeps the old file beside the suite (a second
+// bad file does not replace the first copy), says so in the log, and writes the suite afresh
+// with every value this process knew. Reading never blocks and never holds more than the cap.
+TEST_F(UserDefaultsTests, AnUnusableFileIsMovedAsideBeforeTheNextWriteAndNothingIsLost)
 {
-    for (const std::string content :
-         {"{\"theme\": \"violet\"", "[\"theme\", \"violet\"]", "", "\xff\xfe", "fifo"}) {
-        const auto path = writeSuiteFile(content);
-        // A FIFO in the file's place has no writer: reading it must not wait for one.
-        if (content == "fifo") {
-            ASSERT_TRUE(std::filesystem::remove(path) && ::mkfifo(path.c_str(), 0600) == 0);
-        }
+    const std::string valid = R"({"theme": "violet", "count": 3})";
+    const std::vector<std::pair<std::string, std::string>> contents = {
+        {"truncated", valid.substr(0, valid.size() - 3)},
+        {"one invalid byte", R"({"theme": "vio)"
+                             "\xff"
+                             R"(let", "count": 3})"},
+        {"not an object", R"(["theme", "violet"])"},
+        {"empty", ""},
+        {"nested too deeply", std::string(200, '[') + std::string(200, ']')},
+        {"larger than the cap", R"({"pad": ")" + std::string(2 * 1024 * 1024, ' ') + R"("})"},
+    };
+    const auto check = [&](const std::string &name, const std::function<void()> &place,
+                           const std::function<void(const std::filesystem::path &)> &checkAside) {
+        SCOPED_TRACE(name);
         auto defaults = suite();
-        EXPECT_FALSE(defaults->containsKey("theme")) << content;
-        EXPECT_TRUE(defaults->setBool("flag", true));
-        EXPECT_EQ(fileContents(path), (nlohmann::json{{"flag", true}})) << content;
+        ASSERT_TRUE(defaults->setString("theme", "sunset") && defaults->setNumber("count", 2));
+        place();
+        // What this process knew stays readable; the bad file is neither used nor yet touched.
+        EXPECT_EQ(defaults->stringValue("theme"), "sunset");
+        EXPECT_EQ(suite()->numberValue("count"), 2.0);
+        const auto errorsBefore = loggedErrors().size();
+        ASSERT_TRUE(defaults->setBool("flag", true));
+        EXPECT_EQ(fileContents(suiteFile()),
+                  (nlohmann::json{{"theme", "sunset"}, {"count", 2}, {"flag", true}}));
+        checkAside(suiteFolder() / "io.velorn.Pulsegrove.test.json.corrupt");
+        ASSERT_EQ(loggedErrors().size(), errorsBefore + 1);
+        EXPECT_TRUE(loggedErrors().back().contains(QStringLiteral("io.velorn.Pulsegrove.test.json.corrupt")))
+            << loggedErrors().back().toStdString();
+        std::filesystem::remove_all(suiteFolder());
+    };
+    for (const auto &[name, content] : contents) {
+        check(
+            name, [&] { writeSuiteFile(content); },
+            [&](const std::filesystem::path &aside) { EXPECT_EQ(bytesOf(aside), content); });
     }
+    const auto linkTarget = m_folder.writeFile("elsewhere.json", valid);
+    for (const auto kind : HostileFile::allKinds()) {
+        check(
+            HostileFile::name(kind),
+            [&] {
+                std::filesystem::remove(suiteFile());
+                HostileFile::place(kind, suiteFile(), linkTarget);
+            },
+            [&](const std::filesystem::path &aside) {
+                EXPECT_EQ(std::filesystem::symlink_status(aside).type(), keptType(kind));
+            });
+    }
+    EXPECT_EQ(bytesOf(linkTarget), valid);
+
+    // A second bad file while the first copy is still there gets a name of its own.
+    writeSuiteFile("first");
+    ASSERT_TRUE(suite()->setBool("flag", true));
+    writeSuiteFile("second");
+    ASSERT_TRUE(suite()->setBool("flag", false));
+    EXPECT_EQ(bytesOf(suiteFolder() / "io.velorn.Pulsegrove.test.json.corrupt"), "first");
+    EXPECT_EQ(bytesOf(suiteFolder() / "io.velorn.Pulsegrove.test.json.corrupt-1"), "second");
+}
+
+// A file that cannot be read for a passing reason (here: no descriptor left) is not an empty
+// suite: reads keep what was read before, writes fail and leave the file alone, and once the
+// cause has gone every value is back and the next write keeps them all.
+TEST_F(UserDefaultsTests, AFileThatCannotBeReadForAMomentIsNeitherEmptiedNorOverwritten)
+{
+    const auto defaults = suite();
+    ASSERT_TRUE(defaults->setString("theme", "violet") && defaults->setBool("flag", true));
+    const auto changedElsewhere = writeSuiteFile(R"({"theme": "violet", "flag": true, "count": 7})");
+    const std::string before = bytesOf(changedElsewhere);
+    bool setWhileExhausted = true;
+    std::optional<std::string> themeWhileExhausted;
+    std::optional<std::string> themeOfFreshSuiteWhileExhausted;
+    {
+        const ScopedDescriptorExhaustion exhaustion;
+        themeWhileExhausted = defaults->stringValue("theme");
+        themeOfFreshSuiteWhileExhausted = suite("io.velorn.Pulsegrove.test")->stringValue("theme");
+        setWhileExhausted = defaults->setString("theme", "emerald");
+    }
+    EXPECT_EQ(themeWhileExhausted, "violet");
+    EXPECT_EQ(themeOfFreshSuiteWhileExhausted, "violet");
+    EXPECT_FALSE(setWhileExhausted);
+    EXPECT_EQ(bytesOf(changedElsewhere), before);
+    ASSERT_FALSE(loggedErrors().empty());
+    EXPECT_TRUE(loggedErrors().back().contains(QStringLiteral("the change was not saved")));
+
+    EXPECT_EQ(defaults->numberValue("count"), 7.0);
+    EXPECT_TRUE(defaults->setString("theme", "emerald"));
+    EXPECT_EQ(fileContents(suiteFile()),
+              (nlohmann::json{{"theme", "emerald"}, {"flag", true}, {"count", 7}}));
+}
+
+// Two processes that each write 300 keys as fast as they can into one suite: every key of both
+// survives, because each write re-reads the file under a lock the other honours.
+TEST_F(UserDefaultsTests, ConcurrentWriterProcessesKeepEachOthersKeys)
+{
+    constexpr int keysEach = 300;
+    std::vector<pid_t> writers;
+    for (const char *prefix : {"first-", "second-"}) {
+        const std::string count = std::to_string(keysEach);
+        const std::string folder = m_folder.path().string();
+        const char *const arguments[] = {
+            DEFAULTS_WRITER_PATH, folder.c_str(), "io.velorn.Pulsegrove.test", prefix,
+            count.c_str(),        nullptr};
+        pid_t pid = 0;
+        ASSERT_EQ(::posix_spawn(&pid, DEFAULTS_WRITER_PATH, nullptr, nullptr,
+                                const_cast<char *const *>(arguments), environ),
+                  0);
+        writers.push_back(pid);
+    }
+    for (const pid_t pid : writers) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "setters that reported failure";
+    }
+    const auto stored = fileContents(suiteFile());
+    EXPECT_EQ(stored.size(), 2u * keysEach);
+    for (int index = 0; index < keysEach; ++index) {
+        EXPECT_EQ(stored.value("first-" + std::to_string(index), -1), index);
+        EXPECT_EQ(stored.value("second-" + std::to_string(index), -1), index);
+    }
+    EXPECT_EQ(suiteFolderNames(), (std::vector<std::string>{"io.velorn.Pulsegrove.test.json",
+                                                            "io.velorn.Pulsegrove.test.json.lock"}));
 }
 
 TEST_F(UserDefaultsTests, ChangesMadeElsewhereAreSeenOnTheNextReadOrWriteAndOtherTypesReadAsAbsent)
@@ -95,6 +285,18 @@ TEST_F(UserDefaultsTests, ChangesMadeElsewhereAreSeenOnTheNextReadOrWriteAndOthe
     auto expected = nlohmann::json::parse(elsewhere + "\"dusk\"}");
     expected["flag"] = false;
     EXPECT_EQ(fileContents(defaults->fileURL()), expected);
+
+    // An edit in place of the same size that puts the old modification time back is still seen:
+    // the change time moves on all the same (the pause lets the coarse kernel clock tick).
+    writeSuiteFile(R"({"theme": "dusk"})");
+    ASSERT_EQ(defaults->stringValue("theme"), "dusk");
+    struct stat before {};
+    ASSERT_EQ(::stat(suiteFile().c_str(), &before), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    writeSuiteFile(R"({"theme": "rose"})");
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, suiteFile().c_str(), times, 0), 0);
+    EXPECT_EQ(defaults->stringValue("theme"), "rose");
 }
 
 TEST_F(UserDefaultsTests, RemovingValuesAndDomains)
@@ -121,7 +323,10 @@ TEST_F(UserDefaultsTests, SuiteNamesCannotLeaveTheFolderOrCollide)
         EXPECT_TRUE(suite(name)->setString("name", name)) << name;
     }
     EXPECT_EQ(UserDefaults::fileNameForSuite("../escape"), "%2E.%2Fescape.json");
-    EXPECT_EQ(filesInSuiteFolder(), 6);
+    const auto names = suiteFolderNames();
+    EXPECT_EQ(std::count_if(names.begin(), names.end(),
+                            [](const std::string &name) { return name.ends_with(".json"); }),
+              6);
 }
 
 TEST_F(UserDefaultsTests, AFailedWriteIsReportedAndLeavesNoTemporaryFile)
@@ -132,11 +337,21 @@ TEST_F(UserDefaultsTests, AFailedWriteIsReportedAndLeavesNoTemporaryFile)
     EXPECT_FALSE(defaults->setString("theme", "violet"));
     EXPECT_EQ(defaults->stringValue("theme"), "violet");
 
-    // A folder in the file's place lets the temporary file be written but not renamed.
+    // A file size limit of 0 lets the temporary file be created but not filled.
     std::filesystem::remove(suiteFolder());
-    m_folder.writeFile("Pulsegrove/io.velorn.Pulsegrove.test.json/keep", "");
-    EXPECT_FALSE(defaults->setBool("flag", true));
-    EXPECT_EQ(filesInSuiteFolder(), 1);
+    ASSERT_TRUE(suite()->setString("theme", "sunset"));
+    const std::string before = bytesOf(suiteFile());
+    bool setBeyondTheLimit = true;
+    {
+        const ScopedFileSizeLimit limit(0);
+        setBeyondTheLimit = defaults->setBool("flag", true);
+    }
+    EXPECT_FALSE(setBeyondTheLimit);
+    EXPECT_EQ(defaults->boolValue("flag"), true) << "the value lives on in this process";
+    EXPECT_EQ(bytesOf(suiteFile()), before);
+    EXPECT_EQ(suiteFolderNames(), (std::vector<std::string>{"io.velorn.Pulsegrove.test.json",
+                                                            "io.velorn.Pulsegrove.test.json.lock"}));
+    EXPECT_TRUE(loggedErrors().back().contains(QStringLiteral("could not be saved")));
 
     EXPECT_FALSE(defaults->setNumber("count", std::nan("")));
     EXPECT_FALSE(defaults->containsKey("count"));

@@ -19,7 +19,7 @@ FileStamp FileStamp::of(const struct stat &status)
 std::optional<FileStamp> FileStamp::ofPath(const std::filesystem::path &path)
 {
     struct stat status {};
-    if (::stat(path.c_str(), &status) != 0)
+    if (::lstat(path.c_str(), &status) != 0)
         return std::nullopt;
     return of(status);
 }

@@ -17,7 +17,8 @@ struct FileStamp {
     timespec changed{};
 
     static FileStamp of(const struct stat &status);
-    // The stamp of what the path names now (links followed); nothing when there is nothing.
+    // The stamp of what the path names now, the link itself for a link; nothing when there is
+    // nothing (or it cannot be looked at).
     static std::optional<FileStamp> ofPath(const std::filesystem::path &path);
 
     friend bool operator==(const FileStamp &left, const FileStamp &right);
