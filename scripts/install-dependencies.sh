@@ -9,6 +9,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-noto-cjk fonts-noto-cjk-extra adwaita-icon-theme dbus-daemon
+    desktop-file-utils
 )
 
 missing=()

@@ -1,5 +1,7 @@
 #include "DesktopEntry.h"
 
+#include <QStringDecoder>
+
 namespace pulsegrove {
 
 namespace {
@@ -131,6 +133,19 @@ std::string DesktopEntry::escapeValue(std::string_view value)
         }
     }
     return result;
+}
+
+bool DesktopEntry::canHoldValue(std::string_view value)
+{
+    for (const char c : value) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte < 0x20 && c != '\t' && c != '\n' && c != '\r') || byte == 0x7F)
+            return false;
+    }
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    [[maybe_unused]] const QString decoded =
+        decoder.decode(QByteArrayView(value.data(), qsizetype(value.size())));
+    return !decoder.hasError();
 }
 
 std::string DesktopEntry::quoteExecArgument(std::string_view argument)

@@ -26,6 +26,9 @@ public:
 
     // The string escapes applied to a value before it is written.
     static std::string escapeValue(std::string_view value);
+    // Whether a value can be written at all: the format's strings are UTF-8 and hold no control
+    // character other than the three that escapeValue() escapes (tab, line feed, return).
+    static bool canHoldValue(std::string_view value);
     // One argument of an Exec line: quoted when it holds a reserved character, with '"', '`',
     // '$' and '\' escaped inside the quotes and '%' doubled. Apply escapeValue() afterwards.
     static std::string quoteExecArgument(std::string_view argument);

@@ -2,27 +2,29 @@
 
 #include "AtomicFile.h"
 #include "DesktopEntry.h"
+#include "foundation/SmallFileReader.h"
 #include "foundation/UserDirectories.h"
 
 #include <QDesktopServices>
 #include <QDir>
 #include <QUrl>
-#include <fstream>
-#include <sstream>
 #include <system_error>
 
 namespace pulsegrove {
 
 namespace {
 
-std::optional<std::string> readFile(const std::filesystem::path &path)
+// An entry of ours is a few hundred bytes. The entry is read from the quota store's construction
+// on the GUI thread at start, so whatever stands in its place must neither block nor be read
+// without bound, and a link is not followed: registering replaces it with a file of our own.
+constexpr std::size_t entryFileSizeLimit = 64 * 1024;
+
+std::optional<std::string> readEntry(const std::filesystem::path &path)
 {
-    std::ifstream stream(path, std::ios::binary);
-    if (!stream)
+    auto file = SmallFileReader::read(path, entryFileSizeLimit);
+    if (!file.isRead())
         return std::nullopt;
-    std::ostringstream content;
-    content << stream.rdbuf();
-    return content.str();
+    return std::move(file.content);
 }
 
 // An entry counts as ours and active when the session would start exactly our executable from it.
@@ -66,9 +68,9 @@ XdgAutostartLoginItem XdgAutostartLoginItem::forBundle(const MainBundle &bundle,
 
 LoginItemStatus XdgAutostartLoginItem::status() const
 {
-    if (!m_executable || m_entryFile.empty())
+    if (!canManage())
         return LoginItemStatus::notFound;
-    const auto text = readFile(m_entryFile);
+    const auto text = readEntry(m_entryFile);
     if (!text)
         return LoginItemStatus::notRegistered;
     const auto entry = DesktopEntry::parse(*text);
@@ -79,6 +81,8 @@ void XdgAutostartLoginItem::registerService()
 {
     if (!m_executable || m_entryFile.empty())
         throwSystemError(std::make_error_code(std::errc::no_such_file_or_directory));
+    if (!canManage())
+        throwSystemError(std::make_error_code(std::errc::invalid_argument));
     std::error_code error;
     std::filesystem::create_directories(m_entryFile.parent_path(), error);
     if (error)
@@ -106,6 +110,14 @@ void XdgAutostartLoginItem::openSystemSettingsLoginItems()
     const auto folder = QString::fromStdString(m_entryFile.parent_path().string());
     QDir().mkpath(folder);
     QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+}
+
+bool XdgAutostartLoginItem::canManage() const
+{
+    // An executable whose path no desktop entry can hold (bytes that are not UTF-8, control
+    // characters without an escape) cannot be started from one: writing it anyway would leave an
+    // entry the session ignores or misreads while the switch showed "on".
+    return m_executable && !m_entryFile.empty() && DesktopEntry::canHoldValue(m_executable->string());
 }
 
 std::string XdgAutostartLoginItem::entryText(const std::filesystem::path &executable)

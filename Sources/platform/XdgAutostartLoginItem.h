@@ -11,7 +11,8 @@ namespace pulsegrove {
 
 // The login item as a freedesktop autostart entry: "<config>/autostart/io.velorn.Pulsegrove.desktop"
 // whose Exec starts the installed application's executable. Session managers start every entry
-// of that folder at login unless it says Hidden=true or X-GNOME-Autostart-enabled=false.
+// of that folder at login unless it says Hidden=true or X-GNOME-Autostart-enabled=false. An
+// executable whose path no desktop entry can hold is reported as notFound: it cannot be managed.
 class XdgAutostartLoginItem : public LoginItemService {
 public:
     static constexpr const char *entryFileName = "io.velorn.Pulsegrove.desktop";
@@ -28,10 +29,12 @@ public:
     void unregisterService() override;
     void openSystemSettingsLoginItems() override;
 
-    // The complete entry written for an executable.
+    // The complete entry written for an executable whose path a desktop entry can hold.
     static std::string entryText(const std::filesystem::path &executable);
 
 private:
+    bool canManage() const;
+
     std::filesystem::path m_entryFile;
     std::optional<std::filesystem::path> m_executable;
 };

@@ -1,7 +1,10 @@
 #include "DesktopEntry.h"
+#include "HostileFile.h"
 #include "TemporaryDirectory.h"
 #include "XdgAutostartLoginItem.h"
 
+#include <QProcess>
+#include <cstdlib>
 #include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -11,6 +14,7 @@ namespace pulsegrove {
 namespace {
 
 using namespace ::testing;
+using pulsegrove::testing::HostileFile;
 
 class XdgAutostartLoginItemTest : public Test {
 protected:
@@ -29,6 +33,29 @@ protected:
     void writeEntry(const std::string &text) const
     {
         m_home.writeFile("cfg/autostart/io.velorn.Pulsegrove.desktop", text);
+    }
+
+    std::string readEntryFile() const
+    {
+        std::ostringstream text;
+        text << std::ifstream(entryFile(), std::ios::binary).rdbuf();
+        return text.str();
+    }
+    // What desktop-file-validate says about the entry: nothing for a valid one.
+    std::string validatorComplaints() const
+    {
+        QProcess validator;
+        validator.setProcessChannelMode(QProcess::MergedChannels);
+        validator.start(QStringLiteral("desktop-file-validate"),
+                        {QString::fromStdString(entryFile().string())});
+        if (!validator.waitForFinished(30000)) {
+            validator.kill();
+            validator.waitForFinished();
+            return "desktop-file-validate did not finish";
+        }
+        const std::string output = validator.readAll().toStdString();
+        return validator.exitCode() == 0 ? output
+                                         : "exit " + std::to_string(validator.exitCode()) + ": " + output;
     }
 
     pulsegrove::testing::TemporaryDirectory m_home;
@@ -73,6 +100,72 @@ TEST_F(XdgAutostartLoginItemTest, DisabledForeignOrBrokenEntriesAreNotEnabledAnd
         EXPECT_EQ(item().status(), LoginItemStatus::notRegistered) << text;
         item().registerService();
         EXPECT_EQ(item().status(), LoginItemStatus::enabled) << text;
+    }
+}
+
+// Whatever else stands in the entry's place is read neither blocking nor without bound (the
+// status is asked on the GUI thread at start) and is not ours; registering replaces all of it but
+// a folder, which it reports.
+TEST_F(XdgAutostartLoginItemTest, HostileEntriesAreNotEnabledAndDoNotBlock)
+{
+    const auto linkTarget =
+        m_home.writeFile("elsewhere.desktop", XdgAutostartLoginItem::entryText(executable()));
+    for (const auto kind : HostileFile::allKinds()) {
+        SCOPED_TRACE(HostileFile::name(kind));
+        std::filesystem::remove_all(entryFile());
+        std::filesystem::create_directories(entryFile().parent_path());
+        HostileFile::place(kind, entryFile(), linkTarget);
+        EXPECT_EQ(item().status(), LoginItemStatus::notRegistered);
+        if (kind == HostileFile::Kind::folder) {
+            EXPECT_THROW(item().registerService(), std::exception);
+            continue;
+        }
+        item().registerService();
+        EXPECT_EQ(item().status(), LoginItemStatus::enabled);
+        EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(entryFile())));
+    }
+}
+
+// Every character a folder name may hold reaches the session manager intact, through the string
+// escapes and the Exec quoting, in an entry the freedesktop validator accepts.
+TEST_F(XdgAutostartLoginItemTest, ExecCarriesAnyRepresentablePathInAValidEntry)
+{
+    const std::vector<std::string> names = {
+        "Pulse Grove", "quote\"double",  "quote'single", "back\\slash",      "dollar$HOME", "back`tick`",
+        "percent%u%%", "semi;colon&amp", "glob*?[x]",    "hash#(paren)",     "<angle>|~",   "tab\there",
+        "line\nfeed",  "return\rhere",   "中文 目录",    "emoji-\U0001F600", "=equals=",    "trailing\\",
+    };
+    const bool validatorInstalled = std::system("command -v desktop-file-validate >/dev/null 2>&1") == 0;
+    for (const auto &name : names) {
+        SCOPED_TRACE(name);
+        const auto path = m_home.path() / (name + ".app") / "bin/pulsegrove";
+        auto loginItem = item(path);
+        ASSERT_NO_THROW(loginItem.registerService());
+        EXPECT_EQ(loginItem.status(), LoginItemStatus::enabled);
+        const auto entry = DesktopEntry::parse(readEntryFile());
+        const auto exec = entry.value(DesktopEntry::mainGroup, "Exec");
+        ASSERT_TRUE(exec);
+        EXPECT_EQ(DesktopEntry::splitExec(*exec), std::vector<std::string>{path.string()});
+        if (validatorInstalled) {
+            EXPECT_EQ(validatorComplaints(), "");
+        }
+    }
+    if (!validatorInstalled)
+        GTEST_SKIP() << "desktop-file-validate (Debian desktop-file-utils) is not installed";
+}
+
+// A path no entry can hold is refused, not written and reported as enabled: the item cannot be
+// managed from there.
+TEST_F(XdgAutostartLoginItemTest, PathsNoEntryCanHoldCannotBeManaged)
+{
+    for (const std::string name : {"latin1-\xe9t\xe9", "cut-\xe4\xb8", "overlong-\xc0\xaf",
+                                   "surrogate-\xed\xa0\x80", "bell-\x07", "escape-\x1b[31m", "delete-\x7f"}) {
+        SCOPED_TRACE(name);
+        const auto path = m_home.path() / (name + ".app") / "bin/pulsegrove";
+        auto loginItem = item(path);
+        EXPECT_EQ(loginItem.status(), LoginItemStatus::notFound);
+        EXPECT_THROW(loginItem.registerService(), std::exception);
+        EXPECT_FALSE(std::filesystem::exists(entryFile()));
     }
 }
 
