@@ -350,6 +350,12 @@ void QuotaStore::refreshLaunchAtLoginState()
                 &QuotaStore::launchAtLoginErrorMessageChanged);
 }
 
+void QuotaStore::openLoginItemsSettings()
+{
+    if (m_allowsSystemSettings && m_services.loginItem)
+        m_services.loginItem->openSystemSettingsLoginItems();
+}
+
 void QuotaStore::setLaunchAtLogin(bool enabled)
 {
     if (!canManageLaunchAtLogin() || !m_services.loginItem)

@@ -82,6 +82,8 @@ public:
     // No snapshot, a cached one, one with an error standing, or one older than 900 s.
     bool isStale() const;
     bool canManageLaunchAtLogin() const;
+    // Whether this store may touch the desktop's settings (login item, activation policy, sleep).
+    bool allowsSystemSettings() const { return m_allowsSystemSettings; }
 
     // Set by the application; the store never calls them itself, surfaces call them when present.
     std::function<void()> moduleSettingsRequestHandler;
@@ -101,6 +103,9 @@ public:
     void setAutomaticallyChecksForUpdates(bool enabled);
     void refreshLaunchAtLoginState();
     void setLaunchAtLogin(bool enabled);
+    // Shows where the desktop manages login items; does nothing when the store may not touch
+    // system settings.
+    void openLoginItemsSettings();
 
     // Read-only views of the polling machinery, for tests and diagnostics.
     bool isPollingEnabled() const { return m_pollingEnabled; }

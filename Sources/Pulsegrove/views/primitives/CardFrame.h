@@ -23,6 +23,14 @@ struct CardFrameStyle {
     qreal cornerRadius = CardSurfaceStyle::defaultCornerRadius;
     std::optional<ViewShadow> shadow;
 
+    // The panel's card with a shadow under it, as the quota cards have.
+    static CardFrameStyle withShadow(const ViewShadow &shadow)
+    {
+        CardFrameStyle style;
+        style.shadow = shadow;
+        return style;
+    }
+
     CardSurfaceStyle resolved() const;
 };
 

@@ -5,6 +5,7 @@
 #include "views/primitives/ViewColors.h"
 #include "views/primitives/ViewFonts.h"
 
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <cmath>
@@ -23,6 +24,10 @@ ThemedButton::ThemedButton(const QString &text, const QString &symbolName, Kind 
 
 ThemedButton::Metrics ThemedButton::metrics() const
 {
+    if (m_kind == Kind::plain) {
+        const int textHeight = static_cast<int>(std::ceil(QFontMetricsF(font()).height()));
+        return {textHeight, 0, QFontInfo(font()).pixelSize(), 5, 0};
+    }
     if (m_size == ControlSize::large)
         return {30, 14, 14, 6, 8};
     return {24, 10, 12, 5, 6};
@@ -32,11 +37,15 @@ QColor ThemedButton::faceColor() const
 {
     if (m_kind == Kind::prominent)
         return ThemeColor::accent().resolve();
+    if (m_kind == Kind::plain)
+        return Qt::transparent;
     return ViewColors::srgb(1, 1, 1, 0.1);
 }
 
 QColor ThemedButton::labelColor() const
 {
+    if (m_kind == Kind::plain)
+        return ThemeColor::secondaryText().resolve();
     return m_kind == Kind::prominent ? ViewColors::srgb(1, 1, 1) : palette().color(QPalette::ButtonText);
 }
 
@@ -62,7 +71,9 @@ void ThemedButton::paintEvent(QPaintEvent *)
     if (!isEnabled())
         painter.setOpacity(0.45);
     QColor face = faceColor();
-    if (isDown())
+    if (isDown() && m_kind == Kind::plain)
+        painter.setOpacity(0.6);
+    else if (isDown())
         face = m_kind == Kind::prominent ? face.darker(125) : ViewColors::srgb(1, 1, 1, 0.16);
     const QRectF faceRect(0, (height() - m.height) / 2.0, width(), m.height);
     RoundedShape::fill(painter, faceRect, m.cornerRadius, face);

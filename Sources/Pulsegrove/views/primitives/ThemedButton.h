@@ -8,13 +8,14 @@ namespace pulsegrove {
 
 // A push button drawn in the panel's own style: a label with an optional leading symbol on a
 // rounded face. `prominent` fills the face with the theme's accent and writes in white;
-// `bordered` lays a faint white face under text in the window's colour. Sizes follow the
-// platform's regular and large controls.
+// `bordered` lays a faint white face under text in the window's colour; `plain` has no face and
+// writes in the shared secondary text colour, in whatever font it is given, at the text's own
+// height. Sizes follow the platform's regular and large controls.
 class ThemedButton : public QPushButton {
     Q_OBJECT
 
 public:
-    enum class Kind { prominent, bordered };
+    enum class Kind { prominent, bordered, plain };
     enum class ControlSize { regular, large };
 
     ThemedButton(const QString &text, const QString &symbolName, Kind kind, ControlSize size,

@@ -43,7 +43,24 @@ qreal WrappingText::lineHeight() const
     return QFontMetricsF(font()).height();
 }
 
-qreal WrappingText::layOut(QTextLayout &layout, qreal width) const
+void WrappingText::setText(const QString &text)
+{
+    if (text == m_text)
+        return;
+    m_text = text;
+    setAccessibleName(m_text);
+    updateGeometry();
+    update();
+}
+
+void WrappingText::setMaximumLineCount(int count)
+{
+    m_maximumLineCount = std::max(0, count);
+    updateGeometry();
+    update();
+}
+
+qreal WrappingText::layOut(QTextLayout &layout, qreal width, bool *truncated) const
 {
     QString text = m_text;
     text.replace(QLatin1Char('\n'), QChar::LineSeparator);
@@ -53,13 +70,24 @@ qreal WrappingText::layOut(QTextLayout &layout, qreal width) const
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout.setTextOption(option);
     qreal y = 0;
+    int lines = 0;
+    bool leftOver = false;
     layout.beginLayout();
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        if (m_maximumLineCount > 0 && lines == m_maximumLineCount) {
+            // A line made and not placed would still be drawn: give it no text by ending here.
+            leftOver = true;
+            line.setNumColumns(0);
+            break;
+        }
         line.setLineWidth(std::max<qreal>(1.0, width));
         line.setPosition(QPointF(0, y));
         y += line.height();
+        ++lines;
     }
     layout.endLayout();
+    if (truncated)
+        *truncated = leftOver;
     return std::max(y, lineHeight());
 }
 
@@ -88,10 +116,23 @@ QSize WrappingText::minimumSizeHint() const
 void WrappingText::paintEvent(QPaintEvent *)
 {
     QTextLayout layout;
-    layOut(layout, width());
+    bool truncated = false;
+    layOut(layout, width(), &truncated);
     QPainter painter(this);
     painter.setPen(m_color ? m_color->resolve() : palette().color(QPalette::WindowText));
-    layout.draw(&painter, QPointF(0, 0));
+    const int placedLines = truncated ? m_maximumLineCount : layout.lineCount();
+    const int fullLines = truncated ? placedLines - 1 : placedLines;
+    for (int index = 0; index < fullLines; ++index)
+        layout.lineAt(index).draw(&painter, QPointF(0, 0));
+    if (!truncated)
+        return;
+    // The last line holds the rest of the text, cut with an ellipsis where the width ends.
+    const QTextLine last = layout.lineAt(placedLines - 1);
+    const QString rest = layout.text().mid(last.textStart()).replace(QChar::LineSeparator, QLatin1Char(' '));
+    const QString elided = QFontMetricsF(font()).elidedText(rest, Qt::ElideRight, width());
+    painter.setFont(font());
+    painter.drawText(QRectF(0, last.y(), width(), last.height()),
+                     static_cast<int>(m_alignment) | Qt::AlignVCenter | Qt::TextSingleLine, elided);
 }
 
 } // namespace pulsegrove

@@ -25,6 +25,10 @@ public:
     const QString &text() const { return m_text; }
     void setText(const QString &text);
     Qt::Alignment alignment() const { return m_alignment; }
+    // At most this many lines, the last one elided when the text goes on; 0 (the default) means
+    // as many as the text needs.
+    void setMaximumLineCount(int count);
+    int maximumLineCount() const { return m_maximumLineCount; }
 
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override;
@@ -35,13 +39,15 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    // Lays the text out in lines of `width`; returns the height of all lines.
-    qreal layOut(QTextLayout &layout, qreal width) const;
+    // Lays the text out in lines of `width`, up to the line limit; returns the height of all
+    // lines. `truncated` tells whether text was left over.
+    qreal layOut(QTextLayout &layout, qreal width, bool *truncated = nullptr) const;
     qreal lineHeight() const;
 
     QString m_text;
     std::optional<ThemeColor> m_color;
     Qt::Alignment m_alignment;
+    int m_maximumLineCount = 0;
 };
 
 } // namespace pulsegrove

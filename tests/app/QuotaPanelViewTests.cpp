@@ -1,0 +1,141 @@
+#include "QuotaPanelTestFixture.h"
+#include "views/PlanBadge.h"
+#include "views/panel/QuotaPanelFooter.h"
+#include "views/panel/QuotaPanelHeader.h"
+#include "views/panel/QuotaPanelView.h"
+
+#include <QCoreApplication>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace pulsegrove::testing {
+namespace {
+
+using Kind = QuotaPanelElement::Kind;
+
+class QuotaPanelViewTests : public QuotaPanelTest {
+protected:
+    std::unique_ptr<QuotaPanelView> makePanel(QuotaStore &store, SystemMetricsStore &metrics,
+                                              qreal maximum = 640)
+    {
+        return std::make_unique<QuotaPanelView>(store, metrics, maximum, QStringLiteral("panel-1"),
+                                                [this](qreal height) { m_reports.push_back(height); });
+    }
+    static std::vector<Kind> kinds(const QuotaPanelView &panel)
+    {
+        std::vector<Kind> result;
+        for (const auto &element : panel.contentElements())
+            result.push_back(element.kind);
+        return result;
+    }
+    std::vector<qreal> m_reports;
+};
+
+// On screen the panel is a surface of the quota store and, only while the system card shows, of
+// the metrics store; hiding the card withdraws the metrics claim at once, and hiding or
+// destroying the panel withdraws both.
+TEST_F(QuotaPanelViewTests, RegistersItsSurfaceWithBothStoresWhileOnScreen)
+{
+    auto store = makeStore();
+    auto metrics = metricsStore();
+    const QSet<QString> panel{QStringLiteral("panel-1")};
+    auto view = makePanel(*store, *metrics);
+    EXPECT_TRUE(store->visibleSurfaces().isEmpty()) << "made is not shown";
+
+    struct Step {
+        const char *name;
+        std::function<void()> action;
+        QSet<QString> surfaces, consumers;
+    };
+    const Step steps[] = {
+        {"shown", [&] { view->show(); }, panel, panel},
+        {"system card hidden",
+         [&] { store->setModuleVisible(QuotaModule::systemMetrics, false); },
+         panel,
+         {}},
+        {"system card shown again", [&] { store->setModuleVisible(QuotaModule::systemMetrics, true); }, panel,
+         panel},
+        {"panel hidden", [&] { view->hide(); }, {}, {}},
+        {"modules change while hidden",
+         [&] {
+             store->setModuleVisible(QuotaModule::systemMetrics, false);
+             store->setModuleVisible(QuotaModule::systemMetrics, true);
+         },
+         {},
+         {}},
+        {"shown without the system card",
+         [&] {
+             store->setModuleVisible(QuotaModule::systemMetrics, false);
+             view->show();
+         },
+         panel,
+         {}},
+        {"destroyed while on screen", [&] { view.reset(); }, {}, {}},
+    };
+    for (const Step &step : steps) {
+        step.action();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(store->visibleSurfaces(), step.surfaces) << step.name;
+        EXPECT_EQ(metrics->visibleConsumers(), step.consumers) << step.name;
+    }
+}
+
+// The panel measures itself after a change, reports its height once, and again only when the
+// content changes its height; the scroll area gets the viewport height of the arithmetic.
+TEST_F(QuotaPanelViewTests, ReportsItsPreferredHeightWhenItMoves)
+{
+    auto store = makeStore();
+    auto metrics = metricsStore();
+    auto view = makePanel(*store, *metrics, 520);
+    EXPECT_EQ(view->preferredHeight(), std::nullopt);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(m_reports.size(), 1u);
+    const auto &measured = view->measuredSectionHeights();
+    ASSERT_EQ(measured.size(), 3u);
+    EXPECT_EQ(m_reports.back(), QuotaPanelSizing::preferredHeight(measured, 520));
+    EXPECT_EQ(view->lastReportedHeight(), m_reports.back());
+    EXPECT_EQ(view->height(), static_cast<int>(m_reports.back()));
+    for (const auto &[section, height] : measured)
+        EXPECT_GT(height, 20) << static_cast<int>(section);
+
+    view->measureNow();
+    EXPECT_EQ(m_reports.size(), 1u) << "the same layout is not reported again";
+
+    store->setModuleVisible(QuotaModule::modelInsights, false);
+    store->setModuleVisible(QuotaModule::resetHints, false);
+    store->setModuleVisible(QuotaModule::systemMetrics, false);
+    store->showAllModules();
+    for (const QuotaModule module : QuotaModules::allCases)
+        store->setModuleVisible(module, false);
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(kinds(*view), std::vector<Kind>{Kind::modulesHidden});
+    ASSERT_EQ(m_reports.size(), 2u) << "the hidden-modules card is of another height";
+    EXPECT_EQ(view->contentViewportHeight(), view->measuredSectionHeights().at(QuotaPanelSection::content));
+}
+
+// The content follows the store: loading while the first read runs, the cards once it arrived,
+// and the header's subtitle, plan and freshness with it; an unchanged card is kept, not rebuilt.
+TEST_F(QuotaPanelViewTests, FollowsTheStoreAndKeepsUnchangedCards)
+{
+    auto store = liveStore(fullResponse());
+    auto metrics = metricsStore();
+    auto view = makePanel(*store, *metrics);
+    EXPECT_EQ(kinds(*view),
+              (std::vector<Kind>{Kind::quotaCard, Kind::quotaCard, Kind::sparkCard, Kind::resetCreditsCard,
+                                 Kind::resetHintsCard, Kind::modelInsightsCard, Kind::systemMetricsCard,
+                                 Kind::statusLine}));
+    EXPECT_EQ(view->header()->subtitleText(), QStringLiteral("5 小时与每周额度"));
+    EXPECT_EQ(view->header()->freshnessText(), QStringLiteral("实时"));
+    ASSERT_NE(view->header()->planBadge(), nullptr);
+    EXPECT_EQ(view->header()->planBadge()->accessibleName(), QStringLiteral("套餐 PRO 20×"));
+
+    QWidget *firstCard = view->contentView(0);
+    store->setModuleVisible(QuotaModule::sparkQuota, false);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view->contentView(0), firstCard);
+    EXPECT_EQ(view->contentElements()[2].kind, Kind::resetCreditsCard);
+}
+
+} // namespace
+} // namespace pulsegrove::testing
