@@ -43,16 +43,6 @@ qreal WrappingText::lineHeight() const
     return QFontMetricsF(font()).height();
 }
 
-void WrappingText::setText(const QString &text)
-{
-    if (text == m_text)
-        return;
-    m_text = text;
-    setAccessibleName(m_text);
-    updateGeometry();
-    update();
-}
-
 void WrappingText::setMaximumLineCount(int count)
 {
     m_maximumLineCount = std::max(0, count);
