@@ -21,7 +21,9 @@ struct FixedMetricsSampler final : SystemMetricsSampling {
 // default theme, with helpers that bring the quota store into each of its states.
 class QuotaPanelTest : public QuotaStoreTest {
 protected:
-    static constexpr std::int64_t nowUnix = 1'757'000'000; // the fake clock of every store below
+    // The stores' clock stands at the start of this minute of the wall clock, because the cards'
+    // minute timelines read the wall clock: so the reset texts read as they would on screen.
+    static inline const std::int64_t nowUnix = static_cast<std::int64_t>(Date::now().unixSeconds()) / 60 * 60;
 
     QuotaPanelTest() { m_now = Date::fromUnixSeconds(static_cast<double>(nowUnix)); }
 

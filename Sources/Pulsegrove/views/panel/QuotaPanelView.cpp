@@ -6,12 +6,12 @@
 #include "views/panel/QuotaPanelFooter.h"
 #include "views/panel/QuotaPanelHeader.h"
 #include "views/primitives/DarkPalette.h"
+#include "views/primitives/OverlayScrollArea.h"
 #include "views/primitives/PanelDivider.h"
 #include "views/primitives/ThemeColor.h"
 #include "views/primitives/ViewColors.h"
 
 #include <QPainter>
-#include <QScrollArea>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -49,14 +49,8 @@ QuotaPanelView::QuotaPanelView(QuotaStore &store, SystemMetricsStore &metricsSto
     m_contentLayout->setContentsMargins(contentHorizontalPadding, contentVerticalPadding,
                                         contentHorizontalPadding, contentVerticalPadding);
     m_contentLayout->setSpacing(contentSpacing);
-    m_scrollArea = new QScrollArea;
-    m_scrollArea->setFrameShape(QFrame::NoFrame);
-    m_scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_scrollArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    m_scrollArea->setWidgetResizable(true);
+    m_scrollArea = new OverlayScrollArea;
     m_scrollArea->setWidget(m_content);
-    m_scrollArea->viewport()->setAutoFillBackground(false);
-    m_scrollArea->setAutoFillBackground(false);
     layout->addWidget(m_scrollArea);
 
     layout->addWidget(new PanelDivider);

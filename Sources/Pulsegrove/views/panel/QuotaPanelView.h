@@ -9,12 +9,12 @@
 #include <utility>
 #include <vector>
 
-class QScrollArea;
 class QVBoxLayout;
 
 namespace pulsegrove {
 
 class QuotaPanelFooter;
+class OverlayScrollArea;
 class QuotaPanelHeader;
 class QuotaStore;
 class SystemMetricsStore;
@@ -55,6 +55,7 @@ public:
     QWidget *contentView(std::size_t index) const;
     QuotaPanelHeader *header() const { return m_header; }
     QuotaPanelFooter *footer() const { return m_footer; }
+    OverlayScrollArea *scrollArea() const { return m_scrollArea; }
 
     // Measures the sections now instead of on the next turn of the event loop (hosts and tests
     // that need the height at once).
@@ -84,7 +85,7 @@ private:
     std::function<void(qreal)> m_onPreferredHeightChange;
     QuotaPanelHeightNegotiator m_heights;
     QuotaPanelHeader *m_header;
-    QScrollArea *m_scrollArea;
+    OverlayScrollArea *m_scrollArea;
     QWidget *m_content;
     QVBoxLayout *m_contentLayout;
     QuotaPanelFooter *m_footer;
