@@ -7,6 +7,7 @@
 #include "update/RemoteUpdateStore.h"
 #include "views/primitives/CapsuleTag.h"
 #include "views/primitives/CardFrame.h"
+#include "views/primitives/DarkPalette.h"
 #include "views/primitives/Divider.h"
 #include "views/primitives/IconTile.h"
 #include "views/primitives/SymbolLabel.h"
@@ -22,6 +23,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QShowEvent>
 
@@ -157,9 +159,9 @@ QWidget *ModuleSettingsView::scrollArea()
     // The root's gradient shows through; setWidget turned the content's own fill on.
     content->setAutoFillBackground(false);
     scroll->viewport()->setAutoFillBackground(false);
-    scroll->setStyleSheet(
-        QStringLiteral("QScrollArea { background: transparent; }"
-                       "QScrollBar:vertical { background: transparent; width: 10px; margin: 2px 2px 2px 0; }"
+    // A slim scroller; styling only the bar keeps the texts on the window's own palette.
+    scroll->verticalScrollBar()->setStyleSheet(
+        QStringLiteral("QScrollBar:vertical { background: transparent; width: 10px; margin: 2px 2px 2px 0; }"
                        "QScrollBar::handle:vertical { background: rgba(255, 255, 255, 56); border-radius: "
                        "3px; min-height: 28px; }"
                        "QScrollBar::handle:vertical:hover { background: rgba(255, 255, 255, 90); }"
@@ -176,8 +178,9 @@ QWidget *ModuleSettingsView::themeCard()
     layout->setSpacing(Picker::spacing);
 
     auto *heading = rowLayout(8);
-    heading->addWidget(new SymbolLabel(Picker::symbol(), Picker::title(), titleFont(),
-                                       ThemeColor::fixed(palette().color(QPalette::WindowText))));
+    heading->addWidget(
+        new SymbolLabel(Picker::symbol(), Picker::title(), titleFont(),
+                        ThemeColor::fixed(DarkPalette::palette().color(QPalette::WindowText))));
     heading->addStretch(1);
     m_themeName = new SymbolLabel(QString(), Picker::headerName(m_store.theme()),
                                   ViewFonts::systemFont(10, QFont::Bold), ThemeColor::accent());

@@ -1,6 +1,6 @@
 #include "update/RollbackNotice.h"
 
-#include <nlohmann/json.hpp>
+#include "foundation/BoundedJSONParser.h"
 
 namespace pulsegrove {
 
@@ -21,7 +21,10 @@ std::optional<RollbackNotice> RollbackNotice::parse(std::string_view bytes)
     // A NUL ends the text for the parser; what follows it would go unread.
     if (bytes.size() > maximumSize || bytes.find('\0') != std::string_view::npos)
         return std::nullopt;
-    const auto document = nlohmann::json::parse(bytes, nullptr, /*allow_exceptions=*/false);
+    const auto parsed = BoundedJSONParser::parse(bytes);
+    if (!parsed.isParsed())
+        return std::nullopt;
+    const auto &document = parsed.value;
     if (!document.is_object() || document.size() != 1 || !document.contains("version"))
         return std::nullopt;
     const auto &version = document.at("version");

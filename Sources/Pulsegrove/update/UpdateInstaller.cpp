@@ -4,13 +4,13 @@
 #include "Logger.h"
 #include "MainBundle.h"
 #include "PlatformFactory.h"
+#include "foundation/SmallFileReader.h"
 #include "update/RollbackAlert.h"
 #include "update/RollbackNotice.h"
 #include "update/UpdateHelperRequest.h"
 
 #include <QCoreApplication>
 #include <cerrno>
-#include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,35 +35,6 @@ std::filesystem::path helperCopy(const std::filesystem::path &executable, const 
     if (bundle.isApplicationBundle() && UpdateFolder::isStrictlyInside(bundle.bundleURL(), root))
         return bundle.bundleURL();
     return executable;
-}
-
-enum class NoticeRead { missing, unreadable, read };
-
-// At most the cap and one byte more, from a regular file only: a link is not followed, a FIFO
-// is opened without waiting for a writer, a folder or device is refused.
-NoticeRead readNotice(const std::filesystem::path &path, std::string &content)
-{
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (descriptor < 0)
-        return errno == ENOENT ? NoticeRead::missing : NoticeRead::unreadable;
-    struct stat status {};
-    NoticeRead result = NoticeRead::unreadable;
-    if (::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) &&
-        status.st_size <= static_cast<off_t>(RollbackNotice::maximumSize)) {
-        content.resize(RollbackNotice::maximumSize + 1);
-        std::size_t filled = 0;
-        for (;;) {
-            const ssize_t count = ::read(descriptor, content.data() + filled, content.size() - filled);
-            if (count < 0 && errno == EINTR)
-                continue;
-            if (count <= 0 || (filled += static_cast<std::size_t>(count)) == content.size())
-                break;
-        }
-        content.resize(filled);
-        result = filled <= RollbackNotice::maximumSize ? NoticeRead::read : NoticeRead::unreadable;
-    }
-    ::close(descriptor);
-    return result;
 }
 
 // Removes whatever the notice's name holds: a file, a link (not its target), a FIFO, or an
@@ -154,13 +125,14 @@ std::optional<QString> UpdateInstaller::presentRollbackNoticeIfNeeded(const Cont
     if (!context.folder)
         return std::nullopt;
     const auto path = context.folder->rollbackNotice();
-    std::string content;
-    const NoticeRead read = readNotice(path, content);
-    if (read == NoticeRead::missing)
+    // Capped, never through a link, never waiting on a FIFO; anything but a small regular file
+    // is no notice.
+    const auto read = SmallFileReader::read(path, RollbackNotice::maximumSize);
+    if (read.status == SmallFileReader::Status::missing)
         return std::nullopt;
     // Deleted first, so a notice is shown once at most, even when showing it fails.
     const bool removed = removeNotice(path);
-    const auto notice = read == NoticeRead::read ? RollbackNotice::parse(content) : std::nullopt;
+    const auto notice = read.isRead() ? RollbackNotice::parse(read.content) : std::nullopt;
     if (!notice || !removed)
         return std::nullopt;
     if (context.presentRollbackAlert) {

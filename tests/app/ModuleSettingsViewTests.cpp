@@ -1,0 +1,302 @@
+#include "SettingsTestFixture.h"
+#include "ViewRendering.h"
+#include "preferences/PulsegrovePreferenceKeys.h"
+#include "settings/ModuleSettingsModel.h"
+#include "settings/ModuleSettingsView.h"
+#include "settings/ThemeSwatchButton.h"
+#include "theme/QuotaTheme.h"
+#include "views/primitives/CapsuleTag.h"
+#include "views/primitives/DarkPalette.h"
+#include "views/primitives/Divider.h"
+#include "views/primitives/SymbolLabel.h"
+#include "views/primitives/ThemedButton.h"
+#include "views/primitives/ToggleSwitch.h"
+#include "views/primitives/WrappingText.h"
+
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
+
+namespace pulsegrove::testing {
+namespace {
+
+using State = RemoteUpdateState;
+
+class ModuleSettingsViewTest : public SettingsTest {
+protected:
+    std::vector<bool> moduleSwitchStates(const ModuleSettingsView &view) const
+    {
+        std::vector<bool> states;
+        for (const QuotaModule module : QuotaModules::allCases)
+            states.push_back(view.moduleSwitch(module)->isChecked());
+        return states;
+    }
+};
+
+// Each module switch shows its module's visibility; the counter and "全部显示" follow the count,
+// and "全部显示" brings every module back.
+TEST_F(ModuleSettingsViewTest, ModuleSwitchesCounterAndShowAllFollowTheStore)
+{
+    ModuleSettingsView view(*m_store, m_updateStore);
+    EXPECT_EQ(moduleSwitchStates(view), std::vector<bool>(6, true));
+    EXPECT_EQ(view.counter()->text(), QStringLiteral("6 / 6 已显示"));
+    EXPECT_FALSE(view.showAllButton()->isEnabled());
+
+    QTest::mouseClick(view.moduleSwitch(QuotaModule::resetCredits), Qt::LeftButton);
+    EXPECT_EQ(m_store->visibleModules().count(QuotaModule::resetCredits), 0u);
+    EXPECT_EQ(m_defaults->stringListValue(PulsegrovePreferenceKeys::hiddenModules),
+              std::vector<std::string>{"resetCredits"});
+    EXPECT_EQ(moduleSwitchStates(view), (std::vector<bool>{true, true, false, true, true, true}));
+    EXPECT_EQ(view.counter()->text(), QStringLiteral("5 / 6 已显示"));
+    EXPECT_TRUE(view.showAllButton()->isEnabled());
+    QTest::mouseClick(view.showAllButton(), Qt::LeftButton);
+    EXPECT_EQ(m_store->visibleModules(), QuotaModules::allModules());
+    EXPECT_FALSE(view.showAllButton()->isEnabled());
+
+    // A change made elsewhere shows too; with every module hidden all six rows stay, all off.
+    for (const QuotaModule module : QuotaModules::allCases)
+        m_store->setModuleVisible(module, false);
+    EXPECT_EQ(moduleSwitchStates(view), std::vector<bool>(6, false));
+    EXPECT_EQ(view.counter()->text(), QStringLiteral("0 / 6 已显示"));
+    EXPECT_EQ(view.moduleSwitch(QuotaModule::resetHints)->accessibleName(), QStringLiteral("重置临近提示"));
+}
+
+// Five dividers between six rows, each inset past the icons; none under the last row.
+TEST_F(ModuleSettingsViewTest, EveryModuleRowButTheLastHasAnInsetDivider)
+{
+    ModuleSettingsView view(*m_store, m_updateStore);
+    QWidget *card = view.moduleSwitch(QuotaModule::standardQuota)->parentWidget()->parentWidget();
+    const auto dividers = card->findChildren<Divider *>(Qt::FindDirectChildrenOnly);
+    EXPECT_EQ(dividers.size(), 5);
+    for (const Divider *divider : dividers)
+        EXPECT_EQ(divider->leadingInset(), 51);
+    std::vector<bool> hasDivider;
+    for (int index = 0; index < 6; ++index)
+        hasDivider.push_back(ModuleSettingsModel::hasDividerAfter(index));
+    EXPECT_EQ(hasDivider, (std::vector<bool>{true, true, true, true, true, false}));
+}
+
+// The taskbar switch and the automatic-check switch show and store their preferences.
+TEST_F(ModuleSettingsViewTest, DockAndAutomaticCheckSwitchesStoreTheirPreferences)
+{
+    ModuleSettingsView view(*m_store, m_updateStore);
+    EXPECT_TRUE(view.dockSwitch()->isChecked());
+    EXPECT_TRUE(view.automaticCheckSwitch()->isChecked());
+    QTest::mouseClick(view.dockSwitch(), Qt::LeftButton);
+    EXPECT_FALSE(m_store->showDockIcon());
+    EXPECT_EQ(m_defaults->boolValue(PulsegrovePreferenceKeys::showDockIcon), false);
+    EXPECT_EQ(m_activation->policyChanges, std::vector<ActivationPolicy>{ActivationPolicy::accessory});
+
+    QTest::mouseClick(view.automaticCheckSwitch(), Qt::LeftButton);
+    EXPECT_FALSE(m_store->automaticallyChecksForUpdates());
+    EXPECT_EQ(m_defaults->boolValue(PulsegrovePreferenceKeys::automaticallyChecksForUpdates), false);
+    m_store->setShowDockIcon(true);
+    EXPECT_TRUE(view.dockSwitch()->isChecked());
+    EXPECT_TRUE(m_updates.checks.empty()) << "switching automatic checks off checks nothing";
+}
+
+// Switching automatic checks on starts one check only while nothing was checked yet.
+TEST_F(ModuleSettingsViewTest, SwitchingAutomaticChecksOnChecksOnlyWhenIdle)
+{
+    struct Row {
+        const char *name;
+        std::optional<State> reached;
+        std::size_t checksAfter;
+    };
+    const Row rows[] = {
+        {"idle", std::nullopt, 1},
+        {"current", State::current(), 1},
+        {"unavailable", State::unavailable(QStringLiteral("x")), 1},
+        {"available", State::available(QStringLiteral("2.0"), false, RemoteUpdateDelivery::website), 1},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        FakeRemoteUpdateOperations updates;
+        RemoteUpdateStore updateStore(updates.operations());
+        if (row.reached) {
+            updateStore.check();
+            updates.checks.back().finish({*row.reached, std::nullopt});
+            QCoreApplication::processEvents();
+        }
+        m_store->setAutomaticallyChecksForUpdates(false);
+        ModuleSettingsView view(*m_store, updateStore);
+        QTest::mouseClick(view.automaticCheckSwitch(), Qt::LeftButton);
+        EXPECT_TRUE(m_store->automaticallyChecksForUpdates());
+        EXPECT_EQ(updates.checks.size(), row.checksAfter);
+    }
+}
+
+// Coming on screen checks at once with automatic checks on and an idle store; leaving the
+// screen cancels that check back to idle.
+TEST_F(ModuleSettingsViewTest, ShowingTheViewChecksOnceAndHidingItCancels)
+{
+    for (const bool automatic : {false, true}) {
+        SCOPED_TRACE(automatic);
+        FakeRemoteUpdateOperations updates;
+        RemoteUpdateStore updateStore(updates.operations());
+        m_store->setAutomaticallyChecksForUpdates(automatic);
+        ModuleSettingsView view(*m_store, updateStore);
+        EXPECT_TRUE(updates.checks.empty()) << "nothing before the view is shown";
+        view.show();
+        view.hide();
+        QCoreApplication::processEvents();
+        view.show();
+        EXPECT_EQ(updates.checks.size(), automatic ? 2u : 0u);
+        EXPECT_EQ(updateStore.state(), automatic ? State::checking() : State::idle());
+        view.hide();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(updateStore.state(), State::idle());
+    }
+}
+
+// The update card's line and button follow the store; the button waits while work runs and
+// runs the store's action otherwise.
+TEST_F(ModuleSettingsViewTest, TheUpdateCardFollowsTheUpdateStore)
+{
+    ModuleSettingsView view(*m_store, m_updateStore);
+    EXPECT_EQ(view.updateStatus()->text(), QStringLiteral("仅检查签名正式版，不会静默下载或执行文件"));
+    EXPECT_EQ(view.updateButton()->text(), QStringLiteral("检查更新"));
+    QTest::mouseClick(view.updateButton(), Qt::LeftButton);
+    EXPECT_EQ(m_updates.checks.size(), 1u);
+    EXPECT_EQ(view.updateStatus()->text(), QStringLiteral("正在核验 Relay 发布清单…"));
+    EXPECT_EQ(view.updateButton()->text(), QStringLiteral("检查中"));
+    EXPECT_FALSE(view.updateButton()->isEnabled());
+
+    m_updates.checks[0].finish(
+        {State::available(QStringLiteral("2.0"), false, RemoteUpdateDelivery::signedArtifact),
+         RemoteUpdateCandidate{QStringLiteral("2.0"), {}}});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view.updateButton()->text(), QStringLiteral("安全下载"));
+    EXPECT_TRUE(view.updateButton()->isEnabled());
+    QTest::mouseClick(view.updateButton(), Qt::LeftButton);
+    EXPECT_EQ(m_updates.downloads.size(), 1u);
+    EXPECT_EQ(view.updateButton()->text(), QStringLiteral("下载中"));
+    EXPECT_FALSE(view.updateButton()->isEnabled());
+    m_updates.downloads[0].finish(QStringLiteral("下载失败"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view.updateStatus()->text(), QStringLiteral("下载失败"));
+    EXPECT_TRUE(view.updateButton()->isEnabled());
+}
+
+// Exactly the store's theme is marked; picking another writes it, and the header, the footer
+// and the mark move at once.
+TEST_F(ModuleSettingsViewTest, ThePickerMarksTheStoresThemeAndWritesAPick)
+{
+    ModuleSettingsView view(*m_store, m_updateStore);
+    auto checkedThemes = [&] {
+        std::vector<QuotaThemeID> themes;
+        for (const auto &[theme, option] : view.themeOptions()) {
+            if (option->isChecked() && option->style().isSelected)
+                themes.push_back(theme);
+        }
+        return themes;
+    };
+    EXPECT_EQ(checkedThemes(), std::vector<QuotaThemeID>{QuotaThemeID::aurora});
+    const ThemeSwatchButton *aurora = view.themeOptions().at(QuotaThemeID::aurora);
+    const QuotaThemePalette &auroraPalette = QuotaThemeIDs::palette(QuotaThemeID::aurora);
+    EXPECT_EQ(aurora->accessibleName(), auroraPalette.name + QStringLiteral("：") + auroraPalette.detail);
+    EXPECT_EQ(aurora->toolTip(), auroraPalette.detail);
+    EXPECT_EQ(aurora->style().outlineWidth, 1.4);
+    EXPECT_EQ(view.themeOptions().at(QuotaThemeID::violet)->style().outlineWidth, 1);
+
+    for (const QuotaThemeID theme : {QuotaThemeID::sunset, QuotaThemeID::sunset, QuotaThemeID::graphite}) {
+        QTest::mouseClick(view.themeOptions().at(theme), Qt::LeftButton);
+        EXPECT_EQ(checkedThemes(), std::vector<QuotaThemeID>{theme});
+        EXPECT_EQ(view.themeName()->text(), QuotaThemeIDs::palette(theme).name);
+        EXPECT_EQ(view.themeDetail()->text(), QuotaThemeIDs::palette(theme).detail);
+        EXPECT_EQ(m_defaults->stringValue(PulsegrovePreferenceKeys::theme), QuotaThemeIDs::rawValue(theme));
+        EXPECT_EQ(QuotaTheme::selected(), theme) << "every surface paints with the pick";
+    }
+}
+
+// "完成" closes the first visible settings window in the order they were made, or, with none,
+// calls dismiss.
+TEST_F(ModuleSettingsViewTest, DoneClosesTheFirstVisibleSettingsWindowElseDismisses)
+{
+    auto window = [](const QString &identifier, const QString &title) {
+        auto widget = std::make_unique<QWidget>();
+        widget->setObjectName(identifier);
+        widget->setWindowTitle(title);
+        return widget;
+    };
+    auto hiddenSettings = window(QString(), QStringLiteral("Pulse Grove · 界面与模块设置"));
+    auto other = window(QStringLiteral("io.velorn.Pulsegrove.dashboard"), QStringLiteral("用量"));
+    auto scene = window(QStringLiteral("com_apple_SwiftUI_Settings_window"), QStringLiteral("Pulse Grove"));
+    auto titled =
+        window(QStringLiteral("io.velorn.Pulsegrove.module-settings"), QStringLiteral("界面与模块设置"));
+    for (QWidget *shown : {other.get(), scene.get(), titled.get()})
+        shown->show();
+    int dismissals = 0;
+    ModuleSettingsView view(*m_store, m_updateStore);
+    view.dismiss = [&] { ++dismissals; };
+    view.show();
+    view.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    QTest::mouseClick(view.doneButton(), Qt::LeftButton);
+    EXPECT_FALSE(scene->isVisible());
+    EXPECT_TRUE(titled->isVisible() && other->isVisible());
+    QTest::keyClick(&view, Qt::Key_Return);
+    EXPECT_FALSE(titled->isVisible());
+    EXPECT_EQ(dismissals, 0);
+    view.closeSettingsWindow();
+    EXPECT_EQ(dismissals, 1);
+    EXPECT_TRUE(other->isVisible());
+}
+
+// One render per theme at both pixel ratios: the gradient's corners and the accent are the
+// theme's, and nothing spills past the window.
+TEST_F(ModuleSettingsViewTest, RendersInEveryThemeAtBothPixelRatios)
+{
+    for (const QuotaThemeID theme : QuotaThemeIDs::allCases) {
+        m_store->setTheme(theme);
+        const QuotaThemePalette &palette = QuotaThemeIDs::palette(theme);
+        for (const qreal ratio : {1.0, 2.0}) {
+            SCOPED_TRACE(std::string(QuotaThemeIDs::rawValue(theme)) + " @" + std::to_string(int(ratio)));
+            ModuleSettingsView view(*m_store, m_updateStore);
+            DarkPalette::apply(&view);
+            view.resize(view.sizeHint());
+            view.ensurePolished();
+            QImage image(view.size() * ratio, QImage::Format_ARGB32_Premultiplied);
+            image.setDevicePixelRatio(ratio);
+            view.render(&image);
+            snapshot(image, QStringLiteral("settings-%1@%2x")
+                                .arg(QString::fromLatin1(QuotaThemeIDs::rawValue(theme).data()))
+                                .arg(int(ratio)));
+            EXPECT_EQ(image.size(), QSize(440, 610) * ratio);
+            EXPECT_TRUE(isNear(image.pixelColor(1, 1), palette.panelTop, 6));
+            EXPECT_TRUE(
+                isNear(image.pixelColor(image.width() - 2, image.height() - 2), palette.panelBottom, 6));
+            EXPECT_GT(countPixelsNear(image, palette.accent, 20), int(200 * ratio * ratio));
+        }
+    }
+}
+
+// At the window's minimum size the long update sentence wraps; scrolled to the end, the last
+// cards are whole, and the five swatches keep one row.
+TEST_F(ModuleSettingsViewTest, TheNarrowestWindowScrollsToTheLastCard)
+{
+    finishCheckWith(State::unavailable(RemoteUpdateOperations::unavailableMessage()));
+    ModuleSettingsView view(*m_store, m_updateStore);
+    DarkPalette::apply(&view);
+    view.resize(420, 560);
+    view.show();
+    QCoreApplication::processEvents();
+    snapshot(view.grab().toImage(), QStringLiteral("settings-narrow-unavailable"));
+    const QRect status(view.updateStatus()->mapTo(&view, QPoint()), view.updateStatus()->size());
+    EXPECT_GE(status.height(), 2 * QFontMetrics(view.updateStatus()->font()).height() - 2)
+        << "wraps, never cut";
+    auto *bar = view.findChild<QScrollArea *>()->verticalScrollBar();
+    bar->setValue(bar->maximum());
+    const QImage image = snapshot(view.grab().toImage(), QStringLiteral("settings-narrow-scrolled"));
+    EXPECT_EQ(image.size(), QSize(420, 560));
+    QRect swatches;
+    for (const auto &[theme, option] : view.themeOptions())
+        swatches |= QRect(option->mapTo(&view, QPoint()), option->size());
+    EXPECT_EQ(swatches.height(), view.themeOptions().at(QuotaThemeID::aurora)->height()) << "one row";
+    const QRect dock(view.dockSwitch()->mapTo(&view, QPoint()), view.dockSwitch()->size());
+    EXPECT_TRUE(view.rect().contains(dock));
+    EXPECT_LT(dock.right(), 420 - 22);
+}
+
+} // namespace
+} // namespace pulsegrove::testing

@@ -1,0 +1,133 @@
+#include "SettingsTestFixture.h"
+#include "settings/ModuleSettingsView.h"
+#include "settings/ModuleSettingsWindowController.h"
+#include "views/primitives/DarkPalette.h"
+#include "views/primitives/ThemedButton.h"
+
+#include <QPointer>
+#include <QTest>
+
+namespace pulsegrove::testing {
+namespace {
+
+using ModuleSettingsWindowControllerTest = SettingsTest;
+
+// Runs deferred deletions, so a dropped view is really gone.
+void flushDeletions()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST_F(ModuleSettingsWindowControllerTest, TheWindowIsMadeOnceWithItsIdentityAndSizes)
+{
+    ModuleSettingsWindowController controller(*m_store);
+    QWidget *window = controller.window();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->objectName(), QStringLiteral("io.velorn.Pulsegrove.module-settings"));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Pulse Grove · 界面与模块设置"));
+    EXPECT_EQ(window->size(), QSize(440, 610));
+    EXPECT_EQ(window->minimumSize(), QSize(420, 560));
+    EXPECT_EQ(window->palette().color(QPalette::Window), DarkPalette::palette().color(QPalette::Window));
+    EXPECT_FALSE(window->testAttribute(Qt::WA_DeleteOnClose));
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(controller.contentView(), nullptr);
+    EXPECT_EQ(controller.updateStore().state(), RemoteUpdateState::idle());
+}
+
+// Presenting builds the view once; closing drops it; presenting again builds a new one in the
+// same window, at the same place and size, and so checks for updates again while idle.
+TEST_F(ModuleSettingsWindowControllerTest, ClosingDropsTheContentAndPresentingRebuildsIt)
+{
+    ModuleSettingsWindowController controller(*m_store);
+    QWidget *window = controller.window();
+    controller.present();
+    EXPECT_EQ(controller.updateStore().state(), RemoteUpdateState::checking())
+        << "automatic check on showing";
+    QPointer<ModuleSettingsView> first = controller.contentView();
+    ASSERT_TRUE(first);
+    EXPECT_TRUE(first->isVisible());
+    controller.present();
+    EXPECT_EQ(controller.contentView(), first.data());
+
+    window->resize(500, 700);
+    window->move(40, 50);
+    const QRect placed = window->geometry();
+    window->close();
+    EXPECT_EQ(controller.contentView(), nullptr);
+    flushDeletions();
+    EXPECT_TRUE(first.isNull());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(controller.updateStore().state(), RemoteUpdateState::idle()) << "the view's check went with it";
+
+    controller.present();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    EXPECT_NE(controller.contentView(), nullptr);
+    EXPECT_EQ(window->geometry(), placed);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return !controller.updateStore().state().is<RemoteUpdateState::Checking>(); }));
+    EXPECT_EQ(controller.updateStore().statusText(),
+              QStringLiteral("暂时无法检查更新；不会下载或执行任何文件"));
+    // The update store outlives its views: a new view shows where the last check ended.
+    window->close();
+    controller.present();
+    EXPECT_EQ(controller.updateStore().statusText(),
+              QStringLiteral("暂时无法检查更新；不会下载或执行任何文件"));
+
+    // Hidden for a quota surface: off screen, content dropped, without a close.
+    QPointer<ModuleSettingsView> second = controller.contentView();
+    controller.hideAndDropContent();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(controller.contentView(), nullptr);
+    flushDeletions();
+    EXPECT_TRUE(second.isNull());
+}
+
+// "完成" inside the window closes that window, which drops the view that was pressed.
+TEST_F(ModuleSettingsWindowControllerTest, DoneClosesTheWindowFromItsOwnButton)
+{
+    ModuleSettingsWindowController controller(*m_store);
+    controller.present();
+    QPointer<ModuleSettingsView> view = controller.contentView();
+    QTest::mouseClick(view->doneButton(), Qt::LeftButton);
+    EXPECT_FALSE(controller.window()->isVisible());
+    EXPECT_EQ(controller.contentView(), nullptr);
+    flushDeletions();
+    EXPECT_TRUE(view.isNull());
+}
+
+// Each showing re-reads the login item; a store that may not touch system settings is left as
+// it is, and the window still shows.
+TEST_F(ModuleSettingsWindowControllerTest, EachShowingRefreshesTheLoginItemState)
+{
+    ModuleSettingsWindowController controller(*m_store);
+    m_loginItem->setStatus(LoginItemStatus::enabled);
+    EXPECT_FALSE(m_store->launchAtLogin());
+    controller.present();
+    EXPECT_TRUE(m_store->launchAtLogin());
+    m_loginItem->setStatus(LoginItemStatus::notRegistered);
+    controller.present();
+    EXPECT_FALSE(m_store->launchAtLogin());
+
+    auto restricted = makeStore(false);
+    ModuleSettingsWindowController restrictedController(*restricted);
+    const int reads = m_loginItem->statusReads;
+    m_loginItem->setStatus(LoginItemStatus::enabled);
+    restrictedController.present();
+    EXPECT_EQ(m_loginItem->statusReads, reads);
+    EXPECT_FALSE(restricted->launchAtLogin());
+    EXPECT_TRUE(restrictedController.window()->isVisible());
+}
+
+// A minimised window comes back when presented.
+TEST_F(ModuleSettingsWindowControllerTest, PresentingRestoresAMinimisedWindow)
+{
+    ModuleSettingsWindowController controller(*m_store);
+    controller.present();
+    controller.window()->showMinimized();
+    controller.present();
+    EXPECT_FALSE(controller.window()->windowState() & Qt::WindowMinimized);
+    EXPECT_TRUE(controller.window()->isVisible());
+}
+
+} // namespace
+} // namespace pulsegrove::testing
