@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QPalette>
 #include <QPixmap>
+#include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace pulsegrove {
@@ -119,6 +121,102 @@ TEST(SymbolCatalogTests, EverySymbolDrawsItsOwnPictureInTheTint)
         sheetPainter.end();
         testing::snapshot(sheet, QStringLiteral("symbol-sheet@%1x").arg(ratio));
     }
+}
+
+// The picture of one symbol at 4 pixels per grid unit, read in grid units.
+class Coverage {
+public:
+    explicit Coverage(const QString &symbol) : m_image(drawSymbol(symbol, 64, 1.0)) {}
+
+    bool at(qreal x, qreal y) const { return m_image.pixelColor(pixel(x), pixel(y)).alpha() >= 128; }
+    // The covered extent of row `y` (or column `x`), in grid units; 0 where nothing is covered.
+    qreal rowSpan(qreal y) const
+    {
+        return span([&](int i) { return m_image.pixelColor(i, pixel(y)); });
+    }
+    qreal columnSpan(qreal x) const
+    {
+        return span([&](int i) { return m_image.pixelColor(pixel(x), i); });
+    }
+    QRectF bounds() const
+    {
+        QRect box;
+        for (int y = 0; y < m_image.height(); ++y)
+            for (int x = 0; x < m_image.width(); ++x)
+                if (m_image.pixelColor(x, y).alpha() >= 128)
+                    box |= QRect(x, y, 1, 1);
+        return QRectF(box.x() / 4.0, box.y() / 4.0, box.width() / 4.0, box.height() / 4.0);
+    }
+    // How much of the picture differs from itself turned a quarter round.
+    qreal quarterTurnMismatch() const
+    {
+        int covered = 0, mismatched = 0;
+        for (int y = 0; y < m_image.height(); ++y)
+            for (int x = 0; x < m_image.width(); ++x) {
+                const bool here = m_image.pixelColor(x, y).alpha() >= 128;
+                const bool turned = m_image.pixelColor(m_image.width() - 1 - y, x).alpha() >= 128;
+                covered += here;
+                mismatched += here != turned;
+            }
+        return covered ? qreal(mismatched) / covered : 1;
+    }
+
+private:
+    static int pixel(qreal unit) { return std::clamp(int(unit * 4), 0, 63); }
+    template <typename Pixel> qreal span(Pixel pixelAt) const
+    {
+        int first = -1, last = -1;
+        for (int i = 0; i < 64; ++i)
+            if (pixelAt(i).alpha() >= 128) {
+                first = first < 0 ? i : first;
+                last = i;
+            }
+        return first < 0 ? 0 : (last - first + 1) / 4.0;
+    }
+
+    QImage m_image;
+};
+
+// Facts of shape that tell each picture from the stand-ins that once drew the wrong thing: a
+// chevron is an open V, not a solid triangle; a thermometer is a narrow tube over a wider bulb,
+// not a speedometer; a processor has pins on all four sides alike, unlike a disk; a line chart
+// stands on two axes, unlike an easel; a memory module lies wide; a laptop's base is wider than
+// its screen, unlike a monitor on a stand.
+TEST(SymbolCatalogTests, PicturesHaveTheShapeOfTheirMeaning)
+{
+    struct Case {
+        const char *symbol;
+        std::function<bool(const Coverage &)> holds;
+    };
+    const Case cases[] = {
+        {"chevron.down",
+         [](const Coverage &c) {
+             return c.at(2.8, 5.6) && c.at(13.2, 5.6) && c.at(8, 10.6) && !c.at(8, 7) && !c.at(8, 3);
+         }},
+        {"thermometer.medium",
+         [](const Coverage &c) {
+             const QRectF box = c.bounds();
+             return box.width() < box.height() * 0.5 && c.rowSpan(12.2) > c.rowSpan(4) * 1.3 && c.at(8, 8) &&
+                    !c.at(8, 3.5);
+         }},
+        {"cpu",
+         [](const Coverage &c) {
+             return c.quarterTurnMismatch() < 0.05 && c.at(8, 1.5) && c.at(8, 14.5) && c.at(1.5, 8) &&
+                    c.at(14.5, 8);
+         }},
+        {"chart.xyaxis.line",
+         [](const Coverage &c) {
+             return c.columnSpan(1.6) > 12 && c.rowSpan(14.4) > 12 && c.at(7.1, 6.9) && !c.at(13, 12);
+         }},
+        {"memorychip", [](const Coverage &c) { return c.bounds().width() > c.bounds().height() * 1.1; }},
+        {"laptopcomputer", [](const Coverage &c) { return c.rowSpan(13) > c.rowSpan(6) * 1.2; }},
+        {"ellipsis",
+         [](const Coverage &c) { return c.at(2.9, 8) && c.at(8, 8) && c.at(13.1, 8) && !c.at(5.5, 8); }},
+        {"checkmark.circle.fill",
+         [](const Coverage &c) { return c.at(2, 8) && !c.at(7, 10.6) && c.at(8, 14); }},
+    };
+    for (const Case &c : cases)
+        EXPECT_TRUE(c.holds(Coverage(QString::fromLatin1(c.symbol)))) << c.symbol;
 }
 
 // The icon handed to menu actions and buttons: sharp at the pixel ratio asked for, in the given

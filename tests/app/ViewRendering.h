@@ -38,10 +38,13 @@ inline QImage renderAtWidth(QWidget &view, int width, const QString &name = {})
     return snapshot(view.grab().toImage().convertToFormat(QImage::Format_ARGB32), name);
 }
 
-// The widget at its current size drawn alone on a transparent image, for exact colour checks.
+// The widget at its current size drawn alone on a transparent image, for exact colour checks, at
+// the widget's pixel ratio (1 unless QT_SCALE_FACTOR asks for another, to look at the renders).
 inline QImage renderTransparent(QWidget &view, const QString &name = {})
 {
-    QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
+    const qreal ratio = view.devicePixelRatioF();
+    QImage image(view.size() * ratio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
     image.fill(Qt::transparent);
     view.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
     return snapshot(image.convertToFormat(QImage::Format_ARGB32), name);

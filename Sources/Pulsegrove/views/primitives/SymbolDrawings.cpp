@@ -27,7 +27,7 @@ QPainterPath arrowCounterclockwise()
 
 QPainterPath arrowCounterclockwiseCircle()
 {
-    return ring({8, 8}, 7.1).united(arcArrow({8, 8.5}, 3.5, 130, 320, Turn::counterclockwise, 1.35, 1.75));
+    return ring({8, 8}, 7.3, 1.2).united(arcArrow({8, 8.3}, 4.2, 135, 305, Turn::counterclockwise, 1.4, 2.2));
 }
 
 QPainterPath arrowsCirclepathCircleFill()

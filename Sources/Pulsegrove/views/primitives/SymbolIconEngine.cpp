@@ -50,6 +50,11 @@ QPixmap SymbolIconEngine::pixmap(const QSize &size, QIcon::Mode mode, QIcon::Sta
     return pixmap;
 }
 
+QList<QSize> SymbolIconEngine::availableSizes(QIcon::Mode, QIcon::State)
+{
+    return {QSize(16, 16), QSize(22, 22), QSize(24, 24), QSize(32, 32), QSize(48, 48), QSize(64, 64)};
+}
+
 QIconEngine *SymbolIconEngine::clone() const
 {
     return new SymbolIconEngine(m_symbolName, m_colour);

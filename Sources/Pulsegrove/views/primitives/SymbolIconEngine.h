@@ -15,6 +15,8 @@ public:
 
     void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override;
     QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override;
+    // Any size draws sharp; these are the sizes menus and trays commonly ask for.
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override;
     QIconEngine *clone() const override;
     QString key() const override;
     bool isNull() override { return false; }
