@@ -310,7 +310,7 @@ constexpr Drawing drawings[] = {
 
 std::optional<QPainterPath> SymbolDrawings::outline(const QString &symbolName)
 {
-    // Built once per symbol and run; views repaint often.
+    // Built once per symbol and run on the GUI thread, where every view paints; views repaint often.
     static QHash<QString, QPainterPath> built;
     const auto cached = built.constFind(symbolName);
     if (cached != built.constEnd())
