@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <memory>
 #include <pg_sampler_internal.h>
-#include <pg_sampler_platform.h>
+#include <pg_test_platform.h>
 
 namespace {
 
@@ -47,9 +47,18 @@ void reportTemperature(benchmark::State &state, const pg_system_metrics_sample &
     state.counters["memory_valid"] = sample.memory_valid ? 1 : 0;
 }
 
-void nativeSampleLoop(benchmark::State &state)
+// A platform reading below root ("" for this machine), with the sensors or a scripted SMC.
+pg_test_platform platformAt(const std::string &root, pg_fake_smc *smc = nullptr)
 {
-    auto *sampler = pg_system_metrics_sampler_create();
+    pg_test_platform platform{};
+    pg_test_platform_init(&platform, root.c_str());
+    pg_test_platform_set_smc(&platform, smc);
+    return platform;
+}
+
+void nativeSampleLoop(benchmark::State &state, const pg_sampler_platform *platform)
+{
+    auto *sampler = pg_system_metrics_sampler_create_on(platform);
     pg_system_metrics_sample sample{};
     for (auto _ : state) {
         sample = pg_system_metrics_sampler_sample(sampler);
@@ -64,7 +73,7 @@ void nativeSampleLoop(benchmark::State &state)
 // SMC work is done for 60 s at a time).
 void BM_NativeSampleThisMachine(benchmark::State &state)
 {
-    nativeSampleLoop(state);
+    nativeSampleLoop(state, pg_machine_platform());
 }
 BENCHMARK(BM_NativeSampleThisMachine);
 
@@ -77,9 +86,8 @@ void BM_NativeSampleThisMachineWithCachedKey(benchmark::State &state)
     smc.service_class = "AppleSMC";
     smc.keys = keys;
     smc.key_count = 1;
-    pg_fake_smc_install(&smc);
-    nativeSampleLoop(state);
-    pg_fake_smc_install(nullptr);
+    const auto platform = platformAt("", &smc);
+    nativeSampleLoop(state, &platform.platform);
 }
 BENCHMARK(BM_NativeSampleThisMachineWithCachedKey);
 
@@ -94,22 +102,19 @@ BENCHMARK(BM_WrapperSampleThisMachine);
 void BM_NativeSampleSixtyFourKeyTree(benchmark::State &state)
 {
     auto tree = makeSixtyFourKeyTree();
-    pg_platform_set_root(tree->rootString().c_str());
-    nativeSampleLoop(state);
-    pg_platform_set_root(nullptr);
+    const auto platform = platformAt(tree->rootString());
+    nativeSampleLoop(state, &platform.platform);
 }
 BENCHMARK(BM_NativeSampleSixtyFourKeyTree);
 
 void BM_WrapperSampleSixtyFourKeyTree(benchmark::State &state)
 {
     auto tree = makeSixtyFourKeyTree();
-    pg_platform_set_root(tree->rootString().c_str());
-    {
-        SystemMetricsSampler sampler(pulsegrove::systemClock(), ThermalZoneReader(tree->root()));
-        for (auto _ : state)
-            benchmark::DoNotOptimize(sampler.sample());
-    }
-    pg_platform_set_root(nullptr);
+    const auto platform = platformAt(tree->rootString());
+    SystemMetricsSampler sampler(pulsegrove::systemClock(), ThermalZoneReader(tree->root()),
+                                 &platform.platform);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(sampler.sample());
 }
 BENCHMARK(BM_WrapperSampleSixtyFourKeyTree);
 
@@ -117,10 +122,9 @@ BENCHMARK(BM_WrapperSampleSixtyFourKeyTree);
 void BM_CreateWithDiscoverySixtyFourKeyTree(benchmark::State &state)
 {
     auto tree = makeSixtyFourKeyTree();
-    pg_platform_set_root(tree->rootString().c_str());
+    const auto platform = platformAt(tree->rootString());
     for (auto _ : state)
-        pg_system_metrics_sampler_destroy(pg_system_metrics_sampler_create());
-    pg_platform_set_root(nullptr);
+        pg_system_metrics_sampler_destroy(pg_system_metrics_sampler_create_on(&platform.platform));
 }
 BENCHMARK(BM_CreateWithDiscoverySixtyFourKeyTree);
 

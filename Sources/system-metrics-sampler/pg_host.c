@@ -7,7 +7,13 @@
 #include <string.h>
 #include <unistd.h>
 
-enum { PG_PROC_STAT_FIELDS = 10 };
+enum {
+    PG_PROC_STAT_FIELDS = 10,
+    /* About 150 bytes a processor: room for thousands of them. */
+    PG_PROC_STAT_LIMIT = 1024 * 1024,
+    /* About 60 lines of 30 bytes. */
+    PG_MEMINFO_LIMIT = 64 * 1024,
+};
 
 /* Larger counters than any machine reaches (2^40 ticks at 100 Hz is over 300 years; 2^50 kB is an
  * exbibyte) mark a corrupt file. Below them the sums over every processor or memory line cannot
@@ -79,12 +85,12 @@ static size_t pg_count_processor_lines(const char *text)
     return count;
 }
 
-int pg_host_processor_load(pg_processor_load **loads, uint32_t *processor_count)
+int pg_host_processor_load(const pg_sampler_platform *host, pg_processor_load **loads, uint32_t *processor_count)
 {
     char path[PG_PATH_CAPACITY];
-    if (loads == NULL || processor_count == NULL || !pg_platform_path(path, sizeof path, "/proc/stat"))
+    if (loads == NULL || processor_count == NULL || !pg_platform_path(host, path, sizeof path, "/proc/stat"))
         return -1;
-    char *text = pg_read_whole_file(path, NULL);
+    char *text = pg_read_whole_file(path, PG_PROC_STAT_LIMIT, NULL, PG_LINKS_REFUSE);
     if (text == NULL)
         return -1;
     size_t expected = pg_count_processor_lines(text);
@@ -141,12 +147,12 @@ static int pg_meminfo_bytes(const char *text, const char *name, uint64_t *bytes)
 
 /* The whole of /proc/meminfo, freed by the caller; null when unreadable. Never cut short: a line
  * cut off after its first digits would read as a far smaller figure. */
-static char *pg_read_meminfo(void)
+static char *pg_read_meminfo(const pg_sampler_platform *host)
 {
     char path[PG_PATH_CAPACITY];
-    if (!pg_platform_path(path, sizeof path, "/proc/meminfo"))
+    if (!pg_platform_path(host, path, sizeof path, "/proc/meminfo"))
         return NULL;
-    return pg_read_whole_file(path, NULL);
+    return pg_read_whole_file(path, PG_MEMINFO_LIMIT, NULL, PG_LINKS_REFUSE);
 }
 
 /* Byte counts of the named lines added up; 0 when any line is malformed or a required one missing.
@@ -166,7 +172,7 @@ static int pg_meminfo_pages(const char *text, const char *const *names, uint64_t
     return 1;
 }
 
-int pg_host_vm_statistics(uint64_t page_size, pg_vm_statistics *statistics)
+int pg_host_vm_statistics(const pg_sampler_platform *host, uint64_t page_size, pg_vm_statistics *statistics)
 {
     static const char *const active[] = {"Active", NULL};
     static const char *const inactive[] = {"Inactive", NULL};
@@ -175,7 +181,7 @@ int pg_host_vm_statistics(uint64_t page_size, pg_vm_statistics *statistics)
     static const char *const external[] = {"Active(file)", "Inactive(file)", NULL};
     if (page_size == 0 || statistics == NULL)
         return -1;
-    char *text = pg_read_meminfo();
+    char *text = pg_read_meminfo(host);
     if (text == NULL)
         return -1;
     pg_vm_statistics result = {0};
@@ -191,9 +197,9 @@ int pg_host_vm_statistics(uint64_t page_size, pg_vm_statistics *statistics)
     return 0;
 }
 
-int pg_host_physical_memory(uint64_t *bytes)
+int pg_host_physical_memory(const pg_sampler_platform *host, uint64_t *bytes)
 {
-    char *text = bytes != NULL ? pg_read_meminfo() : NULL;
+    char *text = bytes != NULL ? pg_read_meminfo(host) : NULL;
     int found = text != NULL ? pg_meminfo_bytes(text, "MemTotal", bytes) : 0;
     free(text);
     return found == 1 ? 0 : -1;

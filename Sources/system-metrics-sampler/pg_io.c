@@ -61,12 +61,12 @@ static bool pg_io_find(uint32_t handle, bool is_connection, bool remove, pg_io_s
     return result;
 }
 
-pg_io_object_t pg_io_service_get_matching_service(const char *class_name)
+pg_io_object_t pg_io_service_get_matching_service(const pg_sampler_platform *platform, const char *class_name)
 {
-    if (class_name == NULL)
+    if (platform == NULL || class_name == NULL)
         return 0;
-    const pg_smc_backend *backend = pg_smc_current_backend();
-    void *service = backend->match(class_name);
+    const pg_smc_backend *backend = platform->smc;
+    void *service = backend->match(platform, class_name);
     if (service == NULL)
         return 0;
     pg_io_object_t handle = pg_io_insert(backend, service, false);

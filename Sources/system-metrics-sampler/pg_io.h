@@ -17,8 +17,9 @@ typedef uint32_t pg_io_object_t;
 #define PG_IO_RETURN_NO_RESOURCES ((pg_io_return_t)0xE00002BEu)
 #define PG_IO_RETURN_NOT_FOUND ((pg_io_return_t)0xE00002F0u)
 
-/* The first service of that class, or 0. Release it with pg_io_object_release. */
-pg_io_object_t pg_io_service_get_matching_service(const char *class_name);
+/* The first service of that class on the platform (the stand-in of IOKit's main port), or 0.
+ * Release it with pg_io_object_release. */
+pg_io_object_t pg_io_service_get_matching_service(const pg_sampler_platform *platform, const char *class_name);
 void pg_io_object_release(pg_io_object_t object);
 
 /* Opens a user client of the given type on a service. */

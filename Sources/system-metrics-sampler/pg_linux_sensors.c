@@ -101,7 +101,7 @@ static int pg_read_text(const char *folder, const char *name, char *text, size_t
     char path[PG_PATH_CAPACITY];
     if (snprintf(path, sizeof path, "%s/%s", folder, name) >= (int)sizeof path)
         return 0;
-    long length = pg_read_small_file(path, text, size);
+    long length = pg_read_small_file(path, text, size, PG_LINKS_FOLLOW);
     if (length <= 0 || (size_t)length >= size - 1)
         return 0;
     while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == ' ' || text[length - 1] == '\t'))
@@ -109,10 +109,10 @@ static int pg_read_text(const char *folder, const char *name, char *text, size_t
     return length > 0;
 }
 
-static void pg_scan_applesmc(pg_linux_sensor_table *table, long *indexes)
+static void pg_scan_applesmc(const pg_sampler_platform *platform, pg_linux_sensor_table *table, long *indexes)
 {
     char folder[PG_PATH_CAPACITY], path[PG_PATH_CAPACITY], name[32], label[16];
-    if (!pg_platform_path(folder, sizeof folder, "/sys/devices/platform/applesmc.768"))
+    if (!pg_platform_path(platform, folder, sizeof folder, "/sys/devices/platform/applesmc.768"))
         return;
     size_t count = pg_list_indexes(folder, "temp", "_label", indexes);
     for (size_t i = 0; i < count; ++i) {
@@ -207,10 +207,10 @@ static void pg_scan_hwmon_device(pg_linux_sensor_table *table, const char *folde
     }
 }
 
-static void pg_scan_hwmon(pg_linux_sensor_table *table, long *indexes)
+static void pg_scan_hwmon(const pg_sampler_platform *platform, pg_linux_sensor_table *table, long *indexes)
 {
     char classes[PG_PATH_CAPACITY], folder[PG_PATH_CAPACITY];
-    if (!pg_platform_path(classes, sizeof classes, "/sys/class/hwmon"))
+    if (!pg_platform_path(platform, classes, sizeof classes, "/sys/class/hwmon"))
         return;
     long *devices = malloc(PG_INDEX_LIMIT * sizeof *devices);
     if (devices == NULL)
@@ -222,16 +222,16 @@ static void pg_scan_hwmon(pg_linux_sensor_table *table, long *indexes)
     free(devices);
 }
 
-void pg_linux_sensors_scan(pg_linux_sensor_table *table)
+void pg_linux_sensors_scan(const pg_sampler_platform *platform, pg_linux_sensor_table *table)
 {
     memset(table, 0, sizeof *table);
     long *indexes = malloc(PG_INDEX_LIMIT * sizeof *indexes);
     if (indexes == NULL)
         return;
     /* The applesmc driver speaks the SMC's own keys; only without it do hwmon sensors stand in. */
-    pg_scan_applesmc(table, indexes);
+    pg_scan_applesmc(platform, table, indexes);
     if (table->count == 0)
-        pg_scan_hwmon(table, indexes);
+        pg_scan_hwmon(platform, table, indexes);
     free(indexes);
 }
 
@@ -246,7 +246,7 @@ void pg_linux_sensors_clear(pg_linux_sensor_table *table)
 int pg_linux_sensor_read(const pg_linux_sensor *sensor, int64_t *millidegrees)
 {
     char text[32];
-    long length = pg_read_small_file(sensor->input_path, text, sizeof text);
+    long length = pg_read_small_file(sensor->input_path, text, sizeof text, PG_LINKS_FOLLOW);
     if (length <= 0 || (size_t)length >= sizeof text - 1)
         return 0; /* unreadable, empty, or longer than any reading and maybe cut off */
     return pg_parse_int64(text, millidegrees);

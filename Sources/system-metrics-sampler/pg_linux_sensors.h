@@ -3,6 +3,8 @@
 /* The machine's CPU temperature sensors as SMC keys: the applesmc driver's keys verbatim where
  * that driver runs, else the CPU sensors of hwmon under fixed keys. */
 
+#include "pg_sampler_platform.h"
+
 #include <stddef.h>
 #include <stdint.h>
 
@@ -18,8 +20,8 @@ typedef struct pg_linux_sensor_table {
     size_t capacity;
 } pg_linux_sensor_table;
 
-/* Scans the sensors below the configured root; an empty table when there are none. */
-void pg_linux_sensors_scan(pg_linux_sensor_table *table);
+/* Scans the platform's sensors; an empty table when there are none. */
+void pg_linux_sensors_scan(const pg_sampler_platform *platform, pg_linux_sensor_table *table);
 void pg_linux_sensors_clear(pg_linux_sensor_table *table);
 
 /* Reads one sensor; 1 with the value in millidegrees, 0 when it cannot be read or parsed. */

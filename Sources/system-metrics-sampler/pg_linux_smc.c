@@ -12,14 +12,14 @@ typedef struct pg_linux_smc {
     pg_linux_sensor_table table;
 } pg_linux_smc;
 
-static void *pg_linux_match(const char *class_name)
+static void *pg_linux_match(const pg_sampler_platform *platform, const char *class_name)
 {
     if (strcmp(class_name, "AppleSMC") != 0)
         return NULL;
     pg_linux_smc *service = malloc(sizeof *service);
     if (service == NULL)
         return NULL;
-    pg_linux_sensors_scan(&service->table);
+    pg_linux_sensors_scan(platform, &service->table);
     if (service->table.count == 0) {
         free(service);
         return NULL;

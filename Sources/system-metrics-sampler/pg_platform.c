@@ -1,69 +1,64 @@
 #include "pg_platform_files.h"
-#include "pg_sampler_platform.h"
+#include "pg_smc_backend.h"
 
 #include <ctype.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
-enum { PG_WHOLE_FILE_LIMIT = 4 * 1024 * 1024 };
-
-static char pg_root[PG_PATH_CAPACITY];
-static pg_platform_time_function pg_time_function;
-
-int pg_platform_set_root(const char *root)
+static int pg_machine_path(const pg_sampler_platform *platform, char *out, size_t size, const char *absolute_path)
 {
-    if (root == NULL || root[0] == '\0' || strcmp(root, "/") == 0) {
-        pg_root[0] = '\0';
-        return 1;
-    }
-    size_t length = strlen(root);
-    if (length >= sizeof pg_root)
+    (void)platform;
+    size_t length = strlen(absolute_path);
+    if (length + 1 > size)
         return 0;
-    memcpy(pg_root, root, length + 1);
-    /* "/tmp/x/" and "/tmp/x" name the same root. */
-    while (length > 1 && pg_root[length - 1] == '/')
-        pg_root[--length] = '\0';
+    memcpy(out, absolute_path, length + 1);
     return 1;
 }
 
-const char *pg_platform_root(void)
+static int64_t pg_machine_now(const pg_sampler_platform *platform)
 {
-    return pg_root[0] == '\0' ? "/" : pg_root;
-}
-
-void pg_platform_set_time_function(pg_platform_time_function function)
-{
-    pg_time_function = function;
-}
-
-int64_t pg_platform_now(void)
-{
-    if (pg_time_function != NULL)
-        return pg_time_function();
+    (void)platform;
     return (int64_t)time(NULL);
 }
 
-int pg_platform_path(char *out, size_t size, const char *absolute_path)
+static const pg_sampler_platform pg_machine = {&pg_linux_smc_backend, pg_machine_path, pg_machine_now, NULL};
+
+const pg_sampler_platform *pg_machine_platform(void)
 {
-    size_t root_length = strlen(pg_root);
-    size_t path_length = strlen(absolute_path);
-    if (root_length + path_length + 1 > size)
-        return 0;
-    memcpy(out, pg_root, root_length);
-    memcpy(out + root_length, absolute_path, path_length + 1);
-    return 1;
+    return &pg_machine;
 }
 
-static int pg_open_for_reading(const char *path)
+int pg_platform_path(const pg_sampler_platform *platform, char *out, size_t size, const char *absolute_path)
 {
+    return platform->path(platform, out, size, absolute_path);
+}
+
+int64_t pg_platform_now(const pg_sampler_platform *platform)
+{
+    return platform->now(platform);
+}
+
+/* A descriptor of a regular file at path, or -1. The open is non-blocking, so a FIFO put in a
+ * file's place is refused at once instead of waiting for a writer. */
+static int pg_open_regular_file(const char *path, pg_links links)
+{
+    int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (links == PG_LINKS_REFUSE ? O_NOFOLLOW : 0);
     int descriptor;
     do
-        descriptor = open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY);
+        descriptor = open(path, flags);
     while (descriptor < 0 && errno == EINTR);
+    if (descriptor < 0)
+        return -1;
+    struct stat status;
+    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+        close(descriptor);
+        return -1;
+    }
     return descriptor;
 }
 
@@ -84,48 +79,57 @@ static long pg_read_fully(int descriptor, char *buffer, size_t size)
     return (long)filled;
 }
 
-long pg_read_small_file(const char *path, char *buffer, size_t size)
+/* 1 when the file has no byte left to read. */
+static int pg_at_end(int descriptor)
+{
+    char extra;
+    return pg_read_fully(descriptor, &extra, 1) == 0;
+}
+
+long pg_read_small_file(const char *path, char *buffer, size_t size, pg_links links)
 {
     if (size == 0)
         return -1;
-    int descriptor = pg_open_for_reading(path);
+    int descriptor = pg_open_regular_file(path, links);
     if (descriptor < 0)
         return -1;
     long count = pg_read_fully(descriptor, buffer, size - 1);
+    /* Files of /proc and /sys report no size, so a file too large is found by reading on. */
+    if (count >= 0 && (size_t)count == size - 1 && !pg_at_end(descriptor))
+        count = -1;
     close(descriptor);
-    if (count < 0)
-        return -1;
-    buffer[count] = '\0';
+    if (count >= 0)
+        buffer[count] = '\0';
     return count;
 }
 
-char *pg_read_whole_file(const char *path, size_t *length)
+char *pg_read_whole_file(const char *path, size_t limit, size_t *length, pg_links links)
 {
-    int descriptor = pg_open_for_reading(path);
+    int descriptor = pg_open_regular_file(path, links);
     if (descriptor < 0)
         return NULL;
-    /* /proc files report no size, so the buffer grows until a read comes back short. */
-    size_t capacity = 8192, filled = 0;
-    char *buffer = malloc(capacity);
+    /* The buffer grows by doubling up to the cap, so a small file costs little. */
+    size_t capacity = limit < 8192 ? limit : 8192, filled = 0;
+    char *buffer = malloc(capacity + 1);
     while (buffer != NULL) {
-        long count = pg_read_fully(descriptor, buffer + filled, capacity - filled - 1);
+        long count = pg_read_fully(descriptor, buffer + filled, capacity - filled);
         if (count < 0)
             break;
         filled += (size_t)count;
-        if (filled < capacity - 1) {
+        if (filled < capacity || (capacity == limit && pg_at_end(descriptor))) {
             buffer[filled] = '\0';
             close(descriptor);
             if (length != NULL)
                 *length = filled;
             return buffer;
         }
-        if (capacity >= PG_WHOLE_FILE_LIMIT)
+        if (capacity == limit)
             break;
-        char *grown = realloc(buffer, capacity * 2);
+        capacity = capacity > limit / 2 ? limit : capacity * 2;
+        char *grown = realloc(buffer, capacity + 1);
         if (grown == NULL)
             break;
         buffer = grown;
-        capacity *= 2;
     }
     free(buffer);
     close(descriptor);

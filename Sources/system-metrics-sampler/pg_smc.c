@@ -21,9 +21,9 @@ static const pg_candidate_key pg_candidate_keys[] = {
     {"TCMz", 1}, {"TCMX", 1}, {"TCMb", 2}, {"TCDX", 2}, {"TC0D", 2}, {"TC0P", 3},
 };
 
-pg_io_connect_t pg_smc_open_matching(const char *class_name)
+pg_io_connect_t pg_smc_open_matching(const pg_sampler_platform *platform, const char *class_name)
 {
-    pg_io_object_t service = pg_io_service_get_matching_service(class_name);
+    pg_io_object_t service = pg_io_service_get_matching_service(platform, class_name);
     if (service == 0)
         return 0;
     pg_io_connect_t connection = 0;

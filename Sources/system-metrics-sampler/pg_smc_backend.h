@@ -1,9 +1,10 @@
 #pragma once
 
-/* What answers the SMC commands behind the IOKit stand-in: the machine's temperature sensors,
- * or a scripted SMC installed by tests. */
+/* What answers the SMC commands behind the IOKit stand-in: the machine's temperature sensors
+ * here; a platform of the tests' may bring a scripted SMC of its own. */
 
 #include "pg_io.h"
+#include "pg_sampler_platform.h"
 
 /* Result bytes of the SMC. */
 enum {
@@ -16,7 +17,7 @@ enum {
 
 typedef struct pg_smc_backend {
     /* A service object for a class name, or null when this backend has no such service. */
-    void *(*match)(const char *class_name);
+    void *(*match)(const pg_sampler_platform *platform, const char *class_name);
     void (*release)(void *service);
     /* Opens a connection on a service; the service stays owned by the caller. */
     pg_io_return_t (*open)(void *service, void **connection);
@@ -26,7 +27,3 @@ typedef struct pg_smc_backend {
 } pg_smc_backend;
 
 extern const pg_smc_backend pg_linux_smc_backend;
-extern const pg_smc_backend pg_fake_smc_backend;
-
-/* The scripted SMC when one is installed, else the sensors. */
-const pg_smc_backend *pg_smc_current_backend(void);

@@ -1,17 +1,17 @@
 #include "pg_host.h"
 #include "pg_io.h"
 #include "pg_sampler_internal.h"
-#include "pg_sampler_platform.h"
+#include "pg_platform_files.h"
 
 #include <stdlib.h>
 #include <string.h>
 
 /* The SMC's keys endpoint first, then the classic SMC service. */
-static pg_io_connect_t pg_smc_open(void)
+static pg_io_connect_t pg_smc_open(const pg_sampler_platform *platform)
 {
-    pg_io_connect_t connection = pg_smc_open_matching("AppleSMCKeysEndpoint");
+    pg_io_connect_t connection = pg_smc_open_matching(platform, "AppleSMCKeysEndpoint");
     if (connection == 0)
-        connection = pg_smc_open_matching("AppleSMC");
+        connection = pg_smc_open_matching(platform, "AppleSMC");
     return connection;
 }
 
@@ -22,11 +22,11 @@ static void pg_smc_close(pg_system_metrics_sampler *state)
     state->smc_connection = 0;
 }
 
-int pg_read_cpu_totals(uint64_t *busy, uint64_t *total)
+int pg_read_cpu_totals(const pg_sampler_platform *platform, uint64_t *busy, uint64_t *total)
 {
     pg_processor_load *loads = NULL;
     uint32_t count = 0;
-    if (busy == NULL || total == NULL || pg_host_processor_load(&loads, &count) != 0 || loads == NULL)
+    if (busy == NULL || total == NULL || pg_host_processor_load(platform, &loads, &count) != 0 || loads == NULL)
         return 0;
     uint64_t busy_sum = 0, total_sum = 0;
     for (uint32_t i = 0; i < count; ++i) {
@@ -44,20 +44,26 @@ int pg_read_cpu_totals(uint64_t *busy, uint64_t *total)
 
 pg_system_metrics_sampler *pg_system_metrics_sampler_create(void)
 {
-    pg_system_metrics_sampler *state = calloc(1, sizeof *state);
+    return pg_system_metrics_sampler_create_on(pg_machine_platform());
+}
+
+pg_system_metrics_sampler *pg_system_metrics_sampler_create_on(const pg_sampler_platform *platform)
+{
+    pg_system_metrics_sampler *state = platform != NULL ? calloc(1, sizeof *state) : NULL;
     if (state == NULL)
         return NULL;
+    state->platform = platform;
     uint64_t memory = 0;
-    if (pg_host_physical_memory(&memory) == 0)
+    if (pg_host_physical_memory(platform, &memory) == 0)
         state->physical_memory = memory;
     uint64_t page_size = 0;
     state->page_size =
         pg_host_page_size(&page_size) == 0 && page_size != 0 ? page_size : PG_HOST_FALLBACK_PAGE_SIZE;
-    state->smc_connection = pg_smc_open();
+    state->smc_connection = pg_smc_open(platform);
     if (state->smc_connection == 0 || !pg_discover_temperature_key(state))
-        state->next_smc_attempt = pg_platform_now() + PG_SMC_RETRY_AFTER_FAILURE;
+        state->next_smc_attempt = pg_platform_now(platform) + PG_SMC_RETRY_AFTER_FAILURE;
     uint64_t busy = 0, total = 0;
-    if (pg_read_cpu_totals(&busy, &total)) {
+    if (pg_read_cpu_totals(platform, &busy, &total)) {
         state->previous_busy_ticks = busy;
         state->previous_total_ticks = total;
         state->has_previous_ticks = true;
@@ -70,7 +76,7 @@ pg_system_metrics_sampler *pg_system_metrics_sampler_create(void)
 static void pg_sample_cpu(pg_system_metrics_sampler *state, pg_system_metrics_sample *sample)
 {
     uint64_t busy = 0, total = 0;
-    if (!pg_read_cpu_totals(&busy, &total))
+    if (!pg_read_cpu_totals(state->platform, &busy, &total))
         return;
     if (state->has_previous_ticks && total > state->previous_total_ticks &&
         busy >= state->previous_busy_ticks) {
@@ -88,7 +94,8 @@ static void pg_sample_cpu(pg_system_metrics_sampler *state, pg_system_metrics_sa
 static void pg_sample_memory(const pg_system_metrics_sampler *state, pg_system_metrics_sample *sample)
 {
     pg_vm_statistics statistics;
-    if (state->physical_memory == 0 || pg_host_vm_statistics(state->page_size, &statistics) != 0)
+    if (state->physical_memory == 0 ||
+        pg_host_vm_statistics(state->platform, state->page_size, &statistics) != 0)
         return;
     uint64_t in_use = statistics.active_count + statistics.inactive_count + statistics.wire_count +
                       statistics.speculative_count + statistics.compressor_page_count;
@@ -118,10 +125,10 @@ static double pg_highest_cached_temperature(const pg_system_metrics_sampler *sta
 
 static void pg_sample_temperature(pg_system_metrics_sampler *state, pg_system_metrics_sample *sample)
 {
-    int64_t now = pg_platform_now();
+    int64_t now = pg_platform_now(state->platform);
     if (state->key_count == 0 && now < state->next_smc_attempt)
         return;
-    if (state->smc_connection == 0 && (state->smc_connection = pg_smc_open()) == 0) {
+    if (state->smc_connection == 0 && (state->smc_connection = pg_smc_open(state->platform)) == 0) {
         state->next_smc_attempt = now + PG_SMC_RETRY_AFTER_FAILURE;
         return;
     }

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <limits>
-#include <pg_sampler_platform.h>
+#include <pg_test_platform.h>
 
 namespace pulsegrove {
 namespace {
@@ -12,9 +12,15 @@ using testing::FakeSensorTree;
 
 TEST(SystemMetricsSnapshotMapping, ClampsOnlyThePercentagesAndDropsWhatIsNotValid)
 {
-    pg_system_metrics_sample native{.cpu_usage = 100.4, .memory_used_percent = -0.2, .cpu_temperature = 149.0,
-                                    .memory_used_bytes = 610, .memory_total_bytes = 1000, .temperature_source = 1,
-                                    .cpu_usage_valid = true, .memory_valid = true, .temperature_valid = true};
+    pg_system_metrics_sample native{.cpu_usage = 100.4,
+                                    .memory_used_percent = -0.2,
+                                    .cpu_temperature = 149.0,
+                                    .memory_used_bytes = 610,
+                                    .memory_total_bytes = 1000,
+                                    .temperature_source = 1,
+                                    .cpu_usage_valid = true,
+                                    .memory_valid = true,
+                                    .temperature_valid = true};
     const auto at = Date::fromReferenceSeconds(800'000'000);
     EXPECT_EQ(SystemMetricsSampler::snapshotFromSample(native, SystemThermalState::serious, at),
               (SystemMetricsSnapshot{149.0, CPUTemperatureSource::cpuDieHotspot, 100.0, 0.0, 610u, 1000u,
@@ -28,13 +34,16 @@ TEST(SystemMetricsSnapshotMapping, ClampsOnlyThePercentagesAndDropsWhatIsNotVali
 TEST(MetricEnumerations, NativeSourcesAndRawThermalStatesMapWithAFallback)
 {
     const std::pair<std::uint32_t, CPUTemperatureSource> sources[] = {
-        {1, CPUTemperatureSource::cpuDieHotspot}, {2, CPUTemperatureSource::cpuDie},
-        {3, CPUTemperatureSource::cpuCoreMaximum}, {0, CPUTemperatureSource::unavailable},
+        {1, CPUTemperatureSource::cpuDieHotspot},
+        {2, CPUTemperatureSource::cpuDie},
+        {3, CPUTemperatureSource::cpuCoreMaximum},
+        {0, CPUTemperatureSource::unavailable},
         {7, CPUTemperatureSource::unavailable}};
     for (const auto &[native, expected] : sources)
         EXPECT_EQ(CPUTemperatureSources::fromNative(native), expected) << native;
-    const std::pair<int, SystemThermalState> states[] = {
-        {3, SystemThermalState::critical}, {4, SystemThermalState::nominal}, {-1, SystemThermalState::nominal}};
+    const std::pair<int, SystemThermalState> states[] = {{3, SystemThermalState::critical},
+                                                         {4, SystemThermalState::nominal},
+                                                         {-1, SystemThermalState::nominal}};
     for (const auto &[raw, expected] : states)
         EXPECT_EQ(SystemThermalStates::fromRawValue(raw), expected) << raw;
     // Without a source the temperature is still the plain core temperature.
@@ -46,8 +55,13 @@ TEST(MetricEnumerations, SeverityBandsStartAtEightyNinetyAndOneHundred)
 {
     using T = TemperatureSeverity;
     const std::pair<std::optional<double>, T> cases[] = {
-        {std::nullopt, T::unavailable}, {-40.0, T::normal}, {79.9, T::normal}, {80.0, T::warm},
-        {89.99, T::warm}, {90.0, T::hot}, {100.0, T::critical},
+        {std::nullopt, T::unavailable},
+        {-40.0, T::normal},
+        {79.9, T::normal},
+        {80.0, T::warm},
+        {89.99, T::warm},
+        {90.0, T::hot},
+        {100.0, T::critical},
         {std::numeric_limits<double>::quiet_NaN(), T::critical}};
     for (const auto &[celsius, expected] : cases)
         EXPECT_EQ(TemperatureSeverities::fromCelsius(celsius), expected) << celsius.value_or(-1);
@@ -59,30 +73,36 @@ protected:
     void SetUp() override
     {
         m_tree.writeProcStat({{100, 0, 100, 800}});
-        m_tree.writeMeminfo({{"MemTotal", 1000}, {"Active", 500}, {"Inactive", 100}, {"Active(file)", 50},
+        m_tree.writeMeminfo({{"MemTotal", 1000},
+                             {"Active", 500},
+                             {"Inactive", 100},
+                             {"Active(file)", 50},
                              {"Inactive(file)", 50}});
         m_tree.addHwmon(0, "coretemp");
         m_tree.addHwmonSensor(0, 1, "Package id 0", "63500");
         m_tree.addThermalZone(0, "x86_pkg_temp", 63500, {{"passive", 60000}});
-        ASSERT_TRUE(pg_platform_set_root(m_tree.rootString().c_str()));
+        ASSERT_TRUE(pg_test_platform_init(&m_platform, m_tree.rootString().c_str()));
     }
-    void TearDown() override { pg_platform_set_root(nullptr); }
 
     FakeSensorTree m_tree;
+    pg_test_platform m_platform{};
 };
 
 TEST_F(SystemMetricsSamplerTests, SamplesTheWholeMachineAndOfAnEmptyOneOnlyThermalStateAndTime)
 {
     const auto at = Date::fromReferenceSeconds(12345);
-    SystemMetricsSampler sampler([at] { return at; }, ThermalZoneReader(m_tree.root()));
+    SystemMetricsSampler sampler([at] { return at; }, ThermalZoneReader(m_tree.root()), &m_platform.platform);
     m_tree.writeProcStat({{150, 0, 150, 900}});
-    EXPECT_EQ(sampler.sample(), (SystemMetricsSnapshot{63.5, CPUTemperatureSource::cpuDie, 50.0, 50.0,
-                                                       500u * 1024u, 1000u * 1024u, SystemThermalState::serious, at}));
+    EXPECT_EQ(sampler.sample(),
+              (SystemMetricsSnapshot{63.5, CPUTemperatureSource::cpuDie, 50.0, 50.0, 500u * 1024u,
+                                     1000u * 1024u, SystemThermalState::serious, at}));
     m_tree.remove("proc");
     m_tree.remove("sys");
-    EXPECT_EQ(SystemMetricsSampler([at] { return at; }, ThermalZoneReader(m_tree.root())).sample(),
-              (SystemMetricsSnapshot{
-                  {}, CPUTemperatureSource::unavailable, {}, {}, {}, {}, SystemThermalState::nominal, at}));
+    EXPECT_EQ(
+        SystemMetricsSampler([at] { return at; }, ThermalZoneReader(m_tree.root()), &m_platform.platform)
+            .sample(),
+        (SystemMetricsSnapshot{
+            {}, CPUTemperatureSource::unavailable, {}, {}, {}, {}, SystemThermalState::nominal, at}));
 }
 
 } // namespace

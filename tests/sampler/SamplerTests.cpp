@@ -18,7 +18,7 @@ TEST_F(SamplerTests, CpuUsageCountsFromThePreviousReadingThatAdvanced)
     m_tree.writeProcStat({{110, 0, 65, 875}}); // busy +25 of total +50
     expectUsage(50.0);
 
-    expectUsage(std::nullopt); // total did not advance
+    expectUsage(std::nullopt);                // total did not advance
     m_tree.writeProcStat({{90, 0, 50, 960}}); // busy went back: no figure, but the new base
     expectUsage(std::nullopt);
     m_tree.remove("proc/stat"); // a failed read changes nothing
@@ -35,8 +35,15 @@ TEST_F(SamplerTests, MemoryIsInUseMinusFileBackedPagesCappedAtThePhysicalMemoryR
     const std::pair<Meminfo, std::optional<std::uint64_t>> cases[] = {
         {{{"Active", 400}, {"Inactive", 200}, {"Active(file)", 100}, {"Inactive(file)", 100}}, 400},
         // Wired and compressed pages count as in use.
-        {{{"Active", 100}, {"Inactive", 0}, {"Unevictable", 8}, {"SUnreclaim", 12}, {"KernelStack", 16},
-          {"PageTables", 20}, {"Zswap", 40}, {"Active(file)", 0}, {"Inactive(file)", 0}},
+        {{{"Active", 100},
+          {"Inactive", 0},
+          {"Unevictable", 8},
+          {"SUnreclaim", 12},
+          {"KernelStack", 16},
+          {"PageTables", 20},
+          {"Zswap", 40},
+          {"Active(file)", 0},
+          {"Inactive(file)", 0}},
          196},
         // In use not above the excluded pages.
         {{{"Active", 100}, {"Inactive", 100}, {"Active(file)", 150}, {"Inactive(file)", 50}}, 0},
@@ -81,13 +88,13 @@ TEST_F(SamplerTests, CachedKeysGiveTheHighestValidReadingWithTheStateSource)
 TEST_F(SamplerTests, OpeningFindsOnlyThatClassAndPrefersTheKeysEndpointAndDestroyClosesTheConnection)
 {
     auto &smc = installSmc({pg_fake_smc_sp78_key("TC0D", 55.0)}, "AppleSMCKeysEndpoint");
-    EXPECT_EQ(pg_smc_open_matching("AppleSMC"), 0u);
-    auto *state = pg_system_metrics_sampler_create();
+    EXPECT_EQ(pg_smc_open_matching(&m_platform.platform, "AppleSMC"), 0u);
+    auto *state = pg_system_metrics_sampler_create_on(&m_platform.platform);
     EXPECT_EQ(smc.open_connections, 1u);
     pg_system_metrics_sampler_destroy(state);
     EXPECT_EQ(smc.open_connections, 0u);
     smc.open_status = 0x2C5; // a failing open leaves nothing open
-    EXPECT_EQ(pg_smc_open_matching("AppleSMCKeysEndpoint"), 0u);
+    EXPECT_EQ(pg_smc_open_matching(&m_platform.platform, "AppleSMCKeysEndpoint"), 0u);
     EXPECT_EQ(smc.open_connections, 0u);
     // A null state: an empty sample, and nothing to destroy.
     pg_system_metrics_sampler_destroy(nullptr);

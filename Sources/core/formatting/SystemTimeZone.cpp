@@ -1,12 +1,10 @@
 #include "formatting/SystemTimeZone.h"
 
+#include "foundation/SmallFileReader.h"
+
 #include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
 #include <regex>
 #include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace pulsegrove {
@@ -20,34 +18,11 @@ constexpr std::size_t zoneFileSizeLimit = 512 * 1024;
 // The database holds about two thousand entries; a folder far larger is not one to walk.
 constexpr int databaseEntryLimit = 20000;
 
-// The bytes of a small regular file, read without blocking on a FIFO or a device.
+// /etc/localtime and the database's entries are links by design.
 std::optional<std::string> smallRegularFile(const fs::path &path)
 {
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (descriptor < 0)
-        return std::nullopt;
-    std::optional<std::string> contents;
-    struct stat status {};
-    if (::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) &&
-        std::size_t(status.st_size) <= zoneFileSizeLimit) {
-        std::string bytes(std::size_t(status.st_size) + 1, '\0');
-        std::size_t filled = 0;
-        while (filled < bytes.size()) {
-            const ssize_t count = ::read(descriptor, bytes.data() + filled, bytes.size() - filled);
-            if (count < 0 && errno == EINTR)
-                continue;
-            if (count <= 0)
-                break;
-            filled += std::size_t(count);
-        }
-        // A file that grew past its size while being read is not the file that was measured.
-        if (filled <= std::size_t(status.st_size)) {
-            bytes.resize(filled);
-            contents = std::move(bytes);
-        }
-    }
-    ::close(descriptor);
-    return contents;
+    auto result = SmallFileReader::read(path, zoneFileSizeLimit, SmallFileReader::Links::follow);
+    return result.isRead() ? std::optional(std::move(result.content)) : std::nullopt;
 }
 
 bool isZoneFileData(std::string_view bytes)

@@ -6,8 +6,9 @@ namespace pulsegrove {
 
 SystemMetricsSampler::SystemMetricsSampler() : SystemMetricsSampler(systemClock(), ThermalZoneReader()) {}
 
-SystemMetricsSampler::SystemMetricsSampler(Clock clock, ThermalZoneReader thermalZones)
-    : m_bridge(pg_system_metrics_sampler_create()), m_clock(std::move(clock)),
+SystemMetricsSampler::SystemMetricsSampler(Clock clock, ThermalZoneReader thermalZones,
+                                           const pg_sampler_platform *platform)
+    : m_bridge(pg_system_metrics_sampler_create_on(platform)), m_clock(std::move(clock)),
       m_thermalZones(std::move(thermalZones))
 {
 }

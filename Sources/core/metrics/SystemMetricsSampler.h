@@ -5,6 +5,7 @@
 #include "metrics/ThermalZoneReader.h"
 
 #include <mutex>
+#include <pg_sampler_platform.h>
 #include <pg_system_metrics_sampler.h>
 
 namespace pulsegrove {
@@ -16,7 +17,9 @@ namespace pulsegrove {
 class SystemMetricsSampler final : public SystemMetricsSampling {
 public:
     SystemMetricsSampler();
-    SystemMetricsSampler(Clock clock, ThermalZoneReader thermalZones);
+    // The platform (the machine unless a test brings its own) must outlive the sampler.
+    SystemMetricsSampler(Clock clock, ThermalZoneReader thermalZones,
+                         const pg_sampler_platform *platform = pg_machine_platform());
     ~SystemMetricsSampler() override;
     SystemMetricsSampler(const SystemMetricsSampler &) = delete;
     SystemMetricsSampler &operator=(const SystemMetricsSampler &) = delete;

@@ -3,6 +3,7 @@
 /* The sampler's state record, the SMC key record it exchanges with the SMC user client, and
  * the sampler's internal steps. Exposed so tests can drive each step on its own. */
 
+#include "pg_sampler_platform.h"
 #include "pg_system_metrics_sampler.h"
 
 #include <stddef.h>
@@ -33,6 +34,7 @@ enum {
 #define PG_IO_RETURN_ERROR ((pg_io_return_t)0xE00002BCu)
 
 struct pg_system_metrics_sampler {
+    const pg_sampler_platform *platform; /* what the machine is read through */
     uint64_t previous_busy_ticks;
     uint64_t previous_total_ticks;
     uint64_t physical_memory; /* bytes; 0 when unreadable, and then memory is never sampled */
@@ -120,8 +122,8 @@ static inline void pg_smc_four_char_text(uint32_t code, char text[5])
     text[4] = '\0';
 }
 
-/* The connection to the first service of that class name, or 0. */
-pg_io_connect_t pg_smc_open_matching(const char *class_name);
+/* The connection to the first service of that class name on the platform, or 0. */
+pg_io_connect_t pg_smc_open_matching(const pg_sampler_platform *platform, const char *class_name);
 
 /* Reads a four-character key: its key info, then its data bytes, into out (zeroed first).
  * Returns 0, the status of a failed call, or PG_IO_RETURN_ERROR for a non-zero result byte. */
@@ -135,7 +137,7 @@ double pg_smc_read_temperature(pg_io_connect_t connection, const char *key);
 int pg_discover_temperature_key(pg_system_metrics_sampler *state);
 
 /* Busy and total ticks summed over all processors; 1 on success, 0 (outputs untouched) on failure. */
-int pg_read_cpu_totals(uint64_t *busy, uint64_t *total);
+int pg_read_cpu_totals(const pg_sampler_platform *platform, uint64_t *busy, uint64_t *total);
 
 #ifdef __cplusplus
 }

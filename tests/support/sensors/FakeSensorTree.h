@@ -7,7 +7,9 @@
 #include <iomanip>
 #include <optional>
 #include <sstream>
+#include <stdexcept>
 #include <string>
+#include <sys/stat.h>
 #include <utility>
 #include <vector>
 
@@ -55,9 +57,13 @@ public:
     {
         addSensor("sys/devices/platform/applesmc.768/", index, label, millidegrees);
     }
-    void addHwmon(int device, const std::string &name) const { write(hwmonFolder(device) + "name", name + "\n"); }
+    void addHwmon(int device, const std::string &name) const
+    {
+        write(hwmonFolder(device) + "name", name + "\n");
+    }
     // An empty label writes no label file.
-    void addHwmonSensor(int device, int index, const std::string &label, const std::string &millidegrees) const
+    void addHwmonSensor(int device, int index, const std::string &label,
+                        const std::string &millidegrees) const
     {
         addSensor(hwmonFolder(device), index, label, millidegrees);
     }
@@ -81,10 +87,28 @@ public:
         m_directory.writeFile(relativePath, content);
     }
     void remove(const std::string &relativePath) const { std::filesystem::remove_all(root() / relativePath); }
+    // Puts a FIFO, or a link to the target, in place of whatever is at the path.
+    void replaceWithFifo(const std::string &relativePath) const
+    {
+        remove(relativePath);
+        std::filesystem::create_directories((root() / relativePath).parent_path());
+        if (::mkfifo((root() / relativePath).c_str(), 0600) != 0)
+            throw std::runtime_error("cannot make a FIFO at " + relativePath);
+    }
+    void replaceWithLink(const std::string &relativePath, const std::filesystem::path &target) const
+    {
+        remove(relativePath);
+        std::filesystem::create_directories((root() / relativePath).parent_path());
+        std::filesystem::create_symlink(target, root() / relativePath);
+    }
 
 private:
-    static std::string hwmonFolder(int device) { return "sys/class/hwmon/hwmon" + std::to_string(device) + "/"; }
-    void addSensor(const std::string &folder, int index, const std::string &label, const std::string &value) const
+    static std::string hwmonFolder(int device)
+    {
+        return "sys/class/hwmon/hwmon" + std::to_string(device) + "/";
+    }
+    void addSensor(const std::string &folder, int index, const std::string &label,
+                   const std::string &value) const
     {
         const std::string sensor = folder + "temp" + std::to_string(index);
         if (!label.empty())

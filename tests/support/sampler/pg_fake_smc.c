@@ -1,22 +1,12 @@
-/* The scripted SMC that tests install in place of the machine's sensors. */
+/* The scripted SMC that a test platform puts in place of the machine's sensors. */
 
-#include "pg_sampler_platform.h"
 #include "pg_smc_backend.h"
+#include "pg_test_platform.h"
 
 #include <math.h>
 #include <string.h>
 
-static pg_fake_smc *pg_installed_script;
-
-void pg_fake_smc_install(pg_fake_smc *script)
-{
-    pg_installed_script = script;
-}
-
-const pg_smc_backend *pg_smc_current_backend(void)
-{
-    return pg_installed_script != NULL ? &pg_fake_smc_backend : &pg_linux_smc_backend;
-}
+extern const pg_smc_backend pg_fake_smc_backend;
 
 /* Up to four characters of a text; the target's fifth byte stays zero. */
 static void pg_copy_four_chars(char target[5], const char *text)
@@ -60,9 +50,9 @@ pg_fake_smc_key pg_fake_smc_raw_key(const char *key, const char *type, const uin
     return result;
 }
 
-static void *pg_fake_match(const char *class_name)
+static void *pg_fake_match(const pg_sampler_platform *platform, const char *class_name)
 {
-    pg_fake_smc *script = pg_installed_script;
+    pg_fake_smc *script = ((const pg_test_platform *)platform)->smc;
     if (script == NULL || script->service_class == NULL || strcmp(script->service_class, class_name) != 0)
         return NULL;
     return script;
