@@ -3,8 +3,6 @@
 #include "formatting/SystemTimeZone.h"
 #include "foundation/UserDirectories.h"
 
-#include <date/tz.h>
-
 namespace pulsegrove {
 
 namespace {
@@ -19,8 +17,8 @@ std::filesystem::path codexHomeFor(const Environment &environment)
 
 std::string currentTimeZoneIdentifier(const Environment &environment)
 {
-    const auto zone = SystemTimeZone::current(environment);
-    return zone ? std::string(zone->name()) : std::string("UTC");
+    // Never fails: a zone it cannot make sense of is UTC.
+    return SystemTimeZone::current(environment).identifier();
 }
 
 } // namespace
