@@ -3,11 +3,13 @@
 #include "preferences/PulsegrovePreferenceKeys.h"
 #include "settings/ModuleSettingsModel.h"
 #include "settings/ModuleSettingsView.h"
+#include "settings/ThemePickerModel.h"
 #include "settings/ThemeSwatchButton.h"
 #include "theme/QuotaTheme.h"
 #include "views/primitives/CapsuleTag.h"
 #include "views/primitives/DarkPalette.h"
 #include "views/primitives/Divider.h"
+#include "views/primitives/SymbolCatalog.h"
 #include "views/primitives/SymbolLabel.h"
 #include "views/primitives/ThemedButton.h"
 #include "views/primitives/ToggleSwitch.h"
@@ -59,6 +61,18 @@ TEST_F(ModuleSettingsViewTest, ModuleSwitchesCounterAndShowAllFollowTheStore)
     EXPECT_EQ(moduleSwitchStates(view), std::vector<bool>(6, false));
     EXPECT_EQ(view.counter()->text(), QStringLiteral("0 / 6 已显示"));
     EXPECT_EQ(view.moduleSwitch(QuotaModule::resetHints)->accessibleName(), QStringLiteral("重置临近提示"));
+}
+
+// Every symbol the settings draw has a picture.
+TEST(ModuleSettingsModelTests, EverySymbolOfTheSettingsIsInTheCatalog)
+{
+    QStringList symbols{ModuleSettingsModel::headerSymbol(), ModuleSettingsModel::updateSymbol(),
+                        ModuleSettingsModel::dockSymbol(),   ModuleSettingsModel::footerSymbol(),
+                        ThemePickerModel::symbol(),          ThemePickerModel::checkmarkSymbol()};
+    for (const QuotaModule module : QuotaModules::allCases)
+        symbols.append(ModuleSettingsModel::row(module).symbol);
+    for (const QString &symbol : symbols)
+        EXPECT_TRUE(SymbolCatalog::symbolNames().contains(symbol)) << symbol.toStdString();
 }
 
 // Five dividers between six rows, each inset past the icons; none under the last row.
