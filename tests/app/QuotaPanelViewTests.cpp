@@ -3,8 +3,10 @@
 #include "views/panel/QuotaPanelFooter.h"
 #include "views/panel/QuotaPanelHeader.h"
 #include "views/panel/QuotaPanelView.h"
+#include "views/primitives/ThemedButton.h"
 
 #include <QCoreApplication>
+#include <QMenu>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -135,6 +137,79 @@ TEST_F(QuotaPanelViewTests, FollowsTheStoreAndKeepsUnchangedCards)
     QCoreApplication::processEvents();
     EXPECT_EQ(view->contentView(0), firstCard);
     EXPECT_EQ(view->contentElements()[2].kind, Kind::resetCreditsCard);
+}
+
+// The footer's buttons call the store's handlers only when set, and the "更多" menu is rebuilt
+// from the store as it opens; each entry goes through the store.
+TEST_F(QuotaPanelViewTests, FooterActionsGoThroughTheStore)
+{
+    m_loginItem->setStatus(LoginItemStatus::requiresApproval);
+    auto store = makeStore();
+    auto metrics = metricsStore();
+    auto view = makePanel(*store, *metrics);
+    QuotaPanelFooter &footer = *view->footer();
+    footer.dashboardButton()->click(); // no handlers yet: nothing happens
+    footer.settingsButton()->click();
+    int dashboards = 0, settings = 0;
+    store->usageAnalyticsRequestHandler = [&] { ++dashboards; };
+    store->moduleSettingsRequestHandler = [&] { ++settings; };
+    footer.dashboardButton()->click();
+    footer.settingsButton()->click();
+    footer.settingsButton()->click();
+    EXPECT_EQ(dashboards, 1);
+    EXPECT_EQ(settings, 2);
+
+    store->refreshLaunchAtLoginState();
+    footer.rebuildMoreMenu();
+    QStringList titles;
+    for (const QAction *action : footer.moreMenu()->actions())
+        titles.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+    EXPECT_EQ(titles, (QStringList{QStringLiteral("切换到 Apple 系统菜单"), QStringLiteral("开机自动启动"),
+                                   QStringLiteral("打开登录项设置"), QStringLiteral("-"),
+                                   QStringLiteral("退出 Pulse Grove")}));
+    const QAction *toggle = footer.moreMenu()->actions()[1];
+    EXPECT_TRUE(toggle->isCheckable());
+    EXPECT_TRUE(toggle->isChecked()) << "pending approval counts as on";
+    EXPECT_TRUE(toggle->isEnabled()) << "an installed bundle and system settings allowed";
+
+    footer.moreMenu()->actions()[2]->trigger();
+    EXPECT_EQ(m_loginItem->openSettingsCalls, 1);
+    store->setPanelStyle(QuotaPanelStyle::dashboard, true);
+    footer.moreMenu()->actions()[0]->trigger();
+    EXPECT_EQ(store->panelStyle(), QuotaPanelStyle::system);
+    footer.moreMenu()->actions()[1]->trigger(); // unchecks
+    EXPECT_EQ(m_loginItem->unregisterCalls, 1);
+
+    // Without system settings the login-items button does nothing and the toggle is disabled.
+    auto restricted = makeStore(false);
+    QuotaPanelFooter other(*restricted);
+    other.rebuildMoreMenu();
+    EXPECT_FALSE(other.moreMenu()->actions()[1]->isEnabled());
+    QuotaPanelFooter::perform(*restricted, QuotaPanelFooterModel::MenuAction::openLoginItemsSettings, false);
+    EXPECT_EQ(m_loginItem->openSettingsCalls, 1);
+}
+
+// While a refresh runs the refresh button reads "刷新中" and cannot be pressed.
+TEST_F(QuotaPanelViewTests, RefreshButtonFollowsTheRefresh)
+{
+    FakeCodex slow({"expect", "sleep 400", "send " + FakeCodex::initializeReply(), "expect", "expect",
+                    "send " + FakeCodex::rateLimitsReply(FakeCodex::sampleResult())});
+    auto store = makeStore(clientFor(slow));
+    auto metrics = metricsStore();
+    auto view = makePanel(*store, *metrics);
+    ThemedButton *refresh = view->footer()->refreshButton();
+    EXPECT_EQ(refresh->text(), QStringLiteral("刷新额度"));
+    refresh->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(refresh->text(), QStringLiteral("刷新中"));
+    EXPECT_FALSE(refresh->isEnabled());
+    EXPECT_EQ(kinds(*view), (std::vector<Kind>{Kind::loading, Kind::resetHintsCard, Kind::modelInsightsCard,
+                                               Kind::systemMetricsCard}));
+    settle(*store);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(refresh->text(), QStringLiteral("刷新额度"));
+    EXPECT_TRUE(refresh->isEnabled());
+    EXPECT_EQ(kinds(*view).front(), Kind::quotaCard);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "views/primitives/BaselineRow.h"
 #include "views/primitives/CapsuleTrack.h"
 #include "views/primitives/MinuteTimeline.h"
+#include "views/primitives/SymbolLabel.h"
 #include "views/primitives/ViewFonts.h"
 #include "views/primitives/ViewLabels.h"
 #include "views/primitives/WrappingText.h"
@@ -55,8 +56,10 @@ CompactQuotaMeter::CompactQuotaMeter(const QString &label, const std::optional<R
             new EnergyBar(m_window->remainingPercent(), ThemeColor::accent().resolve(), Model::barHeight));
     else
         layout->addWidget(new CapsuleTrack(ThemeColor::border(), Model::barHeight));
-    layout->addWidget(ViewLabels::makeLabel(
-        Model::usedText(m_window), ViewFonts::systemFont(9.5, QFont::Medium), ThemeColor::secondaryText()));
+    // A share reported far out of range is elided rather than let widen the card.
+    layout->addWidget(new SymbolLabel(QString(), Model::usedText(m_window),
+                                      ViewFonts::systemFont(9.5, QFont::Medium),
+                                      ThemeColor::secondaryText()));
     if (m_window) {
         m_resetText = new WrappingText(QString(), ViewFonts::systemFont(8.5, QFont::Medium),
                                        ThemeColor::secondaryText(), Qt::AlignLeft);

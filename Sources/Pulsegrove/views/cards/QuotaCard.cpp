@@ -109,7 +109,6 @@ QWidget *QuotaCard::makeFooter(const RateLimitWindow &window)
     row->setContentsMargins(0, 0, 0, 0);
     auto *used = new SymbolLabel(Model::usedSymbol(), Model::usedText(window), footerFont(),
                                  ThemeColor::secondaryText());
-    used->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     row->addWidget(used);
     row->addStretch(1);
     m_resetLabel =

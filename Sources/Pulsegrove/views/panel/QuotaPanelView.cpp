@@ -45,6 +45,8 @@ QuotaPanelView::QuotaPanelView(QuotaStore &store, SystemMetricsStore &metricsSto
 
     m_content = new QWidget;
     m_content->setAutoFillBackground(false);
+    // The column never grows wider than the panel, whatever a card asks for.
+    m_content->setMaximumWidth(panelWidth);
     m_contentLayout = new QVBoxLayout(m_content);
     m_contentLayout->setContentsMargins(contentHorizontalPadding, contentVerticalPadding,
                                         contentHorizontalPadding, contentVerticalPadding);

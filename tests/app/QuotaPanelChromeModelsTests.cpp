@@ -1,0 +1,121 @@
+#include "views/panel/QuotaPanelFooterModel.h"
+#include "views/panel/QuotaPanelHeaderModel.h"
+#include "views/panel/QuotaPanelStatusModel.h"
+
+#include <QTimeZone>
+#include <gtest/gtest.h>
+
+namespace pulsegrove {
+namespace {
+
+const Date fetchedAt = Date::fromUnixSeconds(1'772'000'009); // 06:13:29 UTC
+
+QuotaSnapshot snapshotWith(bool fiveHour, bool weekly, std::optional<std::string> planType = "plus")
+{
+    const RateLimitWindow window{40, 300, 1'772'003'600};
+    return QuotaSnapshot(fiveHour ? std::optional(window) : std::nullopt,
+                         weekly ? std::optional(RateLimitWindow{10, 10080, 1'772'500'000}) : std::nullopt,
+                         std::nullopt, std::move(planType), std::nullopt, fetchedAt);
+}
+
+// The subtitle names the windows the snapshot carries; the marker tells waiting, cached or live.
+TEST(QuotaPanelHeaderModelTests, SubtitlePlanAndFreshness)
+{
+    const struct {
+        std::optional<QuotaSnapshot> snapshot;
+        const char *subtitle;
+    } subtitles[] = {
+        {std::nullopt, "实时额度与 MacBook 状态"},
+        {snapshotWith(true, true), "5 小时与每周额度"},
+        {snapshotWith(true, false), "5 小时额度实时监控"},
+        {snapshotWith(false, true), "每周额度实时监控"},
+        {snapshotWith(false, false), "实时额度与 MacBook 状态"},
+    };
+    for (const auto &c : subtitles)
+        EXPECT_EQ(QuotaPanelHeaderModel::subtitle(c.snapshot), QString::fromUtf8(c.subtitle)) << c.subtitle;
+
+    EXPECT_EQ(QuotaPanelHeaderModel::planTier(std::nullopt), std::nullopt);
+    EXPECT_EQ(QuotaPanelHeaderModel::planTier(snapshotWith(true, true, std::nullopt)), std::nullopt);
+    EXPECT_EQ(QuotaPanelHeaderModel::planTier(snapshotWith(true, true, "plus")), CodexPlanTier::plus());
+    EXPECT_EQ(QuotaPanelHeaderModel::planTier(snapshotWith(true, true, "team-unknown")),
+              CodexPlanTier::other("CODEX"))
+        << "an unknown plan still gets a badge";
+
+    EXPECT_EQ(QuotaPanelHeaderModel::freshnessText(false, true), QStringLiteral("等待"));
+    EXPECT_EQ(QuotaPanelHeaderModel::freshnessText(true, true), QStringLiteral("缓存"));
+    EXPECT_EQ(QuotaPanelHeaderModel::freshnessText(true, false), QStringLiteral("实时"));
+    EXPECT_EQ(QuotaPanelHeaderModel::freshnessDotColor(true), ThemeColor::secondaryText());
+    EXPECT_EQ(QuotaPanelHeaderModel::freshnessDotColor(false), ThemeColor::accent());
+}
+
+// A failure shows the store's message verbatim on at most two lines; live data the short time;
+// cached data the time with seconds, in the locale given and the local zone (TZ=UTC here).
+TEST(QuotaPanelStatusModelTests, TextSymbolAndLinesByState)
+{
+    const QLocale chinese(QLocale::Chinese, QLocale::China);
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    const QuotaSnapshot snapshot = snapshotWith(true, true);
+    const struct {
+        std::optional<QString> error;
+        bool isStale;
+        QLocale locale;
+        const char *text, *symbol;
+        int lines;
+    } cases[] = {
+        {std::nullopt, false, chinese, "更新于 06:13 · 前台 1 分钟 / 后台 5 分钟刷新", "clock", 0},
+        {std::nullopt, false, english, "更新于 6:13 AM · 前台 1 分钟 / 后台 5 分钟刷新", "clock", 0},
+        {std::nullopt, true, chinese, "当前显示缓存数据 · 更新于 06:13:29", "clock", 0},
+        {std::nullopt, true, english, "当前显示缓存数据 · 更新于 6:13:29 AM", "clock", 0},
+        {QStringLiteral("<b>超时</b>"), true, chinese, "刷新失败，显示上次数据 · <b>超时</b>",
+         "exclamationmark.triangle", 2},
+        {QString(), true, chinese, "刷新失败，显示上次数据 · ", "exclamationmark.triangle", 2},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(QuotaPanelStatusModel::text(snapshot, c.error, c.isStale, c.locale),
+                  QString::fromUtf8(c.text));
+        EXPECT_EQ(QuotaPanelStatusModel::symbolName(c.error), QString::fromUtf8(c.symbol));
+        EXPECT_EQ(QuotaPanelStatusModel::lineLimit(c.error), c.lines);
+    }
+    // A fetch time no calendar holds gives a placeholder, not garbage or a crash.
+    for (const double seconds : {1e300, -1e300, std::numeric_limits<double>::quiet_NaN()}) {
+        const Date absurd = Date::fromReferenceSeconds(seconds);
+        EXPECT_EQ(QuotaPanelStatusModel::shortTime(absurd, chinese), QStringLiteral("--"));
+        EXPECT_EQ(QuotaPanelStatusModel::timeWithSeconds(absurd, chinese), QStringLiteral("--"));
+    }
+}
+
+// The refresh button cannot be pressed while a refresh runs; the menu offers the login-items
+// button only while approval is pending and disables the toggle when the item cannot be managed.
+TEST(QuotaPanelFooterModelTests, RefreshStateAndMoreMenuEntries)
+{
+    EXPECT_EQ(QuotaPanelFooterModel::refreshTitle(true), QStringLiteral("刷新中"));
+    EXPECT_FALSE(QuotaPanelFooterModel::isRefreshEnabled(true));
+    EXPECT_EQ(QuotaPanelFooterModel::refreshTitle(false), QStringLiteral("刷新额度"));
+    EXPECT_TRUE(QuotaPanelFooterModel::isRefreshEnabled(false));
+
+    using Entry = QuotaPanelFooterModel::MenuEntry;
+    using Action = QuotaPanelFooterModel::MenuAction;
+    const Entry switchEntry{Entry::Kind::button, QStringLiteral("切换到 Apple 系统菜单"),
+                            Action::switchToSystemMenu};
+    const Entry divider{Entry::Kind::divider, {}, Action::quit};
+    const Entry quit{Entry::Kind::button, QStringLiteral("退出 Pulse Grove"), Action::quit};
+    const auto toggle = [](bool enabled, bool checked) {
+        return Entry{Entry::Kind::toggle, QStringLiteral("开机自动启动"), Action::toggleLaunchAtLogin,
+                     enabled, checked};
+    };
+    const Entry approval{Entry::Kind::button, QStringLiteral("打开登录项设置"),
+                         Action::openLoginItemsSettings};
+    const struct {
+        QuotaPanelFooterModel::MenuState state;
+        QList<Entry> entries;
+    } cases[] = {
+        {{false, false, false}, {switchEntry, toggle(false, false), divider, quit}},
+        {{true, true, false}, {switchEntry, toggle(true, true), divider, quit}},
+        {{true, false, true}, {switchEntry, toggle(false, true), approval, divider, quit}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(QuotaPanelFooterModel::moreMenuEntries(c.state), c.entries);
+}
+
+} // namespace
+} // namespace pulsegrove
