@@ -1,9 +1,14 @@
 #include "metrics/SystemMetricsSampler.h"
 #include "sensors/FakeSensorTree.h"
 
+#include <condition_variable>
 #include <gtest/gtest.h>
+#include <latch>
 #include <limits>
+#include <mutex>
 #include <pg_test_platform.h>
+#include <string_view>
+#include <thread>
 
 namespace pulsegrove {
 namespace {
@@ -103,6 +108,51 @@ TEST_F(SystemMetricsSamplerTests, SamplesTheWholeMachineAndOfAnEmptyOneOnlyTherm
             .sample(),
         (SystemMetricsSnapshot{
             {}, CPUTemperatureSource::unavailable, {}, {}, {}, {}, SystemThermalState::nominal, at}));
+}
+
+// A platform that notices two samples inside the native code at once. Each read of /proc/stat
+// waits a while for a second reader to arrive, so two threads that are not kept apart meet there.
+struct OverlapWatchingPlatform {
+    pg_test_platform test{};
+    decltype(pg_sampler_platform::path) readThrough = nullptr;
+    std::mutex mutex;
+    std::condition_variable arrived;
+    int inside = 0;
+    bool overlapped = false;
+
+    static int path(const pg_sampler_platform *platform, char *out, std::size_t size,
+                    const char *absolutePath)
+    {
+        auto &watcher = *static_cast<OverlapWatchingPlatform *>(platform->context);
+        if (std::string_view(absolutePath) == "/proc/stat") {
+            std::unique_lock lock(watcher.mutex);
+            watcher.overlapped = watcher.overlapped || ++watcher.inside > 1;
+            watcher.arrived.notify_all();
+            watcher.arrived.wait_for(lock, std::chrono::milliseconds(50), [&] { return watcher.overlapped; });
+            --watcher.inside;
+        }
+        return watcher.readThrough(platform, out, size, absolutePath);
+    }
+};
+
+TEST_F(SystemMetricsSamplerTests, OneSamplerUsedFromTwoThreadsSamplesOneAtATime)
+{
+    OverlapWatchingPlatform watcher;
+    ASSERT_TRUE(pg_test_platform_init(&watcher.test, m_tree.rootString().c_str()));
+    watcher.readThrough = watcher.test.platform.path;
+    watcher.test.platform.path = OverlapWatchingPlatform::path;
+    watcher.test.platform.context = &watcher;
+    SystemMetricsSampler sampler(systemClock(), ThermalZoneReader(m_tree.root()), &watcher.test.platform);
+    std::latch start(2);
+    const auto sampleThrice = [&] {
+        start.arrive_and_wait();
+        for (int i = 0; i < 3; ++i)
+            EXPECT_TRUE(sampler.sample().memoryUsedPercent.has_value());
+    };
+    std::thread first(sampleThrice), second(sampleThrice);
+    first.join();
+    second.join();
+    EXPECT_FALSE(watcher.overlapped);
 }
 
 } // namespace

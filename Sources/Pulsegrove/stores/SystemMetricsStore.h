@@ -74,6 +74,8 @@ public:
     bool isSleeping() const { return m_isSleeping; }
     bool hasSampler() const { return m_sampler != nullptr; }
     bool isWaitingForNextSample() const { return m_pollingTimer.isActive(); }
+    // The pause the waiting loop was given before its next sample.
+    std::chrono::milliseconds nextSampleDelay() const { return m_pollingTimer.intervalAsDuration(); }
     const QSet<QString> &visibleConsumers() const { return m_visibleConsumers; }
 
 Q_SIGNALS:
