@@ -8,8 +8,8 @@ packages=(
     nlohmann-json3-dev libhowardhinnant-date-dev libicu-dev tzdata
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins
     libgtest-dev libgmock-dev libbenchmark-dev
-    fonts-noto-cjk fonts-noto-cjk-extra adwaita-icon-theme dbus-daemon
-    desktop-file-utils
+    fonts-noto-cjk fonts-noto-cjk-extra fonts-dejavu-extra adwaita-icon-theme dbus-daemon libxcb1-dev
+    desktop-file-utils xvfb trayer xdotool x11-utils
 )
 
 missing=()

@@ -1,5 +1,6 @@
 #include "PlatformFactory.h"
 
+#include "LinuxTrayHost.h"
 #include "LinuxWorkspace.h"
 #include "QtApplicationActivation.h"
 #include "SyslogSystemLog.h"
@@ -23,6 +24,14 @@ Workspace *PlatformFactory::sharedWorkspace()
     if (!instance)
         instance = new LinuxWorkspace(QDBusConnection::systemBus(), QDBusConnection::sessionBus(),
                                       QCoreApplication::instance());
+    return instance;
+}
+
+TrayHost *PlatformFactory::sharedTrayHost()
+{
+    static QPointer<TrayHost> instance;
+    if (!instance)
+        instance = new LinuxTrayHost(QDBusConnection::sessionBus(), QCoreApplication::instance());
     return instance;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PlatformServices.h"
+#include "TrayHost.h"
 
 namespace pulsegrove {
 
@@ -16,6 +17,8 @@ public:
     static std::shared_ptr<ApplicationActivation> sharedActivation();
     // The login item of this process's bundle, under the current environment's config folder.
     static std::shared_ptr<LoginItemService> mainAppLoginItem();
+    // The desktop's tray, watched for the life of the application.
+    static TrayHost *sharedTrayHost();
 };
 
 } // namespace pulsegrove

@@ -1,0 +1,336 @@
+#include "StatusBarControllerTestFixture.h"
+#include "preferences/PulsegrovePreferenceKeys.h"
+
+#include <QSignalSpy>
+
+namespace pulsegrove::testing {
+namespace {
+
+QString u(const char *utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+SystemMetricsSnapshot hotspot(double celsius)
+{
+    SystemMetricsSnapshot snapshot;
+    snapshot.cpuTemperatureCelsius = celsius;
+    snapshot.temperatureSource = CPUTemperatureSource::cpuDieHotspot;
+    snapshot.cpuUsagePercent = 12.5;
+    return snapshot;
+}
+
+using Controller = StatusBarControllerTest;
+
+// The title, its dimming, the tool tip and the accessibility texts for each state of the stores.
+TEST_F(Controller, StatusItemTextsFollowTheQuotaAndMetricsStores)
+{
+    auto &controller = makeController(true, rateLimits(30, 60));
+    StatusItem &item = controller.statusItem();
+    const auto expect = [&](const char *state, const char *title, qreal alpha, const char *value,
+                            const char *label) {
+        EXPECT_EQ(item.title(), QString::fromUtf8(title)) << state;
+        EXPECT_EQ(item.alpha(), alpha) << state;
+        EXPECT_EQ(item.toolTip(), u("Pulse Grove · ") + u(value)) << state;
+        EXPECT_EQ(item.accessibilityValue(), u(value)) << state;
+        EXPECT_EQ(item.accessibilityLabel(), u(label)) << state;
+        EXPECT_EQ(m_trayHost.lastIcon->toolTip, item.toolTip()) << state;
+    };
+    expect("nothing known yet", "PG", 0.62, "额度不可用，数据可能已过期 · CPU 核心温度不可用",
+           "Codex 额度与 MacBook 状态");
+
+    refreshQuota();
+    expect("fresh quota, no metrics", "40%", 1.0, "5 小时剩余 70%，每周剩余 40% · CPU 核心温度不可用",
+           "Codex 额度与 MacBook 状态");
+
+    sampleMetrics(hotspot(62.4));
+    turn();
+    expect("fresh metrics", "40%", 1.0, "5 小时剩余 70%，每周剩余 40% · CPU 核心热点 62°C",
+           "Codex 额度与 MacBook 状态");
+
+    m_now = m_now.addingSeconds(20);
+    m_store->setModuleVisible(QuotaModule::sparkQuota, false); // any change makes a sync
+    turn();
+    expect("stale metrics", "40%", 1.0, "5 小时剩余 70%，每周剩余 40% · CPU 核心温度不可用",
+           "Codex 额度与 MacBook 状态");
+
+    m_store->setModuleVisible(QuotaModule::systemMetrics, false);
+    turn();
+    expect("metrics module hidden", "40%", 1.0, "5 小时剩余 70%，每周剩余 40%", "Codex 额度");
+
+    m_now = m_now.addingSeconds(900);
+    m_store->setModuleVisible(QuotaModule::sparkQuota, true);
+    turn();
+    expect("quota older than 900 s", "40%", 0.62, "5 小时剩余 70%，每周剩余 40%，数据可能已过期",
+           "Codex 额度");
+}
+
+TEST_F(Controller, ACachedSnapshotIsDimmedUntilTheFirstLiveRefresh)
+{
+    m_cache->save(QuotaSnapshot(RateLimitWindow{25, 300, std::nullopt}, std::nullopt, std::nullopt,
+                                std::nullopt, std::nullopt, m_now));
+    auto &controller = makeController();
+    m_store->setModuleVisible(QuotaModule::systemMetrics, false);
+    turn();
+    EXPECT_EQ(controller.statusItem().title(), QStringLiteral("75%"));
+    EXPECT_EQ(controller.statusItem().alpha(), StatusBarController::staleAlpha);
+    EXPECT_EQ(controller.statusItem().toolTip(), u("Pulse Grove · 5 小时剩余 75%，数据可能已过期"));
+}
+
+TEST_F(Controller, ManyStoreChangesInOneTurnGiveOneSyncInALaterTurn)
+{
+    auto &controller = makeController();
+    QSignalSpy syncs(&controller, &StatusBarController::synced);
+    m_store->setModuleVisible(QuotaModule::sparkQuota, false);
+    m_store->setModuleVisible(QuotaModule::resetCredits, false);
+    m_store->setTheme(QuotaThemeID::violet);
+    EXPECT_TRUE(controller.isStoreSyncScheduled());
+    EXPECT_EQ(syncs.count(), 0) << "the sync runs in a later turn";
+    turn();
+    EXPECT_EQ(syncs.count(), 1);
+    EXPECT_FALSE(controller.isStoreSyncScheduled());
+    m_store->setModuleVisible(QuotaModule::sparkQuota, true);
+    turn();
+    EXPECT_EQ(syncs.count(), 2);
+}
+
+TEST_F(Controller, TheTrayIsAskedToRedrawOnlyWhenTitleAlphaOrToolTipChange)
+{
+    auto &controller = makeController(true, rateLimits(30, 60));
+    refreshQuota();
+    FakeTrayIcon *icon = m_trayHost.lastIcon;
+    const int icons = icon->setIconCalls, tips = icon->setToolTipCalls;
+    for (const QuotaModule module : {QuotaModule::sparkQuota, QuotaModule::resetCredits}) {
+        m_store->setModuleVisible(module, false);
+        turn();
+    }
+    EXPECT_EQ(icon->setIconCalls, icons);
+    EXPECT_EQ(icon->setToolTipCalls, tips);
+    EXPECT_EQ(controller.statusItem().title(), QStringLiteral("40%"));
+}
+
+TEST_F(Controller, TheNativeMenuClaimsItsSurfacesOnlyWhileOpen)
+{
+    makeController(true, rateLimits(30, 60));
+    refreshQuota();
+    const struct {
+        const char *name;
+        bool systemMetrics;
+    } cases[] = {{"system module shown", true}, {"system module hidden", false}};
+    for (const auto &c : cases) {
+        m_store->setModuleVisible(QuotaModule::systemMetrics, c.systemMetrics);
+        turn();
+        const int presented = m_surfaceWillPresentCalls;
+        openMenu();
+        EXPECT_TRUE(m_controller->isSystemMenuVisible()) << c.name;
+        EXPECT_EQ(m_store->visibleSurfaces(), QSet<QString>{StatusBarController::systemMenuSurfaceID()})
+            << c.name;
+        EXPECT_EQ(m_metricsStore->visibleConsumers().contains(StatusBarController::systemMenuSurfaceID()),
+                  c.systemMetrics)
+            << c.name;
+        EXPECT_EQ(m_surfaceWillPresentCalls, presented + 1);
+        closeMenu();
+        EXPECT_FALSE(m_controller->isSystemMenuVisible());
+        EXPECT_TRUE(noSurfaceVisible()) << c.name;
+        settle(*m_store);
+    }
+    // Hiding the system module while the menu is open gives up the menu's claim on sampling.
+    m_store->setModuleVisible(QuotaModule::systemMetrics, true);
+    turn();
+    openMenu();
+    m_store->setModuleVisible(QuotaModule::systemMetrics, false);
+    turn();
+    EXPECT_TRUE(m_metricsStore->visibleConsumers().isEmpty());
+    closeMenu();
+    EXPECT_TRUE(noSurfaceVisible());
+}
+
+// The layout with no data and every module: each row's text, whether it shows and acts.
+TEST_F(Controller, MenuRowsWithoutDataShowPlaceholdersAndEverySection)
+{
+    m_codexScript = {"hang"};
+    makeController(false);
+    openMenu();
+    EXPECT_EQ(row(StatusMenuItem::refresh).text(), u("立即刷新"))
+        << "the refresh starts after the rows are filled";
+    turn();
+    const auto indented = [](const char *text) { return SystemStatusMenu::indented(u(text), 1); };
+    const struct {
+        StatusMenuItem item;
+        QString text;
+        bool visible, enabled;
+    } rows[] = {
+        {StatusMenuItem::header, u("Pulse Grove · CODEX · 等待"), true, true},
+        {StatusMenuItem::normalSection, u("Codex 常规额度"), true, false},
+        {StatusMenuItem::fiveHour, u("5 小时额度：--%"), true, true},
+        {StatusMenuItem::fiveHourDetail, indented("暂无数据"), true, false},
+        {StatusMenuItem::weekly, u("每周额度：--%"), true, true},
+        {StatusMenuItem::weeklyDetail, indented("暂无数据"), true, false},
+        {StatusMenuItem::sparkSection, u("GPT-5.3-Codex-Spark 额度"), true, false},
+        {StatusMenuItem::sparkFiveHour, u("5 小时额度：--%"), true, true},
+        {StatusMenuItem::sparkWeeklyDetail, indented("暂无数据"), true, false},
+        {StatusMenuItem::quotaStatus, QString(), false, false},
+        {StatusMenuItem::resetCredits, u("重置次数：-- 次"), true, true},
+        {StatusMenuItem::deviceSection, u("MacBook 状态 · 查看时每 5 秒更新"), true, false},
+        {StatusMenuItem::temperature, u("CPU 核心温度：--°C"), true, true},
+        {StatusMenuItem::temperatureDetail, indented("SMC 温度不可用 · 系统热状态：--"), true, false},
+        {StatusMenuItem::cpuUsage, u("CPU 占用：--%"), true, true},
+        {StatusMenuItem::memoryUsage, u("内存使用：--%"), true, true},
+        {StatusMenuItem::modelInsights, u("模型消耗参考"), true, true},
+        {StatusMenuItem::usageAnalytics, u("本地用量统计…"), true, true},
+        {StatusMenuItem::refresh, u("正在刷新额度…"), true, false},
+        {StatusMenuItem::launchAtLogin, u("开机自动启动"), true, false},
+        // A hidden row is disabled too, so its shortcut cannot fire.
+        {StatusMenuItem::loginSettings, u("打开登录项设置…"), false, false},
+        {StatusMenuItem::styleSwitch, u("切换到信息面板样式"), true, true},
+        {StatusMenuItem::moduleSettings, u("界面与模块设置…"), true, true},
+        {StatusMenuItem::quit, u("退出 Pulse Grove"), true, true},
+    };
+    for (const auto &r : rows) {
+        const QAction &action = row(r.item);
+        EXPECT_EQ(action.text(), r.text) << int(r.item) << " " << action.text().toStdString();
+        EXPECT_EQ(action.isVisible(), r.visible) << r.text.toStdString();
+        EXPECT_EQ(action.isEnabled(), r.enabled) << r.text.toStdString();
+    }
+    for (const auto separator : {StatusMenuItem::normalSparkSeparator, StatusMenuItem::quotaDeviceSeparator,
+                                 StatusMenuItem::actionsSeparator})
+        EXPECT_TRUE(row(separator).isVisible() && row(separator).isSeparator());
+    EXPECT_EQ(row(StatusMenuItem::refresh).shortcut(), QKeySequence(Qt::CTRL | Qt::Key_R));
+    EXPECT_EQ(row(StatusMenuItem::quit).shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    EXPECT_TRUE(row(StatusMenuItem::launchAtLogin).isCheckable());
+    ASSERT_EQ(m_controller->systemMenu().resetCreditsMenu()->actions().size(), 1);
+    EXPECT_EQ(m_controller->systemMenu().resetCreditsMenu()->actions()[0]->text(),
+              u("Codex 暂未返回重置次数"));
+    closeMenu();
+}
+
+// Rows change while the menu is open: the refresh ends, a module goes, an error comes.
+TEST_F(Controller, AStoreChangeWhileTheMenuIsOpenRewritesItsRows)
+{
+    makeController(true, rateLimits(std::nullopt, 60, R"(,"rateLimitResetCredits":{"availableCount":-3})"));
+    openMenu();
+    settle(*m_store);
+    turn();
+    EXPECT_EQ(row(StatusMenuItem::header).text(), u("Pulse Grove · PLUS · 实时"));
+    EXPECT_EQ(row(StatusMenuItem::weekly).text(), u("每周额度：40% 剩余"));
+    EXPECT_FALSE(row(StatusMenuItem::fiveHour).isVisible()) << "the snapshot has no five-hour window";
+    EXPECT_TRUE(row(StatusMenuItem::normalSection).isVisible());
+    EXPECT_FALSE(row(StatusMenuItem::sparkSection).isVisible());
+    EXPECT_FALSE(row(StatusMenuItem::normalSparkSeparator).isVisible());
+    EXPECT_EQ(row(StatusMenuItem::refresh).text(), u("立即刷新"));
+    EXPECT_TRUE(row(StatusMenuItem::refresh).isEnabled());
+    EXPECT_EQ(row(StatusMenuItem::resetCredits).text(), u("重置次数：0 次可用"));
+
+    m_store->setModuleVisible(QuotaModule::standardQuota, false);
+    m_store->setModuleVisible(QuotaModule::resetCredits, false);
+    m_store->setModuleVisible(QuotaModule::sparkQuota, false);
+    turn();
+    EXPECT_FALSE(row(StatusMenuItem::normalSection).isVisible());
+    EXPECT_FALSE(row(StatusMenuItem::quotaDeviceSeparator).isVisible());
+    EXPECT_TRUE(row(StatusMenuItem::actionsSeparator).isVisible()) << "the system module still shows";
+    closeMenu();
+
+    // A refresh that fails while the menu is open: the last data stay, with the warning.
+    m_store->setModuleVisible(QuotaModule::standardQuota, true);
+    openMenu();
+    std::filesystem::remove(m_answeringCodex->path());
+    await(m_store->refresh(true));
+    settle(*m_store);
+    turn();
+    EXPECT_EQ(row(StatusMenuItem::header).text(), u("Pulse Grove · PLUS · 缓存"));
+    EXPECT_EQ(row(StatusMenuItem::quotaStatus).text(),
+              SystemStatusMenu::indented(u("刷新失败，当前显示上次数据"), 1));
+    EXPECT_TRUE(row(StatusMenuItem::quotaStatus).isVisible());
+    EXPECT_EQ(row(StatusMenuItem::weekly).text(), u("每周额度：40% 剩余"));
+    EXPECT_EQ(m_controller->statusItem().alpha(), StatusBarController::staleAlpha);
+    closeMenu();
+    EXPECT_TRUE(noSurfaceVisible());
+}
+
+TEST_F(Controller, MenuActionsReachTheStoresAndTheHandlers)
+{
+    m_loginItem = std::make_shared<FakeLoginItemService>(LoginItemStatus::requiresApproval);
+    auto &controller = makeController();
+    int settingsRequests = 0, analyticsRequests = 0;
+    m_store->moduleSettingsRequestHandler = [&] { ++settingsRequests; };
+    m_store->usageAnalyticsRequestHandler = [&] { ++analyticsRequests; };
+    openMenu();
+    EXPECT_TRUE(row(StatusMenuItem::loginSettings).isVisible());
+    EXPECT_EQ(row(StatusMenuItem::launchAtLogin).text(), u("开机自动启动（等待批准）"));
+    EXPECT_TRUE(row(StatusMenuItem::launchAtLogin).isChecked());
+    row(StatusMenuItem::loginSettings).trigger();
+    EXPECT_EQ(m_loginItem->openSettingsCalls, 1);
+
+    row(StatusMenuItem::moduleSettings).trigger();
+    EXPECT_FALSE(menu().isVisible()) << "the menu stops tracking first";
+    EXPECT_EQ(settingsRequests, 0) << "the handler runs in a later turn";
+    turn();
+    EXPECT_EQ(settingsRequests, 1);
+    row(StatusMenuItem::usageAnalytics).trigger();
+    turn();
+    EXPECT_EQ(analyticsRequests, 1);
+    row(StatusMenuItem::quit).trigger();
+    EXPECT_EQ(m_quitCalls, 1);
+
+    openMenu();
+    row(StatusMenuItem::styleSwitch).trigger();
+    EXPECT_FALSE(menu().isVisible());
+    turn();
+    EXPECT_EQ(m_store->panelStyle(), QuotaPanelStyle::dashboard);
+    EXPECT_EQ(m_defaults->stringValue(QuotaStore::panelStyleKey), "dashboard");
+    turn();
+    EXPECT_EQ(controller.appliedStyle(), QuotaPanelStyle::dashboard);
+    EXPECT_EQ(controller.statusItem().menu(), nullptr);
+    EXPECT_TRUE(controller.statusItem().hasAction());
+    EXPECT_EQ(m_trayHost.lastIcon->contextMenu, &menu()) << "right click keeps the menu in both styles";
+    EXPECT_TRUE(noSurfaceVisible());
+}
+
+TEST_F(Controller, LoginItemSettingsStayClosedWithoutSystemSettings)
+{
+    makeController(false);
+    m_controller->openLoginItemsSettings();
+    EXPECT_EQ(m_loginItem->openSettingsCalls, 0);
+}
+
+TEST_F(Controller, ThePreviewOpensTheMenuInTheSystemStyleWithoutStoringIt)
+{
+    m_defaults->setString(QuotaStore::panelStyleKey, "dashboard");
+    auto &controller = makeController();
+    EXPECT_EQ(controller.appliedStyle(), QuotaPanelStyle::dashboard);
+    QWidget window;
+    window.resize(200, 100);
+    window.show();
+    controller.showSystemMenuFromPreview(&window);
+    EXPECT_EQ(m_store->panelStyle(), QuotaPanelStyle::system);
+    EXPECT_EQ(m_defaults->stringValue(QuotaStore::panelStyleKey), "dashboard");
+    EXPECT_EQ(controller.appliedStyle(), QuotaPanelStyle::system);
+    EXPECT_TRUE(menu().isVisible());
+    EXPECT_EQ(controller.statusItem().menu(), &menu());
+    controller.closeQuotaSurfaces();
+    EXPECT_FALSE(menu().isVisible());
+    EXPECT_TRUE(noSurfaceVisible());
+}
+
+TEST_F(Controller, ATrayThatAppearsLateGetsTheStyleAndTheTitle)
+{
+    m_trayHost.setKind(TrayHostKind::none);
+    m_defaults->setString(QuotaStore::panelStyleKey, "dashboard");
+    auto &controller = makeController(true, rateLimits(30, 60));
+    refreshQuota();
+    EXPECT_FALSE(controller.statusItem().hasButton());
+    controller.toggleDashboardPopover();
+    EXPECT_FALSE(controller.popover().isShown()) << "no button, no popover";
+    EXPECT_EQ(controller.appliedStyle(), QuotaPanelStyle::dashboard);
+
+    m_trayHost.setKind(TrayHostKind::xembed);
+    EXPECT_EQ(controller.statusItem().title(), QStringLiteral("40%"));
+    EXPECT_TRUE(controller.statusItem().hasAction());
+    m_trayHost.lastIcon->click();
+    EXPECT_TRUE(controller.popover().isShown());
+    controller.closeQuotaSurfaces();
+    EXPECT_TRUE(noSurfaceVisible());
+}
+
+} // namespace
+} // namespace pulsegrove::testing
