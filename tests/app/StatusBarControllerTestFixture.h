@@ -71,12 +71,15 @@ protected:
         services.log = m_log;
         services.defaults = m_defaults;
         services.clock = clock();
-        services.panelFactory = [this](QuotaStore &store, SystemMetricsStore &metrics, qreal maximumHeight,
-                                       const QString &surfaceID, std::function<void(qreal)> report) {
-            auto *panel = new FakePanel(store, metrics, maximumHeight, surfaceID, std::move(report));
-            m_panels.append(panel);
-            return panel;
-        };
+        services.panelFactory =
+            m_useQuotaPanel ? StatusBarController::productionServices().panelFactory
+                            : [this](QuotaStore &store, SystemMetricsStore &metrics, qreal maximumHeight,
+                                     const QString &surfaceID, std::function<void(qreal)> report) {
+                                  auto *panel = new FakePanel(store, metrics, maximumHeight, surfaceID,
+                                                              std::move(report));
+                                  m_panels.append(panel);
+                                  return panel;
+                              };
         services.screenVisibleHeight = [this] { return m_screenHeight; };
         services.loginItem = m_loginItem;
         services.quitApplication = [this] { ++m_quitCalls; };
@@ -137,6 +140,8 @@ protected:
         return m_store->visibleSurfaces().isEmpty() && m_metricsStore->visibleConsumers().isEmpty();
     }
 
+    // Hosts the real quota panel instead of the stand-in.
+    bool m_useQuotaPanel = false;
     // A script for the codex instead of answering at once.
     std::optional<std::vector<std::string>> m_codexScript;
     FakeTrayHost m_trayHost;

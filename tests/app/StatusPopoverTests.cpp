@@ -1,5 +1,7 @@
 #include "StatusBarControllerTestFixture.h"
+#include "ViewRendering.h"
 #include "statusitem/PopoverGeometry.h"
+#include "views/panel/QuotaPanelView.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -51,6 +53,25 @@ TEST_F(Popover, EachOpeningHostsAFreshPanelWhoseSurfaceIsWithdrawnOnClose)
         surfaceIDs << id;
     }
     EXPECT_NE(surfaceIDs[0], surfaceIDs[1]);
+}
+
+TEST_F(Popover, TheQuotaPanelClaimsAndWithdrawsItsSurfaceAndSizesThePopover)
+{
+    m_useQuotaPanel = true;
+    auto &controller = makeDashboard();
+    click();
+    auto *panel = qobject_cast<QuotaPanelView *>(controller.popover().content());
+    ASSERT_TRUE(panel);
+    EXPECT_EQ(panel->surfaceID(), *controller.popoverSurfaceID());
+    EXPECT_EQ(m_store->visibleSurfaces(), QSet<QString>{panel->surfaceID()});
+    EXPECT_EQ(m_metricsStore->visibleConsumers(), QSet<QString>{panel->surfaceID()});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel->preferredHeight().has_value(); }, 5000));
+    turn();
+    EXPECT_EQ(controller.preferredPopoverHeight(), panel->lastReportedHeight());
+    EXPECT_EQ(controller.popover().contentSize(), QSize(360, qRound(panel->lastReportedHeight())));
+    testing::snapshot(controller.popover().grab().toImage(), QStringLiteral("popover"));
+    click();
+    EXPECT_TRUE(noSurfaceVisible());
 }
 
 TEST_F(Popover, ThePanelIsBuiltForTheScreensHeightLimit)

@@ -8,6 +8,7 @@
 #include "statusitem/StatusMenuModel.h"
 #include "stores/QuotaStore.h"
 #include "stores/SystemMetricsStore.h"
+#include "views/panel/QuotaPanelView.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -42,6 +43,11 @@ StatusBarController::Services StatusBarController::productionServices()
     services.screenVisibleHeight = []() -> std::optional<qreal> {
         const QScreen *screen = QGuiApplication::primaryScreen();
         return screen ? std::optional<qreal>(screen->availableGeometry().height()) : std::nullopt;
+    };
+    services.panelFactory = [](QuotaStore &store, SystemMetricsStore &metricsStore, qreal maximumHeight,
+                               const QString &surfaceID, std::function<void(qreal)> onPreferredHeightChange) {
+        return new QuotaPanelView(store, metricsStore, maximumHeight, surfaceID,
+                                  std::move(onPreferredHeightChange));
     };
     services.loginItem = PlatformFactory::mainAppLoginItem();
     services.quitApplication = [] { QCoreApplication::quit(); };
