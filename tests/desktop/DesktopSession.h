@@ -1,0 +1,69 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace pulsegrove::testing {
+
+// A private desktop for tests of surfaces that live on one: its own X server (Xvfb, which picks a
+// free display number itself), its own session bus and an XEmbed tray host (trayer, docked at the
+// top right). Nothing of the developer's own session is touched, and destroying the session stops
+// every program it started. Tests drive the screen with xdotool through run().
+class DesktopSession {
+public:
+    struct Geometry {
+        int x = 0, y = 0, width = 0, height = 0;
+        friend bool operator==(const Geometry &, const Geometry &) = default;
+    };
+
+    static constexpr int screenWidth = 1280;
+    static constexpr int screenHeight = 800;
+
+    // Why a session cannot start here (the programs that are missing), or nothing when it can.
+    static std::optional<std::string> unavailableReason();
+
+    // Starts the X server, the bus and the tray, and waits until the tray manages the display.
+    // Throws std::runtime_error when one of them does not come up.
+    DesktopSession();
+    ~DesktopSession();
+    DesktopSession(const DesktopSession &) = delete;
+    DesktopSession &operator=(const DesktopSession &) = delete;
+
+    // ":N".
+    const std::string &display() const { return m_display; }
+    const std::string &busAddress() const { return m_busAddress; }
+    // DISPLAY, DBUS_SESSION_BUS_ADDRESS and QT_QPA_PLATFORM=xcb, as NAME=value, for a child
+    // process; sets them in this process too when `exportHere` (for an application in the test).
+    std::vector<std::string> environment() const;
+    void exportToThisProcess() const;
+
+    // Stops the tray host and starts a new one (as a panel restart does); waits for it.
+    void stopTray();
+    void startTray();
+    // Whether an XEmbed tray manager owns the display's tray selection now.
+    bool hasTrayManager() const;
+    bool hasNoTrayManager() const;
+    // The tray host's window, once it is mapped.
+    std::optional<Geometry> trayGeometry() const;
+
+    // Runs a program with the session's display and bus; its standard output, or nothing when it
+    // failed or ran longer than ten seconds.
+    std::optional<std::string> run(const std::vector<std::string> &arguments) const;
+    // Saves the whole screen as a PNG (ImageMagick's import).
+    bool screenshot(const std::string &path) const;
+
+private:
+    pid_t spawn(const std::vector<std::string> &arguments, int outputFd = -1) const;
+    static void stop(pid_t &pid);
+    bool waitFor(bool (DesktopSession::*condition)() const, int milliseconds) const;
+
+    pid_t m_xserver = -1;
+    pid_t m_bus = -1;
+    pid_t m_tray = -1;
+    std::string m_display;
+    std::string m_busAddress;
+};
+
+} // namespace pulsegrove::testing

@@ -1,0 +1,211 @@
+#include "DesktopTest.h"
+#include "FakeApplicationActivation.h"
+#include "FakeCodex.h"
+#include "FakeLoginItemService.h"
+#include "RecordingSystemLog.h"
+#include "ScopedEnvironmentVariable.h"
+#include "TemporaryDirectory.h"
+#include "statusitem/PopoverGeometry.h"
+#include "statusitem/StatusBarController.h"
+#include "statusitem/StatusItemIconRenderer.h"
+#include "stores/QuotaStore.h"
+#include "stores/SystemMetricsStore.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QScreen>
+#include <QTest>
+
+namespace pulsegrove::testing {
+namespace {
+
+// The share of a picture's pixels that stand out from its corner, the tray's background: the
+// title's glyphs and their outline.
+double drawnShare(const QImage &image)
+{
+    if (image.isNull())
+        return 0.0;
+    const int background = QColor(image.pixel(0, 0)).lightness();
+    int drawn = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            drawn += std::abs(QColor(image.pixel(x, y)).lightness() - background) > 60 ? 1 : 0;
+    return double(drawn) / (image.width() * image.height());
+}
+
+// The real application objects on the private desktop: a store fed by a scripted codex, the
+// metrics store and the controller with the desktop's own tray host.
+class StatusItemOnADesktop : public DesktopTest {
+protected:
+    void SetUp() override
+    {
+        DesktopTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        m_store = std::make_unique<QuotaStore>(
+            CodexRateLimitClient(m_codex.environment()), nullptr, m_defaults, false,
+            PlatformServices{nullptr, std::make_shared<FakeLoginItemService>(), m_log,
+                             std::make_shared<FakeApplicationActivation>(),
+                             MainBundle("/nowhere/bin/pulsegrove")});
+        m_metricsStore = std::make_unique<SystemMetricsStore>();
+        auto services = StatusBarController::productionServices();
+        services.defaults = m_defaults;
+        services.log = m_log;
+        m_controller = std::make_unique<StatusBarController>(
+            *m_store, *m_metricsStore, [] {}, services);
+        m_store->refresh(true);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !m_store->isRefreshing() && m_store->snapshot(); }, 30000));
+        ASSERT_TRUE(waitUntilDocked()) << "the icon never docked in the tray";
+    }
+    void TearDown() override
+    {
+        m_controller.reset();
+        m_metricsStore.reset();
+        m_store.reset();
+    }
+
+    StatusItem &item() { return m_controller->statusItem(); }
+    bool waitUntilDocked()
+    {
+        return QTest::qWaitFor([&] { return item().hasButton() && item().buttonGeometry().isValid(); },
+                               20000);
+    }
+    // What the screen shows where the tray says the icon is.
+    QImage grabIcon()
+    {
+        const QRect icon = item().buttonGeometry();
+        return QGuiApplication::primaryScreen()
+            ->grabWindow(0, icon.x(), icon.y(), icon.width(), icon.height())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    }
+    // Saves the screen to $PULSEGROVE_VIEW_SNAPSHOTS/<name>.png, once the windows have painted.
+    void save(const QString &name)
+    {
+        const QString folder = qEnvironmentVariable("PULSEGROVE_VIEW_SNAPSHOTS");
+        if (folder.isEmpty())
+            return;
+        QTest::qWait(500);
+        if (QDir().mkpath(folder))
+            session->screenshot(QDir(folder).filePath(name + QStringLiteral(".png")).toStdString());
+    }
+    void clickIcon()
+    {
+        const QPoint centre = item().buttonGeometry().center();
+        ASSERT_TRUE(session->run(
+            {"xdotool", "mousemove", std::to_string(centre.x()), std::to_string(centre.y()), "click", "1"}));
+    }
+    void press(const char *key) { ASSERT_TRUE(session->run({"xdotool", "key", key})); }
+    void useStyle(QuotaPanelStyle style)
+    {
+        m_store->setPanelStyle(style, true);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return m_controller->appliedStyle() == style; }, 5000));
+    }
+    bool noSurfaceVisible() const
+    {
+        return m_store->visibleSurfaces().isEmpty() && m_metricsStore->visibleConsumers().isEmpty();
+    }
+
+    TemporaryDirectory m_home;
+    ScopedEnvironmentVariable m_config{"XDG_CONFIG_HOME", (m_home.path() / "config").string()};
+    FakeCodex m_codex{FakeCodex::answering()};
+    std::shared_ptr<UserDefaults> m_defaults = std::make_shared<UserDefaults>(
+        UserDefaults::standardSuiteName,
+        Environment({{"XDG_CONFIG_HOME", (m_home.path() / "config").string()}}));
+    std::shared_ptr<RecordingSystemLog> m_log = std::make_shared<RecordingSystemLog>();
+    std::unique_ptr<QuotaStore> m_store;
+    std::unique_ptr<SystemMetricsStore> m_metricsStore;
+    std::unique_ptr<StatusBarController> m_controller;
+};
+
+TEST_F(StatusItemOnADesktop, TheIconDocksInTheTrayAndShowsTheTitle)
+{
+    ASSERT_TRUE(QTest::qWaitFor([&] { return item().title() == QStringLiteral("40%"); }, 5000));
+    QTest::qWait(200); // the tray repaints the icon
+    const auto tray = session->trayGeometry();
+    ASSERT_TRUE(tray);
+    const QRect icon = item().buttonGeometry();
+    EXPECT_TRUE(QRect(tray->x, tray->y, tray->width, tray->height).contains(icon))
+        << "icon " << icon.x() << "," << icon.y() << " " << icon.width() << "x" << icon.height();
+    save(QStringLiteral("desktop-tray"));
+    // The tray shows the drawn title: as much of the square stands out as in the drawing.
+    const QImage shown = grabIcon();
+    const int side = std::min(icon.width(), icon.height());
+    const QImage drawn = StatusItemIconRenderer::render(item().title(), 1.0, side);
+    QImage drawnOnTray(drawn.size(), QImage::Format_RGB32);
+    drawnOnTray.fill(shown.pixel(0, 0));
+    {
+        QPainter painter(&drawnOnTray);
+        painter.drawImage(0, 0, drawn);
+    }
+    EXPECT_GT(drawnShare(shown), 0.1);
+    EXPECT_NEAR(drawnShare(shown.copy(0, 0, side, side)), drawnShare(drawnOnTray), 0.08);
+    for (const auto &entry : m_log->entries)
+        EXPECT_NE(entry.category, QStringLiteral("statusItem")) << "a tray was there: nothing to report";
+}
+
+TEST_F(StatusItemOnADesktop, AClickOpensThePopoverAtTheIconAndEscapeClosesIt)
+{
+    useStyle(QuotaPanelStyle::dashboard);
+    StatusPopover &popover = m_controller->popover();
+    for (int round = 0; round < 2; ++round) {
+        clickIcon();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return popover.isVisible(); }, 5000)) << "round " << round;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return popover.geometry().top() > 0; }, 2000));
+        const QRect icon = item().buttonGeometry();
+        const QRect frame = popover.frameGeometry();
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        EXPECT_EQ(frame.top(), icon.bottom() + 1 + PopoverGeometry::anchorGap);
+        EXPECT_TRUE(screen.contains(frame));
+        EXPECT_LE(std::abs(frame.center().x() - icon.center().x()),
+                  1 + std::max(0, frame.right() - screen.right()) + frame.width() / 2);
+        EXPECT_EQ(m_store->visibleSurfaces().size(), 1);
+        if (round == 0) {
+            save(QStringLiteral("desktop-popover"));
+            press("Escape");
+        } else {
+            // A second click on the icon closes the popover and does not open it again.
+            clickIcon();
+        }
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !popover.isVisible(); }, 5000)) << "round " << round;
+        QTest::qWait(400);
+        EXPECT_FALSE(popover.isVisible()) << "round " << round;
+        EXPECT_TRUE(noSurfaceVisible());
+    }
+}
+
+TEST_F(StatusItemOnADesktop, InTheSystemStyleAClickOpensTheMenu)
+{
+    useStyle(QuotaPanelStyle::system);
+    QMenu *menu = m_controller->systemMenu().menu();
+    clickIcon();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 5000));
+    EXPECT_TRUE(m_controller->isSystemMenuVisible());
+    EXPECT_TRUE(QGuiApplication::primaryScreen()->availableGeometry().contains(menu->geometry()));
+    EXPECT_LE(std::abs(menu->geometry().top() - item().buttonGeometry().bottom()), 8);
+    save(QStringLiteral("desktop-menu"));
+    press("Escape");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !menu->isVisible(); }, 5000));
+    EXPECT_TRUE(noSurfaceVisible());
+}
+
+TEST_F(StatusItemOnADesktop, TheIconComesBackWhenTheTrayRestarts)
+{
+    session->stopTray();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !item().hasButton(); }, 10000))
+        << "the button outlived its tray";
+    session->startTray();
+    ASSERT_TRUE(waitUntilDocked());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return drawnShare(grabIcon()) > 0.1; }, 5000));
+    useStyle(QuotaPanelStyle::dashboard);
+    clickIcon();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_controller->popover().isVisible(); }, 5000));
+    press("Escape");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_controller->popover().isVisible(); }, 5000));
+    EXPECT_TRUE(noSurfaceVisible());
+}
+
+} // namespace
+} // namespace pulsegrove::testing
