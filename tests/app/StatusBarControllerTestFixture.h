@@ -2,6 +2,7 @@
 
 #include "FakeTrayHost.h"
 #include "QuotaStoreTestFixture.h"
+#include "insights/QuotaNoticeStore.h"
 #include "metrics/SystemMetricsSampling.h"
 #include "statusitem/StatusBarController.h"
 #include "stores/SystemMetricsStore.h"
@@ -81,6 +82,8 @@ protected:
                                   return panel;
                               };
         services.screenVisibleHeight = [this] { return m_screenHeight; };
+        services.noticeStore = m_noticeStore.get();
+        services.insightsCatalog = m_catalog;
         services.loginItem = m_loginItem;
         services.quitApplication = [this] { ++m_quitCalls; };
         m_controller = std::make_unique<StatusBarController>(
@@ -140,6 +143,15 @@ protected:
         return m_store->visibleSurfaces().isEmpty() && m_metricsStore->visibleConsumers().isEmpty();
     }
 
+    // A notice store whose feed answers at once with `m_feed` (nothing: the check fails).
+    std::optional<QList<QuotaNotice>> m_feed;
+    int m_feedChecks = 0;
+    std::unique_ptr<QuotaNoticeStore> m_noticeStore =
+        std::make_unique<QuotaNoticeStore>(m_defaults, clock(), [this](std::stop_token) {
+            ++m_feedChecks;
+            return QtFuture::makeReadyFuture(m_feed);
+        });
+    std::optional<QuotaInsightsCatalog> m_catalog;
     // Hosts the real quota panel instead of the stand-in.
     bool m_useQuotaPanel = false;
     // A script for the codex instead of answering at once.

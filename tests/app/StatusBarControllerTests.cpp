@@ -65,6 +65,39 @@ TEST_F(Controller, StatusItemTextsFollowTheQuotaAndMetricsStores)
            "Codex 额度");
 }
 
+// With reset reminders on, a reset within the hour joins the tool tip; one two hours away does not.
+TEST_F(Controller, AnImminentResetJoinsTheToolTipWhenRemindersAreOn)
+{
+    const std::int64_t now = std::int64_t(m_now.unixSeconds());
+    const auto result = [&](std::int64_t resetIn) {
+        return R"({"rateLimits":{"planType":"plus","primary":{"usedPercent":30,"windowDurationMins":300,"resetsAt":)" +
+               std::to_string(now + resetIn) +
+               R"(},"secondary":{"usedPercent":60,"windowDurationMins":10080}}})";
+    };
+    const struct {
+        const char *name;
+        std::int64_t resetIn;
+        bool reminders, hintsShown;
+        const char *expected;
+    } cases[] = {
+        {"20 minutes", 1200, true, true,
+         "Pulse Grove · 5 小时剩余 70%，每周剩余 40% · 下次重置：5 小时额度 · 1 小时内重置"},
+        {"two hours", 7200, true, true, "Pulse Grove · 5 小时剩余 70%，每周剩余 40%"},
+        {"reminders off", 1200, false, true, "Pulse Grove · 5 小时剩余 70%，每周剩余 40%"},
+        {"hints hidden", 1200, true, false, "Pulse Grove · 5 小时剩余 70%，每周剩余 40%"},
+    };
+    for (const auto &c : cases) {
+        m_defaults->setBool(PulsegrovePreferenceKeys::resetReminders, c.reminders);
+        auto &controller = makeController(true, result(c.resetIn));
+        m_store->setModuleVisible(QuotaModule::systemMetrics, false);
+        m_store->setModuleVisible(QuotaModule::resetHints, c.hintsShown);
+        refreshQuota();
+        EXPECT_EQ(controller.statusItem().toolTip(), u(c.expected)) << c.name;
+        EXPECT_EQ(controller.statusItem().accessibilityValue(), u(c.expected).mid(14)) << c.name;
+        m_controller.reset();
+    }
+}
+
 TEST_F(Controller, ACachedSnapshotIsDimmedUntilTheFirstLiveRefresh)
 {
     m_cache->save(QuotaSnapshot(RateLimitWindow{25, 300, std::nullopt}, std::nullopt, std::nullopt,
@@ -244,6 +277,53 @@ TEST_F(Controller, AStoreChangeWhileTheMenuIsOpenRewritesItsRows)
     EXPECT_EQ(row(StatusMenuItem::weekly).text(), u("每周额度：40% 剩余"));
     EXPECT_EQ(m_controller->statusItem().alpha(), StatusBarController::staleAlpha);
     closeMenu();
+    EXPECT_TRUE(noSurfaceVisible());
+}
+
+// The notice store is told whether the menu shows notices, and the hint rows follow its state.
+TEST_F(Controller, TheResetHintSubmenuFollowsTheNoticeStoreWhileTheMenuIsOpen)
+{
+    m_catalog = QuotaInsightsCatalog{QStringLiteral("2026-03-01"),
+                                     {{QStringLiteral("m"), QStringLiteral("GPT-5.4"), std::nullopt,
+                                       std::nullopt, std::nullopt, std::nullopt}}};
+    makeController(true, rateLimits(30, 60));
+    refreshQuota();
+    const auto rows = [](QMenu *menu) {
+        QStringList texts;
+        for (const QAction *action : menu->actions())
+            texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        return texts;
+    };
+    m_store->setModuleVisible(QuotaModule::resetHints, false);
+    turn();
+    openMenu();
+    EXPECT_FALSE(m_noticeStore->isVisible());
+    EXPECT_EQ(m_feedChecks, 0);
+    closeMenu();
+
+    m_store->setModuleVisible(QuotaModule::resetHints, true);
+    m_feed = QList<QuotaNotice>{{QStringLiteral("n1"),
+                                 u("临时重置"),
+                                 u("额度已重置"),
+                                 {},
+                                 m_now,
+                                 m_now.addingSeconds(86400),
+                                 std::nullopt}};
+    turn();
+    openMenu();
+    EXPECT_TRUE(m_noticeStore->isVisible());
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return rows(m_controller->systemMenu().resetHintMenu()).size() == 4; }, 5000));
+    EXPECT_EQ(rows(m_controller->systemMenu().resetHintMenu()),
+              (QStringList{u("Codex 暂未返回任何额度窗口的重置时间"), QStringLiteral("-"), u("临时重置"),
+                           u("额度已重置")}));
+    EXPECT_EQ(row(StatusMenuItem::resetHint).text(), u("等待账户重置时间"));
+    EXPECT_EQ(rows(m_controller->systemMenu().modelInsightsMenu()),
+              (QStringList{u("credits / 100 万 tokens；不是每次请求额度百分比"), QStringLiteral("GPT-5.4"),
+                           u("核实日期：2026-03-01")}));
+    EXPECT_TRUE(m_controller->systemMenu().modelInsightsMenu()->actions()[1]->isEnabled());
+    closeMenu();
+    EXPECT_FALSE(m_noticeStore->isVisible());
     EXPECT_TRUE(noSurfaceVisible());
 }
 

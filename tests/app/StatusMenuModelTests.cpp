@@ -204,6 +204,48 @@ TEST(StatusMenuModelTests, PercentTextRoundsHalvesAwayFromZeroAndHidesWhatIsNotA
         EXPECT_EQ(Model::percentText(c.value, c.isStale), QString::fromLatin1(c.expected)) << c.expected;
 }
 
+TEST(StatusMenuModelTests, ModelInsightsListEachModelsRatesOrOnlyTheExplanation)
+{
+    QuotaInsightsCatalog catalog;
+    catalog.verifiedAt = QStringLiteral("2026-03-01T08:00:00Z");
+    catalog.models = {
+        {QStringLiteral("gpt-5.4"), QStringLiteral("GPT-5.4"), 1.25, 0.125, 10.0, 2.0},
+        {QStringLiteral("spark"), QStringLiteral("Spark"), std::nullopt, std::nullopt, 4.0, std::nullopt}};
+    const QString explanation = u("credits / 100 万 tokens；不是每次请求额度百分比");
+    const Model::ModelInsights expected{
+        explanation,
+        {{QStringLiteral("GPT-5.4"),
+          {u("标准：输入 1.25 / 缓存 0.125 / 输出 10"), u("加速（如可用）：标准消耗的 2×"),
+           u("各推理强度无已公布固定倍率")}},
+         {QStringLiteral("Spark"),
+          {u("独立额度，暂无已公布的可比 credits 费率"), u("加速倍率暂无已核实官方数据"),
+           u("各推理强度无已公布固定倍率")}}},
+        u("核实日期：2026-03-01")};
+    EXPECT_EQ(Model::modelInsights(catalog), expected);
+    EXPECT_EQ(Model::modelInsights(std::nullopt), (Model::ModelInsights{explanation, {}, std::nullopt}));
+}
+
+TEST(StatusMenuModelTests, NoticeRowsListTheNoticesOrSayWhyThereAreNone)
+{
+    using Status = QuotaNoticeState::Status;
+    const QuotaNotice notice{QStringLiteral("n1"), u("临时重置"), u("所有账户额度已重置"), {}, now, now,
+                             std::nullopt};
+    const struct {
+        QuotaNoticeState state;
+        QStringList rows;
+    } cases[] = {
+        {{Status::idle, {}, std::nullopt}, {u("正在检查已核实公告…")}},
+        {{Status::loading, {}, std::nullopt}, {u("正在检查已核实公告…")}},
+        {{Status::fresh, {}, now}, {u("暂无已确认的临时重置公告")}},
+        {{Status::stale, {}, now}, {u("公告资料已过期，等待更新")}},
+        {{Status::unavailable, {}, std::nullopt}, {u("暂时无法检查临时重置公告")}},
+        {{Status::fresh, {notice, notice}, now},
+         {u("临时重置"), u("所有账户额度已重置"), u("临时重置"), u("所有账户额度已重置")}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(Model::noticeRows(c.state), c.rows) << c.rows.join(u'|').toStdString();
+}
+
 TEST(StatusMenuModelTests, VisibilityFollowsModulesAndTheWindowsThatExist)
 {
     RateLimitSnapshot spark;

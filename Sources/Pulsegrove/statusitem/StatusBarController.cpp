@@ -3,6 +3,8 @@
 #include "PlatformFactory.h"
 #include "formatting/StatusItemMetadataFormatter.h"
 #include "formatting/StatusItemQuotaText.h"
+#include "insights/QuotaNoticeStore.h"
+#include "insights/QuotaResetHint.h"
 #include "preferences/PulsegrovePreferenceKeys.h"
 #include "statusitem/PopoverGeometry.h"
 #include "statusitem/StatusMenuModel.h"
@@ -49,6 +51,8 @@ StatusBarController::Services StatusBarController::productionServices()
         return new QuotaPanelView(store, metricsStore, maximumHeight, surfaceID,
                                   std::move(onPreferredHeightChange));
     };
+    services.noticeStore = &QuotaNoticeStore::shared();
+    services.insightsCatalog = QuotaInsightsCatalog::bundled();
     services.loginItem = PlatformFactory::mainAppLoginItem();
     services.quitApplication = [] { QCoreApplication::quit(); };
     return services;
@@ -82,6 +86,7 @@ StatusBarController::StatusBarController(QuotaStore &store, SystemMetricsStore &
     observeApplicationFocus();
     observeStore();
     observeMetricsStore();
+    observeNoticeStore();
     syncFromStore();
 }
 
@@ -148,6 +153,19 @@ void StatusBarController::observeMetricsStore()
     });
 }
 
+void StatusBarController::observeNoticeStore()
+{
+    if (!m_services.noticeStore)
+        return;
+    // While the menu is open its reset-hint rows follow every published notice state.
+    connect(m_services.noticeStore, &QuotaNoticeStore::stateChanged, this, [this] {
+        queue(this, [this] {
+            if (m_isSystemMenuVisible)
+                updateInsightItems();
+        });
+    });
+}
+
 void StatusBarController::syncFromStore()
 {
     updateStatusItem();
@@ -184,6 +202,11 @@ void StatusBarController::updateStatusItemMetadata()
     if (showsMetrics)
         value += QStringLiteral(" · ") +
                  StatusMenuModel::temperatureSummary(m_metricsStore.snapshot(), m_metricsStore.isStale());
+    if (resetRemindersEnabled() && m_store.visibleModules().contains(QuotaModule::resetHints)) {
+        const auto hint = QuotaResetHint::next(snapshot, isStale, m_services.clock());
+        if (hint.isImminent)
+            value += QStringLiteral(" · ") + QString::fromStdString(hint.title);
+    }
     m_statusItem.setToolTip(QStringLiteral("Pulse Grove · ") + value);
     m_statusItem.setAccessibilityLabel(showsMetrics ? text("Codex 额度与 MacBook 状态") : text("Codex 额度"));
     m_statusItem.setAccessibilityValue(value);
@@ -192,6 +215,15 @@ void StatusBarController::updateStatusItemMetadata()
 void StatusBarController::updateSystemMenuItems()
 {
     m_systemMenu.updateItems(m_store, m_metricsStore, m_services.clock());
+    updateInsightItems();
+}
+
+void StatusBarController::updateInsightItems()
+{
+    const Date now = m_services.clock();
+    m_systemMenu.updateInsightItems(
+        m_services.insightsCatalog, QuotaResetHint::next(m_store.snapshot(), m_store.isStale(), now),
+        m_services.noticeStore ? m_services.noticeStore->stateFor(now) : QuotaNoticeState{});
 }
 
 void StatusBarController::applyPanelStyleIfNeeded()
@@ -302,6 +334,8 @@ void StatusBarController::menuWillOpen()
     m_store.setSurfaceVisible(true, systemMenuSurfaceID());
     m_metricsStore.setVisible(m_store.visibleModules().contains(QuotaModule::systemMetrics),
                               systemMenuSurfaceID());
+    if (m_services.noticeStore)
+        m_services.noticeStore->setVisible(m_store.visibleModules().contains(QuotaModule::resetHints));
     if (m_quotaSurfaceWillPresent)
         m_quotaSurfaceWillPresent();
     m_store.refreshLaunchAtLoginState();
@@ -314,6 +348,8 @@ void StatusBarController::menuDidClose()
     m_isSystemMenuVisible = false;
     m_store.setSurfaceVisible(false, systemMenuSurfaceID());
     m_metricsStore.setVisible(false, systemMenuSurfaceID());
+    if (m_services.noticeStore)
+        m_services.noticeStore->setVisible(false);
 }
 
 void StatusBarController::showSystemMenuFromPreview(QWidget *button)

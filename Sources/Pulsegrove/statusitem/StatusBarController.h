@@ -5,6 +5,7 @@
 #include "TrayHost.h"
 #include "UserDefaults.h"
 #include "foundation/Clock.h"
+#include "insights/QuotaInsightsCatalog.h"
 #include "preferences/QuotaPanelStyle.h"
 #include "statusitem/StatusItem.h"
 #include "statusitem/StatusPopover.h"
@@ -20,6 +21,7 @@ class QWidget;
 
 namespace pulsegrove {
 
+class QuotaNoticeStore;
 class QuotaStore;
 class SystemMetricsStore;
 
@@ -47,6 +49,9 @@ public:
         PanelFactory panelFactory;
         // The visible height of the screen the status item is on; nothing without a screen.
         std::function<std::optional<qreal>()> screenVisibleHeight;
+        // The process's notice store, and the model catalog the menu lists.
+        QuotaNoticeStore *noticeStore = nullptr;
+        std::optional<QuotaInsightsCatalog> insightsCatalog;
         // Opened by the login-item settings row.
         std::shared_ptr<LoginItemService> loginItem;
         std::function<void()> quitApplication;
@@ -102,10 +107,12 @@ private:
     void observeApplicationFocus();
     void observeStore();
     void observeMetricsStore();
+    void observeNoticeStore();
     void syncFromStore();
     void updateStatusItem();
     void updateStatusItemMetadata();
     void updateSystemMenuItems();
+    void updateInsightItems();
     void applyPanelStyleIfNeeded();
     qreal screenHeightLimit() const;
     void configurePopover(std::optional<qreal> maximumHeight);

@@ -2,6 +2,7 @@
 
 #include "formatting/QuotaResetFormatter.h"
 #include "formatting/ResetCreditExpiryFormatter.h"
+#include "insights/QuotaInsightsTexts.h"
 #include "preferences/CodexPlanTier.h"
 
 #include <cmath>
@@ -169,6 +170,31 @@ QString StatusMenuModel::temperatureSummary(const std::optional<SystemMetricsSna
         return text("CPU 核心温度不可用");
     return text(CPUTemperatureSources::displayName(snapshot->temperatureSource)) + QLatin1Char(' ') +
            QString::asprintf("%.0f", *snapshot->cpuTemperatureCelsius) + text("°C");
+}
+
+StatusMenuModel::ModelInsights
+StatusMenuModel::modelInsights(const std::optional<QuotaInsightsCatalog> &catalog)
+{
+    ModelInsights insights{QuotaInsightsTexts::modelConsumptionExplanation(), {}, std::nullopt};
+    if (!catalog)
+        return insights;
+    for (const auto &model : catalog->models)
+        insights.models.append(
+            {model.name,
+             {QuotaInsightsTexts::standardRatesText(model), QuotaInsightsTexts::fastModeText(model),
+              QuotaInsightsTexts::reasoningEffortText()}});
+    insights.verifiedDate = QuotaInsightsTexts::verifiedDateText(*catalog);
+    return insights;
+}
+
+QStringList StatusMenuModel::noticeRows(const QuotaNoticeState &state)
+{
+    if (state.notices.isEmpty())
+        return {QuotaInsightsTexts::noticePlaceholder(state.status)};
+    QStringList rows;
+    for (const auto &notice : state.notices)
+        rows << notice.title << notice.summary;
+    return rows;
 }
 
 StatusMenuModel::Visibility StatusMenuModel::visibility(const std::optional<QuotaSnapshot> &snapshot,

@@ -2,12 +2,16 @@
 
 #include "formatting/SystemTimeZone.h"
 #include "foundation/Date.h"
+#include "insights/QuotaInsightsCatalog.h"
+#include "insights/QuotaNoticeState.h"
+#include "insights/QuotaResetHint.h"
 #include "metrics/SystemMetricsSnapshot.h"
 #include "preferences/QuotaModule.h"
 #include "quota/QuotaSnapshot.h"
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <utility>
 
@@ -78,6 +82,24 @@ struct StatusMenuModel {
     static QString memoryTitle(const std::optional<SystemMetricsSnapshot> &snapshot, bool isStale);
     // "CPU 核心热点 62°C" for the tool tip, or "CPU 核心温度不可用".
     static QString temperatureSummary(const std::optional<SystemMetricsSnapshot> &snapshot, bool isStale);
+
+    // The model-consumption submenu: its explanatory first row, one entry per model with the rows
+    // of its own submenu, and the verification date; only the first row without a catalog.
+    struct ModelEntry {
+        QString name;
+        QStringList rows;
+        friend bool operator==(const ModelEntry &, const ModelEntry &) = default;
+    };
+    struct ModelInsights {
+        QString explanation;
+        QList<ModelEntry> models;
+        std::optional<QString> verifiedDate;
+        friend bool operator==(const ModelInsights &, const ModelInsights &) = default;
+    };
+    static ModelInsights modelInsights(const std::optional<QuotaInsightsCatalog> &catalog);
+    // The rows under the hint's detail: each notice's title and summary, or the line that tells
+    // why there are none.
+    static QStringList noticeRows(const QuotaNoticeState &state);
 
     static Visibility visibility(const std::optional<QuotaSnapshot> &snapshot, const QuotaModuleSet &modules,
                                  bool quotaStatusShown);

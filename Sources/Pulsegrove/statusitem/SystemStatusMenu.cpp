@@ -1,5 +1,6 @@
 #include "statusitem/SystemStatusMenu.h"
 
+#include "insights/QuotaInsightsTexts.h"
 #include "stores/QuotaStore.h"
 #include "stores/SystemMetricsStore.h"
 #include "views/primitives/SymbolCatalog.h"
@@ -21,7 +22,9 @@ using Item = StatusMenuItem;
 
 SystemStatusMenu::SystemStatusMenu(QObject *parent)
     : QObject(parent), m_menu(std::make_unique<QMenu>(QStringLiteral("Pulse Grove"))),
-      m_resetCreditsMenu(std::make_unique<QMenu>(text("重置次数")))
+      m_resetCreditsMenu(std::make_unique<QMenu>(text("重置次数"))),
+      m_modelInsightsMenu(std::make_unique<QMenu>(QuotaInsightsTexts::modelConsumptionTitle())),
+      m_resetHintMenu(std::make_unique<QMenu>(QuotaInsightsTexts::resetHintTitle()))
 {
     configure();
 }
@@ -96,8 +99,10 @@ void SystemStatusMenu::configure()
     addInfo(Item::temperatureDetail, {}, 1);
     addTarget(Item::cpuUsage, QStringLiteral("cpu"), sample);
     addTarget(Item::memoryUsage, QStringLiteral("memorychip"), sample);
-    addItem(Item::modelInsights, QStringLiteral("chart.bar.xaxis"))->setText(text("模型消耗参考"));
-    addItem(Item::resetHint, QStringLiteral("clock.badge.exclamationmark"));
+    QAction *modelInsights = addItem(Item::modelInsights, QStringLiteral("chart.bar.xaxis"));
+    modelInsights->setText(QuotaInsightsTexts::modelConsumptionTitle());
+    modelInsights->setMenu(m_modelInsightsMenu.get());
+    addItem(Item::resetHint, QStringLiteral("clock.badge.exclamationmark"))->setMenu(m_resetHintMenu.get());
     addSeparator(Item::actionsSeparator);
     addTarget(Item::usageAnalytics, QStringLiteral("chart.xyaxis.line"),
               &SystemStatusMenu::showUsageAnalyticsRequested);
@@ -178,10 +183,9 @@ void SystemStatusMenu::updateResetCreditsItem(const std::optional<RateLimitReset
     for (const auto &row : credits.rows) {
         if (row.separatorBefore)
             m_resetCreditsMenu->addSeparator();
-        QAction *action = m_resetCreditsMenu->addAction(row.text);
+        QAction *action = addRow(*m_resetCreditsMenu, row.text);
         if (!row.symbol.isEmpty())
             action->setIcon(SymbolCatalog::icon(row.symbol));
-        action->setEnabled(false);
     }
 }
 
@@ -193,6 +197,48 @@ void SystemStatusMenu::updateMetricsItems(const SystemMetricsStore &metricsStore
     setInfoTitle(Item::temperatureDetail, rows.temperatureDetail);
     item(Item::cpuUsage)->setText(rows.cpuUsage);
     item(Item::memoryUsage)->setText(rows.memory);
+}
+
+QAction *SystemStatusMenu::addRow(QMenu &menu, const QString &text)
+{
+    QAction *row = menu.addAction(text);
+    row->setEnabled(false);
+    return row;
+}
+
+void SystemStatusMenu::clearSubmenu(QMenu &menu)
+{
+    const auto actions = menu.actions();
+    for (QAction *action : actions)
+        if (QMenu *submenu = action->menu()) {
+            submenu->hide();
+            submenu->deleteLater();
+        }
+    menu.clear();
+}
+
+void SystemStatusMenu::updateInsightItems(const std::optional<QuotaInsightsCatalog> &catalog,
+                                          const QuotaResetHint &hint, const QuotaNoticeState &noticeState)
+{
+    // Refilled in place rather than replaced, so a submenu that is open stays open with the new rows.
+    clearSubmenu(*m_modelInsightsMenu);
+    const auto insights = StatusMenuModel::modelInsights(catalog);
+    addRow(*m_modelInsightsMenu, insights.explanation);
+    for (const auto &model : insights.models) {
+        auto *modelMenu = new QMenu(model.name, m_modelInsightsMenu.get());
+        for (const QString &row : model.rows)
+            addRow(*modelMenu, row);
+        m_modelInsightsMenu->addAction(model.name)->setMenu(modelMenu);
+    }
+    if (insights.verifiedDate)
+        addRow(*m_modelInsightsMenu, *insights.verifiedDate);
+
+    item(Item::resetHint)->setText(QString::fromStdString(hint.title));
+    clearSubmenu(*m_resetHintMenu);
+    addRow(*m_resetHintMenu, QString::fromStdString(hint.detail));
+    m_resetHintMenu->addSeparator();
+    for (const QString &row : StatusMenuModel::noticeRows(noticeState))
+        addRow(*m_resetHintMenu, row);
 }
 
 void SystemStatusMenu::updateModuleVisibility(const QuotaStore &store)

@@ -63,6 +63,8 @@ public:
     QMenu *menu() const { return m_menu.get(); }
     QAction *item(StatusMenuItem item) const { return m_items[std::size_t(item)]; }
     QMenu *resetCreditsMenu() const { return m_resetCreditsMenu.get(); }
+    QMenu *modelInsightsMenu() const { return m_modelInsightsMenu.get(); }
+    QMenu *resetHintMenu() const { return m_resetHintMenu.get(); }
 
     // The text of an information row at an indentation level; menus have no indentation of their
     // own, so the row begins with a blank of one em per level.
@@ -74,6 +76,9 @@ public:
     void updateResetCreditsItem(const std::optional<RateLimitResetCreditsSummary> &summary, Date now,
                                 const StatusMenuModel::TimeZone &zone);
     void updateMetricsItems(const SystemMetricsStore &metricsStore);
+    // Rebuilds the model-consumption and reset-hint submenus.
+    void updateInsightItems(const std::optional<QuotaInsightsCatalog> &catalog, const QuotaResetHint &hint,
+                            const QuotaNoticeState &noticeState);
     void updateModuleVisibility(const QuotaStore &store);
 
 Q_SIGNALS:
@@ -93,9 +98,14 @@ private:
     QAction *addInfo(StatusMenuItem item, const QString &symbol, int indentation);
     QAction *addSeparator(StatusMenuItem item);
     void setInfoTitle(StatusMenuItem item, const QString &title);
+    // Empties a submenu, dropping the submenus of its entries too.
+    static void clearSubmenu(QMenu &menu);
+    static QAction *addRow(QMenu &menu, const QString &text);
 
     std::unique_ptr<QMenu> m_menu;
     std::unique_ptr<QMenu> m_resetCreditsMenu;
+    std::unique_ptr<QMenu> m_modelInsightsMenu;
+    std::unique_ptr<QMenu> m_resetHintMenu;
     std::array<QAction *, statusMenuItemCount> m_items{};
     std::array<int, statusMenuItemCount> m_indentation{};
     // Whether the quota warning row is due, before the module visibility may hide it.
