@@ -1,4 +1,5 @@
 #include "QuotaPanelTestFixture.h"
+#include "preferences/PulsegrovePreferenceKeys.h"
 #include "theme/QuotaTheme.h"
 #include "views/cards/CompactQuotaMeter.h"
 #include "views/cards/QuotaCard.h"
@@ -24,8 +25,9 @@ int textPixels(const QImage &image)
 // A render of sensible height that draws primary text, the accent and secondary text.
 void expectSensible(const QImage &image, int minimumHeight, int maximumHeight, const char *name)
 {
-    EXPECT_GE(image.height(), minimumHeight) << name;
-    EXPECT_LE(image.height(), maximumHeight) << name;
+    const qreal height = image.height() / image.devicePixelRatio(); // in points, at any pixel ratio
+    EXPECT_GE(height, minimumHeight) << name;
+    EXPECT_LE(height, maximumHeight) << name;
     EXPECT_GT(textPixels(image), 20) << name;
     EXPECT_GT(countPixelsNear(image, QuotaTheme::secondaryText(), 40), 10) << name;
 }
@@ -38,7 +40,7 @@ QImage renderCard(QWidget &card, const QString &name)
 
 class QuotaPanelRenderTests : public QuotaPanelTest {
 protected:
-    QImage renderPanel(QuotaStore &store, const QString &name)
+    QImage renderPanel(QuotaStore &store, const QString &name, QuotaPanelElement::Kind firstElement)
     {
         auto metrics = metricsStore();
         QuotaPanelView panel(store, *metrics, 640, QStringLiteral("render"), [](qreal) {});
@@ -49,6 +51,7 @@ protected:
         EXPECT_EQ(image.width(), QuotaPanelView::panelWidth * qRound(panel.devicePixelRatioF()))
             << name.toStdString();
         EXPECT_EQ(panel.height(), static_cast<int>(*panel.preferredHeight())) << name.toStdString();
+        EXPECT_EQ(panel.contentElements().front().kind, firstElement) << name.toStdString();
         return image;
     }
 };
@@ -73,20 +76,62 @@ TEST_F(QuotaPanelRenderTests, EachCardDrawsAtTheColumnWidth)
 
 TEST_F(QuotaPanelRenderTests, ThePanelDrawsEachMainState)
 {
+    using Kind = QuotaPanelElement::Kind;
+    // Without a cached quota: the failure, then a first read in progress.
+    {
+        FakeCodex failing({"exit 1"});
+        auto store = makeStore(clientFor(failing));
+        await(store->refresh(true));
+        ASSERT_TRUE(store->errorMessage());
+        expectSensible(renderPanel(*store, QStringLiteral("panel-empty-error"), Kind::empty), 250, 700,
+                       "empty");
+    }
+    {
+        FakeCodex slow({"expect", "sleep 300", "exit 1"});
+        auto store = makeStore(clientFor(slow));
+        const QFuture<void> refresh = store->refresh(true);
+        expectSensible(renderPanel(*store, QStringLiteral("panel-loading"), Kind::loading), 200, 700,
+                       "loading");
+        await(refresh);
+    }
     {
         auto store = liveStore(fullResponse());
-        const QImage full = renderPanel(*store, QStringLiteral("panel-full"));
-        expectSensible(full, 500, 2000, "full");
+        expectSensible(renderPanel(*store, QStringLiteral("panel-full"), Kind::quotaCard), 500, 2000, "full");
+        for (const QuotaModule module : QuotaModules::allCases)
+            store->setModuleVisible(module, false);
+        expectSensible(renderPanel(*store, QStringLiteral("panel-modules-hidden"), Kind::modulesHidden), 250,
+                       500, "hidden");
     }
     {
         auto store = cachedStore(fullResponse());
-        expectSensible(renderPanel(*store, QStringLiteral("panel-stale")), 400, 2000, "stale");
+        store->showAllModules(); // the previous store hid them in the shared preferences
+        expectSensible(renderPanel(*store, QStringLiteral("panel-stale"), Kind::quotaCard), 400, 2000,
+                       "stale");
     }
-    {
-        auto store = makeStore();
-        for (const QuotaModule module : QuotaModules::allCases)
-            store->setModuleVisible(module, false);
-        expectSensible(renderPanel(*store, QStringLiteral("panel-modules-hidden")), 250, 500, "hidden");
+}
+
+// A new theme shows at once: the gradient, the cards and the accent of every element take the
+// palette of the theme now selected.
+TEST_F(QuotaPanelRenderTests, ANewThemeRepaintsThePanelAtOnce)
+{
+    auto store = liveStore(fullResponse());
+    auto metrics = metricsStore();
+    QuotaPanelView panel(*store, *metrics, 900, QStringLiteral("themes"), [](qreal) {});
+    panel.show();
+    const std::shared_ptr<UserDefaults> standard = UserDefaults::standard();
+    for (const QuotaThemeID theme : QuotaThemeIDs::allCases) {
+        ASSERT_TRUE(standard->setString(PulsegrovePreferenceKeys::theme,
+                                        std::string(QuotaThemeIDs::rawValue(theme))));
+        store->setTheme(theme);
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        const QString name = QStringLiteral("panel-theme-") +
+                             QString::fromStdString(std::string(QuotaThemeIDs::rawValue(theme)));
+        const QImage image = snapshot(panel.grab().toImage().convertToFormat(QImage::Format_ARGB32), name);
+        const QuotaThemePalette &palette = QuotaThemeIDs::palette(theme);
+        EXPECT_GT(countPixelsNear(image, palette.accent, 16), 400) << name.toStdString();
+        EXPECT_TRUE(isNear(image.pixelColor(image.width() / 2, 2), palette.panelTop, 40))
+            << name.toStdString();
     }
 }
 
