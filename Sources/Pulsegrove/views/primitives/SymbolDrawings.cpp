@@ -92,6 +92,11 @@ QPainterPath chevronDown()
     return polyline({{2.6, 5.4}, {8, 10.8}, {13.4, 5.4}}, 2.1);
 }
 
+QPainterPath chevronUp()
+{
+    return polyline({{2.6, 10.6}, {8, 5.2}, {13.4, 10.6}}, 2.1);
+}
+
 QPainterPath clockFace(QPointF centre, qreal radius)
 {
     return ring(centre, radius)
@@ -284,6 +289,7 @@ constexpr Drawing drawings[] = {
     {"chart.xyaxis.line", chartXYAxisLine},
     {"checkmark.circle.fill", checkmarkCircleFill},
     {"chevron.down", chevronDown},
+    {"chevron.up", chevronUp},
     {"clock", clock},
     {"clock.badge.exclamationmark", clockBadgeExclamationmark},
     {"cpu", cpu},
