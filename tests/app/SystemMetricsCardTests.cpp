@@ -1,0 +1,151 @@
+#include "CardRendering.h"
+#include "QuotaPanelTestFixture.h"
+#include "theme/QuotaTheme.h"
+#include "views/EnergyBar.h"
+#include "views/primitives/CapsuleTrack.h"
+#include "views/system/SystemMetricsCard.h"
+#include "views/system/SystemMetricsCardModel.h"
+#include "views/system/SystemUsageMeter.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace pulsegrove::testing {
+namespace {
+
+// What the card shows, read back in one value so a whole presentation compares at once.
+struct CardTexts {
+    QString sensor, temperature, severity, status, thermal, cpu, memory, memoryDetail, spoken;
+
+    friend bool operator==(const CardTexts &, const CardTexts &) = default;
+    friend void PrintTo(const CardTexts &texts, std::ostream *stream)
+    {
+        for (const QString &text : {texts.sensor, texts.temperature, texts.severity, texts.status,
+                                    texts.thermal, texts.cpu, texts.memory, texts.memoryDetail, texts.spoken})
+            *stream << text.toStdString() << " | ";
+    }
+};
+
+CardTexts textsOf(const SystemMetricsCard &card)
+{
+    return {card.sensorText(),
+            card.temperatureText(),
+            card.severityText(),
+            card.statusMarkText(),
+            card.thermalStateText(),
+            card.cpuMeter()->valueText(),
+            card.memoryMeter()->valueText(),
+            card.memoryMeter()->detail(),
+            card.accessibleDescription()};
+}
+
+class SystemMetricsCardTests : public QuotaPanelTest {
+protected:
+    // Lets the store take one sample as a visible surface would, then withdraws the surface.
+    void sampleOnce(SystemMetricsStore &store)
+    {
+        store.setVisible(true, QStringLiteral("card-test"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return store.snapshot().has_value(); }, 10000));
+        store.setVisible(false, QStringLiteral("card-test"));
+    }
+};
+
+// The card follows its store by itself: placeholders before the first sample, the readings of a
+// live sample, and the stale presentation (sensor and thermal state kept) once the sample aged.
+TEST_F(SystemMetricsCardTests, FollowsTheStoreFromNoSampleToLiveToStale)
+{
+    auto store =
+        metricsStore(SystemMetricsSnapshot{95.0, CPUTemperatureSource::cpuCoreMaximum, 50.5, 0.4, 8ull << 30,
+                                           16ull << 30, SystemThermalState::serious, m_now});
+    SystemMetricsCard card(*store);
+    EXPECT_EQ(card.accessibleName(), QStringLiteral("MacBook 系统状态"));
+    EXPECT_EQ(textsOf(card),
+              (CardTexts{QStringLiteral("CPU 核心热点"), QStringLiteral("--°C"), QStringLiteral("不可用"),
+                         QStringLiteral("正在采样"), QStringLiteral("系统热状态：--"), QStringLiteral("--%"),
+                         QStringLiteral("--%"), QStringLiteral("使用率"),
+                         QStringLiteral("CPU 核心热点 不可用，CPU 不可用，内存 不可用，系统热状态 未知")}));
+    EXPECT_EQ(card.style().border, ThemeColor::secondaryText(0.16));
+
+    sampleOnce(*store);
+    EXPECT_EQ(textsOf(card),
+              (CardTexts{QStringLiteral("CPU 最高核心"), QStringLiteral("95°C"), QStringLiteral("较热"),
+                         QStringLiteral("查看时更新"), QStringLiteral("系统热状态：严重"),
+                         QStringLiteral("51%"), QStringLiteral("0%"), QStringLiteral("8.0 / 16 GB"),
+                         QStringLiteral("CPU 核心热点 95°C，CPU 51%，内存 0%，系统热状态 严重")}));
+    EXPECT_EQ(card.style().border, ThemeColor::fixed(ViewColors::srgb(1.0, 0.39, 0.28), 0.32));
+    ASSERT_TRUE(card.style().shadow);
+    EXPECT_TRUE(isNear(card.style().shadow->color, ViewColors::srgb(1.0, 0.39, 0.28, 0.1), 2));
+
+    m_now = m_now.addingSeconds(SystemMetricsStore::staleAfterSeconds + 1);
+    card.refresh();
+    EXPECT_EQ(textsOf(card),
+              (CardTexts{QStringLiteral("CPU 最高核心"), QStringLiteral("--°C"), QStringLiteral("不可用"),
+                         QStringLiteral("正在采样"), QStringLiteral("系统热状态：严重"),
+                         QStringLiteral("--%"), QStringLiteral("--%"), QStringLiteral("使用率"),
+                         QStringLiteral("CPU 核心热点 不可用，CPU 不可用，内存 不可用，系统热状态 严重")}));
+    EXPECT_EQ(card.style().border, ThemeColor::secondaryText(0.16));
+}
+
+// A meter shows its value with a bar, or "--%" over an empty grey capsule; only a change of the
+// whole percentage rebuilds the bar.
+TEST_F(SystemMetricsCardTests, MeterSwapsBetweenBarAndEmptyCapsule)
+{
+    SystemUsageMeter meter(QStringLiteral("CPU"), 50.5, QStringLiteral("总占用"));
+    const auto bar = [&] { return meter.findChild<EnergyBar *>(); };
+    ASSERT_TRUE(bar());
+    EXPECT_EQ(bar()->percent(), 51);
+    EXPECT_EQ(meter.valueText(), QStringLiteral("51%"));
+    const EnergyBar *first = bar();
+    meter.setReading(50.7, QStringLiteral("总占用"));
+    EXPECT_EQ(bar(), first);
+    meter.setReading(std::nullopt, QStringLiteral("使用率"));
+    EXPECT_EQ(bar(), nullptr);
+    EXPECT_EQ(meter.findChildren<CapsuleTrack *>().size(), 1);
+    EXPECT_EQ(meter.valueText(), QStringLiteral("--%"));
+    EXPECT_EQ(meter.detail(), QStringLiteral("使用率"));
+    meter.setReading(0.4, QStringLiteral("总占用"));
+    ASSERT_TRUE(bar());
+    EXPECT_EQ(bar()->percent(), 0);
+    EXPECT_TRUE(meter.findChildren<CapsuleTrack *>().isEmpty());
+}
+
+// Every theme at both scales: a card of sensible size on which the temperature, the secondary
+// texts and the outline are drawn, and nothing wider than the panel's column, even with every
+// value absent or absurd.
+TEST_F(SystemMetricsCardTests, RendersInEveryThemeAndScaleWithinTheColumn)
+{
+    SystemMetricsSnapshot absurd{
+        1e300, CPUTemperatureSource::cpuDieHotspot, 130.0, -5.0, std::numeric_limits<std::uint64_t>::max(),
+        1,     SystemThermalState::critical,        m_now};
+    const std::vector<std::pair<const char *, std::optional<SystemMetricsSnapshot>>> samples = {
+        {"live", std::nullopt}, {"absent", SystemMetricsSnapshot{}}, {"absurd", absurd}};
+    for (const auto &[name, sample] : samples) {
+        auto store = metricsStore(sample.value_or(
+            SystemMetricsSnapshot{62.0, CPUTemperatureSource::cpuDieHotspot, 18.0, 71.0, 8ull << 30,
+                                  16ull << 30, SystemThermalState::nominal, m_now}));
+        sampleOnce(*store);
+        SystemMetricsCard card(*store);
+        EXPECT_LE(card.minimumSizeHint().width(), panelContentWidth) << name;
+        for (const QuotaThemeID theme : QuotaThemeIDs::allCases) {
+            selectTheme(theme);
+            card.refresh();
+            for (const qreal scale : {1.0, 2.0}) {
+                const QString file =
+                    QStringLiteral("system-card-%1-%2-%3x")
+                        .arg(QLatin1String(name), QString::fromUtf8(QuotaThemeIDs::rawValue(theme).data()))
+                        .arg(scale);
+                const QImage image = renderOnPanel(card, scale, file);
+                EXPECT_GE(card.height(), 130) << name;
+                EXPECT_LE(card.height(), 210) << name;
+                const QColor temperature =
+                    SystemMetricsCardModel::temperatureColor(store->snapshot(), false).resolve();
+                EXPECT_GT(countInkPixels(image, temperature, 0.9, 30), 40 * scale * scale) << name;
+                EXPECT_GT(countInkPixels(image, QuotaTheme::secondaryText(), 0.9, 40), 40 * scale * scale)
+                    << name;
+            }
+        }
+    }
+}
+
+} // namespace
+} // namespace pulsegrove::testing
