@@ -7,7 +7,10 @@
 #include "views/cards/QuotaCard.h"
 #include "views/cards/ResetCreditsMenuCard.h"
 #include "views/cards/SparkQuotaCard.h"
+#include "views/insights/ModelConsumptionReferenceCard.h"
+#include "views/insights/QuotaResetHintsCard.h"
 #include "views/panel/QuotaPanelStatusLine.h"
+#include "views/system/SystemMetricsCard.h"
 
 #include <QPointer>
 
@@ -16,7 +19,6 @@ namespace pulsegrove {
 QWidget *QuotaPanelElementViews::make(const QuotaPanelElement &element, QuotaStore &store,
                                       SystemMetricsStore &metricsStore)
 {
-    Q_UNUSED(metricsStore)
     using Kind = QuotaPanelElement::Kind;
     switch (element.kind) {
     case Kind::modulesHidden: {
@@ -39,12 +41,12 @@ QWidget *QuotaPanelElementViews::make(const QuotaPanelElement &element, QuotaSto
         return new ResetCreditsMenuCard(element.resetCredits);
     case Kind::statusLine:
         return new QuotaPanelStatusLine(*element.snapshot, element.message, element.isStale);
-    // INSIGHTS SLOT: the reset-hints card, the model-consumption card and the system card are
-    // placed here once they are part of the build; until then their modules show nothing.
     case Kind::resetHintsCard:
+        return new QuotaResetHintsCard(element.snapshot, element.isStale);
     case Kind::modelInsightsCard:
+        return new ModelConsumptionReferenceCard;
     case Kind::systemMetricsCard:
-        return nullptr;
+        return new SystemMetricsCard(metricsStore);
     }
     return nullptr;
 }
