@@ -60,15 +60,18 @@ SingleApplicationInstance::Role SingleApplicationInstance::claim()
         return m_role;
     if (m_lock.tryLock(0)) {
         m_role = Role::primary;
-        listen();
     } else {
         m_role = m_lock.error() == QLockFile::LockFailedError ? Role::secondary : Role::unguarded;
     }
     return m_role;
 }
 
-void SingleApplicationInstance::listen()
+bool SingleApplicationInstance::listen()
 {
+    if (m_role != Role::primary)
+        return false;
+    if (isListening())
+        return true;
     // Only the lock's holder may remove the socket: removing it earlier would cut a running
     // instance off from every later start.
     QLocalServer::removeServer(serverName());
@@ -77,6 +80,7 @@ void SingleApplicationInstance::listen()
     connect(m_server.get(), &QLocalServer::newConnection, this, &SingleApplicationInstance::serve);
     if (!m_server->listen(serverName()))
         m_server.reset();
+    return isListening();
 }
 
 void SingleApplicationInstance::serve()

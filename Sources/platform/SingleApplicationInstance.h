@@ -9,7 +9,7 @@
 namespace pulsegrove {
 
 // Keeps one running application per user. The first start takes a lock file in the runtime
-// folder and, holding it, replaces any socket a crashed run left behind and listens on a local
+// folder (claim) and, holding it, replaces any socket a crashed run left behind and listens on a local
 // socket named with the user id. A later start finds the lock held, connects, asks the running
 // one to reopen and leaves. A lock whose owner is gone (a crash, a kill) is taken over at once.
 class SingleApplicationInstance : public QObject {
@@ -39,8 +39,13 @@ public:
     QString lockFilePath() const;
     QString serverName() const;
 
+    // Takes the lock, or finds who holds it. Needs no application object, so a second start can
+    // ask and leave before it connects to any display.
     Role claim();
     Role role() const { return m_role; }
+    // For the primary, once the application object exists: replaces a socket a crashed run left
+    // and listens. False when not primary or the socket could not be made.
+    bool listen();
     bool isListening() const { return m_server && m_server->isListening(); }
 
     // From a secondary start: asks the primary to reopen and waits up to `timeoutMs` for its
@@ -52,7 +57,6 @@ Q_SIGNALS:
     void reopenRequested();
 
 private:
-    void listen();
     void serve();
 
     QString m_runtimeDirectory;

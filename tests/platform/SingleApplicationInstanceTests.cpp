@@ -51,7 +51,8 @@ TEST(SingleApplicationInstanceTests, ASecondStartAsksTheFirstToReopen)
     TemporaryDirectory runtime;
     SingleApplicationInstance first(folderOf(runtime));
     ASSERT_EQ(first.claim(), Role::primary);
-    EXPECT_TRUE(first.isListening());
+    EXPECT_FALSE(first.isListening()) << "claiming only takes the lock";
+    ASSERT_TRUE(first.listen());
     EXPECT_TRUE(first.serverName().contains(QString::number(::getuid())));
     QSignalSpy reopened(&first, &SingleApplicationInstance::reopenRequested);
 
@@ -85,7 +86,7 @@ TEST(SingleApplicationInstanceTests, WhatACrashedRunLeftBehindDoesNotBlockTheNex
         }
         SingleApplicationInstance next(folderOf(runtime));
         EXPECT_EQ(next.claim(), Role::primary) << testCase.name;
-        EXPECT_TRUE(next.isListening()) << testCase.name;
+        EXPECT_TRUE(next.listen()) << testCase.name;
         QSignalSpy reopened(&next, &SingleApplicationInstance::reopenRequested);
         SingleApplicationInstance later(folderOf(runtime));
         ASSERT_EQ(later.claim(), Role::secondary) << testCase.name;
@@ -99,11 +100,13 @@ TEST(SingleApplicationInstanceTests, OnlyTheLockHolderListensAndNoAnswerMeansFal
     TemporaryDirectory runtime;
     SingleApplicationInstance first(folderOf(runtime));
     ASSERT_EQ(first.claim(), Role::primary);
+    ASSERT_TRUE(first.listen());
     // A second start must never remove the running instance's socket.
     SingleApplicationInstance second(folderOf(runtime));
     ASSERT_EQ(second.claim(), Role::secondary);
+    EXPECT_FALSE(second.listen());
     EXPECT_TRUE(QFile::exists(first.serverName()));
-    EXPECT_FALSE(second.isListening());
+    EXPECT_TRUE(requestReopenServed(second));
 
     TemporaryDirectory silent;
     SingleApplicationInstance holder(folderOf(silent));
@@ -121,6 +124,7 @@ TEST(SingleApplicationInstanceTests, RequestsOtherThanReopenAreRefused)
     TemporaryDirectory runtime;
     SingleApplicationInstance first(folderOf(runtime));
     ASSERT_EQ(first.claim(), Role::primary);
+    ASSERT_TRUE(first.listen());
     QSignalSpy reopened(&first, &SingleApplicationInstance::reopenRequested);
     for (const QByteArray &request : {QByteArray("quit\n"), QByteArray("reopen"), QByteArray(4096, 'x'),
                                       QByteArray("reopen\nreopen\n").mid(1)}) {

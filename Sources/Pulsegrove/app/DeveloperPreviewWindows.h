@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QPushButton;
+
+namespace pulsegrove {
+
+// The small windows of the developer previews: each shows one surface on its own. A preview
+// window is not resizable (its content decides its size), is kept when closed, and closing it
+// ends nothing.
+struct DeveloperPreviewWindows {
+    DeveloperPreviewWindows() = delete;
+
+    static constexpr const char *settingsSuiteName = "io.velorn.Pulsegrove.settings-preview";
+    static constexpr int panelWidth = 360;
+
+    static QString settingsTitle() { return QString::fromUtf8("Pulse Grove · 设置预览"); }
+    static QString panelTitle() { return QString::fromUtf8("Pulse Grove · 信息面板预览"); }
+    static QString systemMenuTitle() { return QString::fromUtf8("Pulse Grove · Apple 系统菜单预览"); }
+    static QString statusItemTitle() { return QString::fromUtf8("Pulse Grove · 菜单栏预览"); }
+
+    // The panel preview's height: the main screen's visible height less 80, at least 480, or 670
+    // without a screen; at most 770 either way.
+    static int panelMaximumHeight(std::optional<int> mainScreenVisibleHeight);
+
+    // A window of that title and content size, holding `content`; minimisable or not.
+    static std::unique_ptr<QWidget> makeWindow(const QString &title, QSize contentSize, QWidget *content,
+                                               bool miniaturizable);
+    // Centres the window on the primary screen, shows it, raises it and gives it the focus.
+    static void present(QWidget &window);
+
+    // The native menu's preview: a label and a button that opens the real menu (the action is
+    // given the button; with no action the button does nothing).
+    static QWidget *makeSystemMenuContent(std::function<void(QPushButton *button)> openMenu);
+    // The status title's preview: the title as the tray draws its text, and a caption.
+    static QWidget *makeStatusItemContent(const QString &title);
+};
+
+} // namespace pulsegrove

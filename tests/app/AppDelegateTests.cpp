@@ -1,0 +1,348 @@
+#include "FakeApplicationActivation.h"
+#include "FakeCodex.h"
+#include "FakeLoginItemService.h"
+#include "FakeTrayHost.h"
+#include "FakeWorkspace.h"
+#include "RecordingSystemLog.h"
+#include "ViewRendering.h"
+#include "app/AppDelegate.h"
+#include "app/DeveloperPreviewWindows.h"
+#include "dashboard/UsageDashboardWindowController.h"
+#include "preferences/PulsegrovePreferenceKeys.h"
+#include "settings/ModuleSettingsView.h"
+#include "settings/ModuleSettingsWindowController.h"
+#include "stores/QuotaStore.h"
+#include "stores/SystemMetricsStore.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace pulsegrove;
+using namespace pulsegrove::testing;
+
+namespace {
+
+// A delegate on a temporary home with a scripted codex and fake desktop services; it records
+// the update hooks it calls.
+class AppDelegateTest : public ::testing::Test {
+protected:
+    ~AppDelegateTest() override
+    {
+        if (m_delegate)
+            m_delegate->applicationWillTerminate();
+        m_delegate.reset();
+    }
+
+    Environment environment() const
+    {
+        Environment environment = m_codex.environment();
+        for (const auto &[name, folder] :
+             {std::pair{"XDG_CONFIG_HOME", "config"}, std::pair{"XDG_DATA_HOME", "data"},
+              std::pair{"XDG_CACHE_HOME", "cache"}})
+            environment.set(name, (m_home.path() / folder).string());
+        environment.set("TZ", "UTC");
+        return environment;
+    }
+
+    std::shared_ptr<UserDefaults> standardDefaults() const
+    {
+        return std::make_shared<UserDefaults>(UserDefaults::standardSuiteName, environment());
+    }
+
+    AppDelegate &launch(const QStringList &arguments)
+    {
+        AppDelegate::Dependencies dependencies{
+            environment(),
+            standardDefaults(),
+            PlatformServices{&m_workspace, m_loginItem, m_log, m_activation,
+                             MainBundle("/nowhere/bin/pulsegrove")},
+            &m_workspace,
+            [this] {
+                StatusBarController::Services services;
+                services.trayHost = &m_trayHost;
+                services.log = m_log;
+                services.defaults = standardDefaults();
+                services.clock = systemClock();
+                services.panelFactory = StatusBarController::productionServices().panelFactory;
+                services.screenVisibleHeight = [] { return std::optional<qreal>(900); };
+                services.loginItem = m_loginItem;
+                services.quitApplication = [] {};
+                return services;
+            },
+            [this] { return m_screenHeight; },
+            [this](const QStringList &) { m_hooks.push_back("health marker"); },
+            [this] { m_hooks.push_back("rollback notice"); },
+        };
+        m_delegate = std::make_unique<AppDelegate>(std::move(dependencies));
+        m_delegate->applicationWillFinishLaunching();
+        m_delegate->applicationDidFinishLaunching(QStringList{QStringLiteral("pulsegrove")} + arguments);
+        return *m_delegate;
+    }
+
+    QString previewTitle() const
+    {
+        return m_delegate->previewWindow() ? m_delegate->previewWindow()->windowTitle() : QString();
+    }
+
+    IsolatedTheme m_theme;
+    TemporaryDirectory m_home;
+    FakeCodex m_codex{FakeCodex::answering()};
+    FakeWorkspace m_workspace;
+    FakeTrayHost m_trayHost;
+    std::shared_ptr<FakeLoginItemService> m_loginItem = std::make_shared<FakeLoginItemService>();
+    std::shared_ptr<RecordingSystemLog> m_log = std::make_shared<RecordingSystemLog>();
+    std::shared_ptr<FakeApplicationActivation> m_activation = std::make_shared<FakeApplicationActivation>();
+    std::optional<int> m_screenHeight = 900;
+    std::vector<std::string> m_hooks;
+    std::unique_ptr<AppDelegate> m_delegate;
+};
+
+} // namespace
+
+TEST_F(AppDelegateTest, OnlyAStoredBooleanFalseMakesAnAccessoryApplicationAndAnyPreviewMakesItRegular)
+{
+    struct Case {
+        const char *name;
+        std::function<void(UserDefaults &)> store;
+        QStringList arguments;
+        std::vector<ActivationPolicy> policies;
+    };
+    using enum ActivationPolicy;
+    const auto dockIcon = PulsegrovePreferenceKeys::showDockIcon;
+    const std::vector<Case> cases = {
+        {"absent", [](UserDefaults &) {}, {}, {regular}},
+        {"true", [&](UserDefaults &d) { d.setBool(dockIcon, true); }, {}, {regular}},
+        {"a text", [&](UserDefaults &d) { d.setString(dockIcon, "false"); }, {}, {regular}},
+        {"false", [&](UserDefaults &d) { d.setBool(dockIcon, false); }, {}, {accessory}},
+        {"false with a preview",
+         [&](UserDefaults &d) { d.setBool(dockIcon, false); },
+         {QStringLiteral("--preview-status-item")},
+         {accessory, regular}},
+    };
+    for (const auto &testCase : cases) {
+        standardDefaults()->removePersistentDomain(UserDefaults::standardSuiteName);
+        testCase.store(*standardDefaults());
+        m_activation->policyChanges.clear();
+        launch(testCase.arguments);
+        EXPECT_EQ(m_activation->policyChanges, testCase.policies) << testCase.name;
+        m_delegate.reset();
+    }
+}
+
+TEST_F(AppDelegateTest, LaunchRunsAtMostOnePreviewByPrecedenceAndTheSettingsPreviewAlone)
+{
+    struct Case {
+        QStringList arguments;
+        QString previewTitle;
+        bool hasStatusItem;
+        std::optional<QuotaPanelStyle> style;
+        bool dashboard;
+    };
+    const auto dashboard = QuotaPanelStyle::dashboard;
+    const auto system = QuotaPanelStyle::system;
+    const std::vector<Case> cases = {
+        {{}, {}, true, system, false},
+        {{QStringLiteral("--preview-settings"), QStringLiteral("--preview")},
+         DeveloperPreviewWindows::settingsTitle(),
+         false,
+         std::nullopt,
+         false},
+        {{QStringLiteral("--preview-system-menu"), QStringLiteral("--preview")},
+         DeveloperPreviewWindows::panelTitle(),
+         true,
+         dashboard,
+         false},
+        {{QStringLiteral("--preview-status-item"), QStringLiteral("--preview-system-menu")},
+         DeveloperPreviewWindows::systemMenuTitle(),
+         true,
+         system,
+         false},
+        {{QStringLiteral("--preview-usage-dashboard"), QStringLiteral("--preview-status-item")},
+         DeveloperPreviewWindows::statusItemTitle(),
+         true,
+         system,
+         false},
+        {{QStringLiteral("--preview-usage-dashboard")}, {}, true, system, true},
+        // Options are whole arguments: a longer or joined argument is none of them.
+        {{QStringLiteral("--preview=1"), QStringLiteral("x--preview-settings"), QStringLiteral("--PREVIEW")},
+         {},
+         true,
+         system,
+         false},
+    };
+    for (const auto &testCase : cases) {
+        const auto name = testCase.arguments.join(QLatin1Char(' ')).toStdString();
+        m_hooks.clear();
+        auto &delegate = launch(testCase.arguments);
+        EXPECT_EQ(previewTitle(), testCase.previewTitle) << name;
+        EXPECT_EQ(delegate.statusBarController() != nullptr, testCase.hasStatusItem) << name;
+        EXPECT_EQ(delegate.store().isPollingEnabled(), testCase.hasStatusItem) << name;
+        EXPECT_EQ(bool(delegate.store().moduleSettingsRequestHandler), testCase.hasStatusItem) << name;
+        EXPECT_EQ(bool(delegate.store().usageAnalyticsRequestHandler), testCase.hasStatusItem) << name;
+        const std::vector<std::string> launchHooks = {"health marker", "rollback notice"};
+        EXPECT_EQ(m_hooks, testCase.hasStatusItem ? launchHooks : std::vector<std::string>()) << name;
+        if (testCase.style) {
+            EXPECT_EQ(delegate.store().panelStyle(), *testCase.style) << name;
+        }
+        EXPECT_EQ(delegate.usageDashboardController() != nullptr, testCase.dashboard) << name;
+        EXPECT_EQ(delegate.settingsPreviewStore() != nullptr,
+                  testCase.previewTitle == DeveloperPreviewWindows::settingsTitle())
+            << name;
+        // A preview's panel style is never stored.
+        EXPECT_FALSE(standardDefaults()->containsKey(QuotaStore::panelStyleKey)) << name;
+        m_delegate->applicationWillTerminate();
+        EXPECT_FALSE(delegate.store().isPollingEnabled()) << name;
+        m_delegate.reset();
+    }
+}
+
+TEST_F(AppDelegateTest, PreviewWindowsHaveTheirTitlesAndContentSizes)
+{
+    struct Case {
+        QString option;
+        QSize size;
+    };
+    for (const auto &[option, size] :
+         std::vector<Case>{{QStringLiteral("--preview-settings"), QSize(440, 610)},
+                           {QStringLiteral("--preview"), QSize(360, 770)},
+                           {QStringLiteral("--preview-system-menu"), QSize(320, 108)},
+                           {QStringLiteral("--preview-status-item"), QSize(300, 112)}}) {
+        m_screenHeight = 1200;
+        launch({option});
+        QWidget *window = m_delegate->previewWindow();
+        ASSERT_TRUE(window) << option.toStdString();
+        EXPECT_TRUE(window->isVisible()) << option.toStdString();
+        EXPECT_FALSE(window->testAttribute(Qt::WA_DeleteOnClose));
+        if (option != QStringLiteral("--preview")) {
+            EXPECT_EQ(window->size(), size) << option.toStdString();
+        } else {
+            EXPECT_EQ(window->width(), 360);
+        }
+        window->close();
+        EXPECT_EQ(m_delegate->previewWindow(), window) << "a closed preview stays";
+        m_delegate.reset();
+    }
+}
+
+TEST_F(AppDelegateTest, PanelPreviewHeightFollowsTheScreenWithinItsBounds)
+{
+    for (const auto &[visible, expected] : std::vector<std::pair<std::optional<int>, int>>{
+             {500, 480}, {560, 480}, {700, 620}, {850, 770}, {1200, 770}, {std::nullopt, 670}})
+        EXPECT_EQ(DeveloperPreviewWindows::panelMaximumHeight(visible), expected) << visible.value_or(-1);
+}
+
+TEST_F(AppDelegateTest, StatusTitlePreviewShowsTheTitleComputedOnce)
+{
+    launch({QStringLiteral("--preview-status-item")});
+    const auto labels = m_delegate->previewWindow()->findChildren<QLabel *>();
+    ASSERT_EQ(labels.size(), 2);
+    EXPECT_EQ(labels[0]->text(), QStringLiteral("PG")) << "no cached snapshot yet";
+    EXPECT_EQ(labels[1]->text(), QString::fromUtf8("系统菜单栏原生文字预览 · 1×"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_delegate->store().snapshot().has_value(); }, 20000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(labels[0]->text(), QStringLiteral("PG")) << "the label does not follow refreshes";
+}
+
+TEST_F(AppDelegateTest, SystemMenuPreviewButtonOpensTheRealMenu)
+{
+    launch({QStringLiteral("--preview-system-menu")});
+    auto *button = m_delegate->previewWindow()->findChild<QPushButton *>();
+    ASSERT_TRUE(button);
+    EXPECT_EQ(button->text(), QString::fromUtf8("打开 Apple 系统菜单"));
+    EXPECT_TRUE(m_delegate->previewWindow()->findChild<QLabel *>());
+    QTimer::singleShot(200, [this] { m_delegate->statusBarController()->closeQuotaSurfaces(); });
+    button->click();
+    EXPECT_EQ(m_delegate->store().panelStyle(), QuotaPanelStyle::system);
+}
+
+TEST_F(AppDelegateTest, SettingsPreviewStartsFromTheMainStoreOnItsOwnSuite)
+{
+    const auto standard = standardDefaults();
+    standard->setString(PulsegrovePreferenceKeys::theme, "sunset");
+    standard->setStringList(PulsegrovePreferenceKeys::hiddenModules, {"sparkQuota", "resetHints"});
+    standard->setBool(PulsegrovePreferenceKeys::showDockIcon, false);
+    for (int run = 0; run < 2; ++run) {
+        launch({QStringLiteral("--preview-settings")});
+        const UserDefaults suite(DeveloperPreviewWindows::settingsSuiteName, environment());
+        EXPECT_EQ(suite.stringValue(PulsegrovePreferenceKeys::theme), "sunset") << run;
+        EXPECT_EQ(suite.stringListValue(PulsegrovePreferenceKeys::hiddenModules),
+                  (std::vector<std::string>{"resetHints", "sparkQuota"}))
+            << run;
+        EXPECT_EQ(suite.boolValue(PulsegrovePreferenceKeys::showDockIcon), false) << run;
+        EXPECT_EQ(suite.boolValue(PulsegrovePreferenceKeys::automaticallyChecksForUpdates), false) << run;
+        EXPECT_FALSE(suite.containsKey(QuotaStore::panelStyleKey)) << run;
+        QuotaStore *preview = m_delegate->settingsPreviewStore();
+        ASSERT_TRUE(preview);
+        EXPECT_EQ(preview->theme(), QuotaThemeID::sunset);
+        EXPECT_FALSE(preview->isPollingEnabled());
+        // Edits go to the preview's suite only, and the next preview forgets them.
+        preview->setTheme(QuotaThemeID::violet);
+        preview->showAllModules();
+        EXPECT_EQ(standard->stringValue(PulsegrovePreferenceKeys::theme), "sunset");
+        EXPECT_EQ(standard->stringListValue(PulsegrovePreferenceKeys::hiddenModules)->size(), 2u);
+        m_delegate.reset();
+    }
+}
+
+TEST_F(AppDelegateTest, DashboardIsReusedWhileOpenAndBuiltAnewAfterClosing)
+{
+    auto &delegate = launch({});
+    delegate.showUsageDashboard();
+    auto *first = delegate.usageDashboardController();
+    ASSERT_TRUE(first);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return first->report().has_value(); }, 10000));
+    delegate.showUsageDashboard();
+    EXPECT_EQ(delegate.usageDashboardController(), first);
+
+    // The store publishes a snapshot: the open dashboard gets its rows at once.
+    delegate.store().refresh(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return first->report()->quotaSnapshots.size() == 2; }, 20000));
+    EXPECT_EQ(first->report()->quotaSnapshots[0].id, "regular-five-hour");
+    EXPECT_FALSE(first->report()->quotaSnapshots[0].isStale);
+
+    QPointer<UsageDashboardWindowController> closed(first);
+    first->window()->close();
+    EXPECT_EQ(delegate.usageDashboardController(), nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return closed.isNull(); }, 2000)) << "the closed controller is deleted";
+    delegate.store().usageAnalyticsRequestHandler();
+    EXPECT_NE(delegate.usageDashboardController(), nullptr);
+}
+
+TEST_F(AppDelegateTest, ReopenOpensSettingsOnlyWithoutVisibleWindowsAndAQuotaSurfaceHidesIt)
+{
+    auto &delegate = launch({});
+    EXPECT_TRUE(delegate.applicationShouldHandleReopen(true));
+    EXPECT_EQ(delegate.moduleSettingsController(), nullptr);
+    EXPECT_TRUE(delegate.applicationShouldHandleReopen(false));
+    ModuleSettingsWindowController *settings = delegate.moduleSettingsController();
+    ASSERT_TRUE(settings);
+    EXPECT_TRUE(settings->window()->isVisible());
+    EXPECT_TRUE(AppDelegate::hasVisibleWindows());
+    EXPECT_TRUE(settings->contentView());
+
+    delegate.quotaSurfaceWillPresent()();
+    EXPECT_FALSE(settings->window()->isVisible());
+    EXPECT_FALSE(settings->contentView());
+    EXPECT_EQ(delegate.moduleSettingsController(), settings) << "the controller is kept";
+    EXPECT_FALSE(AppDelegate::hasVisibleWindows());
+
+    delegate.store().moduleSettingsRequestHandler();
+    EXPECT_TRUE(settings->window()->isVisible());
+    EXPECT_EQ(delegate.moduleSettingsController(), settings);
+}
+
+TEST_F(AppDelegateTest, ClosuresHandedOutDoNothingOnceTheDelegateIsGone)
+{
+    auto &delegate = launch({});
+    auto handler = delegate.store().moduleSettingsRequestHandler;
+    auto willPresent = delegate.quotaSurfaceWillPresent();
+    delegate.applicationWillTerminate();
+    m_delegate.reset();
+    handler();
+    willPresent();
+    EXPECT_FALSE(AppDelegate::hasVisibleWindows());
+}
