@@ -82,10 +82,10 @@ bool UserDefaultsStorage::write(const Change &change, const Logger &logger)
     }
     // The folder is created on the first write. Without one the change can live in memory only,
     // on top of what this process knows of the file.
-    refreshIfChanged();
     std::error_code folderError;
     std::filesystem::create_directories(m_path.parent_path(), folderError);
     if (folderError) {
+        refreshIfChanged();
         change(m_object);
         logger.error(QStringLiteral("Preferences %{public}s could not be saved: %{public}s"),
                      {fileName(), QString::fromStdString(folderError.message())});
