@@ -5,6 +5,7 @@
 #include "RecordingSystemLog.h"
 #include "ScopedEnvironmentVariable.h"
 #include "TemporaryDirectory.h"
+#include "ViewBenchmarkSupport.h"
 #include "quota/GetAccountRateLimitsResponse.h"
 #include "stores/QuotaStore.h"
 #include "stores/SystemMetricsStore.h"
@@ -21,26 +22,6 @@ namespace {
 
 using namespace pulsegrove;
 using pulsegrove::testing::FakeCodex;
-
-// A full quota answer: both windows, the Spark limit and a dozen reset credits; `used` moves the
-// shares so that consecutive answers differ.
-std::string fullAnswer(std::int64_t used)
-{
-    const auto now = static_cast<std::int64_t>(Date::now().unixSeconds());
-    GetAccountRateLimitsResponse response;
-    response.rateLimits.planType = "pro";
-    response.rateLimits.primary = RateLimitWindow{used, 300, now + 5400};
-    response.rateLimits.secondary = RateLimitWindow{used + 20, 10080, now + 3 * 86400};
-    RateLimitSnapshot spark;
-    spark.primary = RateLimitWindow{used / 2, 300, now + 3600};
-    spark.secondary = RateLimitWindow{used + 5, 10080, now + 5 * 86400};
-    response.rateLimitsByLimitId = std::map<std::string, RateLimitSnapshot>{{"codex_bengalfox", spark}};
-    std::vector<RateLimitResetCredit> credits;
-    for (int index = 0; index < 12; ++index)
-        credits.push_back({"available", now + (index + 1) * 86400LL});
-    response.rateLimitResetCredits = RateLimitResetCreditsSummary{14, credits};
-    return response.toJSON().dump();
-}
 
 // A quota store on a private home whose codex answers with a full quota, refreshed once.
 class PanelFixture {
@@ -88,7 +69,7 @@ private:
     pulsegrove::testing::ScopedEnvironmentVariable m_config{"XDG_CONFIG_HOME",
                                                             (m_home.path() / "theme").string()};
     FakeWorkspace m_workspace;
-    FakeCodex m_codex{FakeCodex::answering(fullAnswer(37))};
+    FakeCodex m_codex{FakeCodex::answering(benchmarking::fullQuotaAnswer(37))};
     std::unique_ptr<QuotaStore> m_store;
     SystemMetricsStore m_metrics{nullptr, &m_workspace};
 };
@@ -128,7 +109,7 @@ void repaintAfterSnapshotChange(benchmark::State &state)
         state.PauseTiming();
         // The store reads the next, different answer while its signals are held back.
         used = used == 37 ? 52 : 37;
-        fixture.setAnswer(fullAnswer(used));
+        fixture.setAnswer(benchmarking::fullQuotaAnswer(used));
         store.blockSignals(true);
         PanelFixture::refresh(store);
         store.blockSignals(false);
@@ -145,11 +126,5 @@ BENCHMARK(repaintAfterSnapshotChange)->Unit(benchmark::kMillisecond)->Iterations
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return pulsegrove::benchmarking::runBenchmarksInApplication(argc, argv);
 }

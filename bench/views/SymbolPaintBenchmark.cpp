@@ -1,3 +1,4 @@
+#include "ViewBenchmarkSupport.h"
 #include "views/primitives/SymbolCatalog.h"
 
 #include <QApplication>
@@ -43,11 +44,5 @@ BENCHMARK(menuIconPixmap)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return pulsegrove::benchmarking::runBenchmarksInApplication(argc, argv);
 }

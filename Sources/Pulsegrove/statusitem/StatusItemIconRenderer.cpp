@@ -1,10 +1,12 @@
 #include "statusitem/StatusItemIconRenderer.h"
 
 #include <QFont>
+#include <QHash>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 #include <algorithm>
+#include <cmath>
 
 namespace pulsegrove {
 
@@ -29,6 +31,9 @@ QFont titleFont()
     return font;
 }
 
+// How many dark copies make the outline.
+constexpr int outlineSteps = 8;
+
 // The part of the outline that lies outside the glyphs, in pixels.
 qreal outlineWidth(int size)
 {
@@ -41,14 +46,29 @@ struct FittedPath {
     qreal scaleY = 1.0;
 };
 
+// The glyph outlines of a text at the reference size. Titles are few ("0%" to "100%", "PG"),
+// so each is laid out once per run; the table is emptied should it ever grow past that.
+const QPainterPath &textPath(const QString &text)
+{
+    static QHash<QString, QPainterPath> paths;
+    const auto found = paths.constFind(text);
+    if (found != paths.constEnd())
+        return *found;
+    if (paths.size() > 512)
+        paths.clear();
+    QPainterPath path;
+    path.addText(0, 0, titleFont(), text);
+    return *paths.insert(text, path);
+}
+
 FittedPath fit(const QString &text, int size)
 {
     FittedPath fitted;
-    fitted.path.addText(0, 0, titleFont(), text);
+    fitted.path = textPath(text);
     const QRectF bounds = fitted.path.boundingRect();
     if (bounds.isEmpty())
         return fitted;
-    const qreal widthScale = (size - 2 * (outlineWidth(size) + 0.75 + size / 64.0)) / bounds.width();
+    const qreal widthScale = (size - 2 * (outlineWidth(size) + 1.0 + size / 64.0)) / bounds.width();
     fitted.scaleY = std::min(size * maximumTextHeight / bounds.height(), widthScale / minimumAspect);
     fitted.scaleX = std::min(fitted.scaleY, widthScale);
     return fitted;
@@ -74,21 +94,36 @@ QImage StatusItemIconRenderer::render(const QString &title, qreal alpha, int siz
 {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
-    const FittedPath fitted = fit(fittedText(title, size), size);
+    const QString text = fittedText(title, size);
+    const FittedPath fitted = fit(text, size);
     const QRectF bounds = fitted.path.boundingRect();
     if (bounds.isEmpty())
         return image;
     {
         QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.translate(size / 2.0, size / 2.0);
-        painter.scale(fitted.scaleX, fitted.scaleY);
-        painter.translate(-bounds.center());
-        // The outline is drawn at twice its visible width; the fill then covers its inner half.
-        const qreal penWidth = outlineWidth(size) * 2.0 / fitted.scaleY;
-        painter.strokePath(fitted.path,
-                           QPen(QColor(0, 0, 0, 200), penWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        painter.fillPath(fitted.path, QColor(255, 255, 255));
+        painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+        // The glyphs are drawn as text at their final size (the font engine caches them) rather
+        // than as filled outlines, which cost a hundred times more to rasterise.
+        QFont font = titleFont();
+        font.setPixelSize(std::max(1, qRound(referencePixelSize * fitted.scaleY)));
+        painter.setFont(font);
+        const qreal emScale = font.pixelSize() / referencePixelSize;
+        const QPointF origin(-bounds.center().x() * emScale, -bounds.center().y() * emScale);
+        const auto drawAt = [&](qreal dx, qreal dy, const QColor &colour) {
+            painter.resetTransform();
+            painter.translate(size / 2.0 + dx, size / 2.0 + dy);
+            painter.scale(fitted.scaleX / emScale, fitted.scaleY / emScale);
+            painter.setPen(colour);
+            painter.drawText(origin, text);
+        };
+        // The outline: dark copies around the glyphs' place, under the light glyphs.
+        const qreal radius = outlineWidth(size);
+        for (int step = 0; step < outlineSteps; ++step) {
+            const qreal angle = 2 * M_PI * step / outlineSteps;
+            drawAt(radius * std::cos(angle), radius * std::sin(angle), QColor(0, 0, 0, 200));
+        }
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        drawAt(0, 0, QColor(255, 255, 255));
     }
     if (alpha >= 1.0)
         return image;
