@@ -1,3 +1,4 @@
+#include "QtApplicationActivation.h"
 #include "SettingsTestFixture.h"
 #include "settings/ModuleSettingsView.h"
 #include "settings/ModuleSettingsWindowController.h"
@@ -116,6 +117,27 @@ TEST_F(ModuleSettingsWindowControllerTest, EachShowingRefreshesTheLoginItemState
     EXPECT_EQ(m_loginItem->statusReads, reads);
     EXPECT_FALSE(restricted->launchAtLogin());
     EXPECT_TRUE(restrictedController.window()->isVisible());
+}
+
+// Without a taskbar entry (the window becomes a tool window) presenting still brings the window
+// to the front with the focus.
+TEST_F(ModuleSettingsWindowControllerTest, PresentingActivatesTheWindowWithoutATaskbarEntry)
+{
+    QtApplicationActivation activation;
+    activation.setActivationPolicy(ActivationPolicy::accessory);
+    ModuleSettingsWindowController controller(*m_store);
+    controller.present();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(controller.window()));
+    EXPECT_EQ(controller.window()->windowType(), Qt::Tool);
+    // Already on screen behind another window: presenting again is what brings it forward.
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    controller.present();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(controller.window()));
+    activation.setActivationPolicy(ActivationPolicy::regular);
+    EXPECT_EQ(controller.window()->windowType(), Qt::Window);
 }
 
 // A minimised window comes back when presented.

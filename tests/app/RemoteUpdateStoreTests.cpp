@@ -204,6 +204,34 @@ TEST(RemoteUpdateStoreTests, AWebsiteOfferOpensTheDownloadsPage)
     EXPECT_TRUE(fake.downloads.empty());
 }
 
+// An operation that ends without an answer leaves no state hanging; one that ends after its store
+// is gone reaches nothing, and the store's future ends cancelled.
+TEST(RemoteUpdateStoreTests, OperationsEndingWithoutAnAnswerOrAfterTheStoreAreSafe)
+{
+    FakeRemoteUpdateOperations fake;
+    RemoteUpdateStore store(fake.operations());
+    QFuture<void> done = store.check();
+    fake.checks[0].promise->finish();
+    await(done);
+    EXPECT_EQ(store.state(), State::unavailable(RemoteUpdateOperations::unavailableMessage()));
+    store.check();
+    fake.checks[1].finish({State::available(QStringLiteral("2.0"), false, Delivery::signedArtifact),
+                           RemoteUpdateCandidate{QStringLiteral("2.0"), {}}});
+    QCoreApplication::processEvents();
+    done = store.performPrimaryAction();
+    fake.downloads[0].promise->finish();
+    await(done);
+    EXPECT_EQ(store.state(), State::unavailable(RemoteUpdateOperations::unavailableMessage()));
+
+    {
+        RemoteUpdateStore gone(fake.operations());
+        done = gone.check();
+    }
+    fake.checks[2].finish({State::current(), std::nullopt});
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(done.isFinished() && done.isCanceled());
+}
+
 // Stopping the check's token returns it to idle at once; its late answer is dropped, and a
 // later check is not disturbed by the old token.
 TEST(RemoteUpdateStoreTests, ACancelledCheckGoesBackToIdleAndDropsItsAnswer)

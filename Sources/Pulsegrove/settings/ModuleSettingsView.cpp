@@ -70,6 +70,12 @@ CardFrame *settingsCard(int padding, std::optional<ViewShadow> shadow = std::nul
     return new CardFrame(padding, style);
 }
 
+// A flexible gap that never closes below `minimum`, between the stack's own spacings.
+void addSpacer(QBoxLayout *layout, int minimum)
+{
+    layout->addItem(new QSpacerItem(minimum, 0, QSizePolicy::Expanding, QSizePolicy::Minimum));
+}
+
 QHBoxLayout *rowLayout(int spacing)
 {
     auto *layout = new QHBoxLayout;
@@ -130,7 +136,7 @@ QWidget *ModuleSettingsView::header()
     titles->addWidget(ViewLabels::makeLabel(Model::headerSubtitle(), ViewFonts::systemFont(11, QFont::Medium),
                                             ThemeColor::secondaryText()));
     layout->addLayout(titles);
-    layout->addStretch(1);
+    addSpacer(layout, 12);
     CapsuleTagStyle counterStyle;
     counterStyle.font = ViewFonts::systemFont(10, QFont::Bold, FontDesign::rounded);
     counterStyle.horizontalPadding = 9;
@@ -224,7 +230,7 @@ QWidget *ModuleSettingsView::updateCard()
     auto [texts, status] = titleAndDetail(Model::updateTitle(), m_updateStore.statusText(), 4);
     m_updateStatus = status;
     top->addWidget(texts, 1);
-    top->addSpacing(8);
+    addSpacer(top, 8);
     m_updateButton = new ThemedButton(m_updateStore.actionTitle(), QString(), ThemedButton::Kind::bordered,
                                       ThemedButton::ControlSize::regular);
     connect(m_updateButton, &QAbstractButton::clicked, this, &ModuleSettingsView::startPrimaryUpdateAction);
@@ -274,6 +280,7 @@ QWidget *ModuleSettingsView::moduleRow(QuotaModule module)
     layout->setSpacing(Model::rowSpacing);
     layout->addWidget(iconTile(content.symbol, 36, 9, 13));
     layout->addWidget(titleAndDetail(content.title, content.description, 3).first, 1);
+    addSpacer(layout, 12);
     auto *toggle = new ToggleSwitch(content.title);
     connect(toggle, &QAbstractButton::clicked, this, [this, module](bool visible) {
         m_store.setModuleVisible(module, visible);
@@ -290,6 +297,7 @@ QWidget *ModuleSettingsView::dockCard()
     auto *layout = rowLayout(Model::rowSpacing);
     layout->addWidget(iconTile(Model::dockSymbol(), 38, 10, 14));
     layout->addWidget(titleAndDetail(Model::dockTitle(), Model::dockDetail(), 4).first, 1);
+    addSpacer(layout, 12);
     m_dockSwitch = new ToggleSwitch(Model::dockTitle());
     connect(m_dockSwitch, &QAbstractButton::clicked, this, [this](bool shown) {
         m_store.setShowDockIcon(shown);
@@ -309,7 +317,8 @@ QWidget *ModuleSettingsView::footer()
     layout->setSpacing(Model::footerSpacing);
     auto *note = new SymbolLabel(Model::footerSymbol(), Model::footerNote(),
                                  ViewFonts::systemFont(10.5, QFont::Medium), ThemeColor::secondaryText());
-    layout->addWidget(note, 1);
+    layout->addWidget(note);
+    addSpacer(layout, 8);
     m_showAllButton = new ThemedButton(Model::showAllTitle(), QString(), ThemedButton::Kind::bordered,
                                        ThemedButton::ControlSize::large);
     connect(m_showAllButton, &QAbstractButton::clicked, this, [this] {

@@ -1,7 +1,8 @@
 #include "update/RemoteUpdateStore.h"
 
+#include <QFutureWatcher>
 #include <QMetaObject>
-#include <QPointer>
+#include <QPromise>
 
 namespace pulsegrove {
 
@@ -11,6 +12,31 @@ template <typename... Handlers> struct Overloaded : Handlers... {
     using Handlers::operator()...;
 };
 template <typename... Handlers> Overloaded(Handlers...) -> Overloaded<Handlers...>;
+
+// Runs `handler` on `context`'s thread with the future's result, or with nothing when the
+// future ended without one (its promise was dropped). The returned future finishes after the
+// handler. Unlike QFuture::then(context, …), which Qt 6.4 may still call once the context is
+// gone, nothing runs after `context` is destroyed: the watcher goes with it, and the returned
+// future then ends cancelled.
+template <typename T, typename Handler>
+QFuture<void> whenFinished(QObject *context, QFuture<T> future, Handler handler)
+{
+    auto promise = std::make_shared<QPromise<void>>();
+    promise->start();
+    QFuture<void> done = promise->future();
+    auto *watcher = new QFutureWatcher<T>(context);
+    QObject::connect(watcher, &QFutureWatcher<T>::finished, context, [watcher, promise, handler]() mutable {
+        const QFuture<T> finished = watcher->future();
+        std::optional<T> result;
+        if (finished.resultCount() > 0)
+            result = finished.result();
+        watcher->deleteLater();
+        handler(std::move(result));
+        promise->finish();
+    });
+    watcher->setFuture(future);
+    return done;
+}
 
 } // namespace
 
@@ -128,21 +154,22 @@ QFuture<void> RemoteUpdateStore::check(std::stop_token cancellation)
     m_cancellationCallback.reset();
     if (cancellation.stop_possible()) {
         // The stop may come from a view being torn down: go back to idle on the next turn, not
-        // inside its destructor.
-        QPointer<RemoteUpdateStore> self(this);
-        m_cancellationCallback.emplace(cancellation, std::function<void()>([self, generation] {
+        // inside its destructor. The destructor drops this callback, and an event posted to a
+        // store that is gone is never delivered.
+        m_cancellationCallback.emplace(cancellation, std::function<void()>([this, generation] {
                                            QMetaObject::invokeMethod(
-                                               self.data(),
-                                               [self, generation] {
-                                                   if (self)
-                                                       self->cancelCheck(generation);
-                                               },
+                                               this, [this, generation] { cancelCheck(generation); },
                                                Qt::QueuedConnection);
                                        }));
     }
-    return m_operations.check(cancellation)
-        .then(this, [this, generation, cancellation](RemoteUpdateCheckOutcome outcome) {
-            finishCheck(generation, outcome, cancellation);
+    return whenFinished(
+        this, m_operations.check(cancellation),
+        [this, generation, cancellation](std::optional<RemoteUpdateCheckOutcome> outcome) {
+            // A check that gave no answer at all is one that could not be made.
+            finishCheck(generation,
+                        outcome.value_or(RemoteUpdateCheckOutcome{
+                            State::unavailable(RemoteUpdateOperations::unavailableMessage()), std::nullopt}),
+                        cancellation);
         });
 }
 
@@ -211,14 +238,17 @@ QFuture<void> RemoteUpdateStore::download(QString version)
         return QtFuture::makeReadyFuture();
     }
     setState(State::downloading(version));
-    return m_operations.downloadAndVerify(*m_candidate)
-        .then(this, [this, version](std::variant<RemoteUpdateDownload, QString> result) {
+    return whenFinished(
+        this, m_operations.downloadAndVerify(*m_candidate),
+        [this, version](std::optional<std::variant<RemoteUpdateDownload, QString>> result) {
             if (m_state != State::downloading(version))
                 return;
-            if (const auto *file = std::get_if<RemoteUpdateDownload>(&result))
+            const auto *file = result ? std::get_if<RemoteUpdateDownload>(&*result) : nullptr;
+            if (file)
                 setState(State::downloaded(version, file->fileURL, file->automaticInstallReady));
             else
-                setState(State::unavailable(std::get<QString>(result)));
+                setState(State::unavailable(result ? std::get<QString>(*result)
+                                                   : RemoteUpdateOperations::unavailableMessage()));
         });
 }
 
@@ -229,12 +259,13 @@ QFuture<void> RemoteUpdateStore::install(QString version, std::filesystem::path 
         setState(State::downloaded(version, fileURL, false));
         return QtFuture::makeReadyFuture();
     }
-    return m_operations.install(version, fileURL).then(this, [this, version, fileURL](bool started) {
-        // A started installation ends this process; one that could not start leaves the file
-        // where the user can install it by hand.
-        if (!started && m_state == State::installing(version))
-            setState(State::downloaded(version, fileURL, false));
-    });
+    return whenFinished(this, m_operations.install(version, fileURL),
+                        [this, version, fileURL](std::optional<bool> started) {
+                            // A started installation ends this process; one that could not start
+                            // leaves the file where the user can install it by hand.
+                            if (!started.value_or(false) && m_state == State::installing(version))
+                                setState(State::downloaded(version, fileURL, false));
+                        });
 }
 
 } // namespace pulsegrove
