@@ -4,7 +4,7 @@
 #include "views/cards/SparkQuotaCardModel.h"
 #include "views/primitives/CapsuleTag.h"
 #include "views/primitives/DarkPalette.h"
-#include "views/primitives/PanelDivider.h"
+#include "views/primitives/Divider.h"
 #include "views/primitives/SymbolLabel.h"
 #include "views/primitives/SymbolView.h"
 #include "views/primitives/ViewFonts.h"
@@ -43,7 +43,7 @@ QWidget *makeHeader(const RateLimitSnapshot &snapshot)
 
 QWidget *makeRule()
 {
-    auto *rule = new PanelDivider;
+    auto *rule = new Divider;
     rule->setFixedSize(1, static_cast<int>(Model::dividerHeight));
     return rule;
 }

@@ -6,8 +6,8 @@
 #include "views/panel/QuotaPanelFooter.h"
 #include "views/panel/QuotaPanelHeader.h"
 #include "views/primitives/DarkPalette.h"
+#include "views/primitives/Divider.h"
 #include "views/primitives/OverlayScrollArea.h"
-#include "views/primitives/PanelDivider.h"
 #include "views/primitives/ThemeColor.h"
 #include "views/primitives/ViewColors.h"
 
@@ -41,7 +41,7 @@ QuotaPanelView::QuotaPanelView(QuotaStore &store, SystemMetricsStore &metricsSto
     layout->setSpacing(0);
     m_header = new QuotaPanelHeader;
     layout->addWidget(m_header);
-    layout->addWidget(new PanelDivider);
+    layout->addWidget(new Divider);
 
     m_content = new QWidget;
     m_content->setAutoFillBackground(false);
@@ -55,7 +55,7 @@ QuotaPanelView::QuotaPanelView(QuotaStore &store, SystemMetricsStore &metricsSto
     m_scrollArea->setWidget(m_content);
     layout->addWidget(m_scrollArea);
 
-    layout->addWidget(new PanelDivider);
+    layout->addWidget(new Divider);
     m_footer = new QuotaPanelFooter(m_store);
     layout->addWidget(m_footer);
 

@@ -15,7 +15,8 @@ void Divider::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     const int start = layoutDirection() == Qt::RightToLeft ? 0 : m_leadingInset;
-    painter.fillRect(QRect(start, 0, width() - m_leadingInset, 1), m_color.resolve());
+    // The whole height, so a divider given a fixed size one point wide stands as a vertical rule.
+    painter.fillRect(QRect(start, 0, width() - m_leadingInset, height()), m_color.resolve());
 }
 
 } // namespace pulsegrove

@@ -7,7 +7,8 @@
 namespace pulsegrove {
 
 // A one-point horizontal rule in the shared border colour, optionally inset from the leading
-// edge (as under the rows of a list whose icons it should not cross).
+// edge (as under the rows of a list whose icons it should not cross). Given a fixed size one
+// point wide it is a vertical rule.
 class Divider : public QWidget {
     Q_OBJECT
 

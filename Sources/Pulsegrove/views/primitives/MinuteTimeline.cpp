@@ -2,7 +2,8 @@
 
 namespace pulsegrove {
 
-MinuteTimeline::MinuteTimeline(QObject *parent, Clock clock) : QObject(parent), m_clock(std::move(clock))
+MinuteTimeline::MinuteTimeline(QObject *parent, Clock clock)
+    : QObject(parent), m_clock(std::move(clock)), m_timer(this)
 {
     m_now = m_clock();
     m_timer.setInterval(intervalMilliseconds);
