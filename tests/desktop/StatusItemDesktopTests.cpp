@@ -1,3 +1,4 @@
+#include "DesktopPixels.h"
 #include "DesktopTest.h"
 #include "FakeApplicationActivation.h"
 #include "FakeCodex.h"
@@ -20,20 +21,6 @@
 
 namespace pulsegrove::testing {
 namespace {
-
-// The share of a picture's pixels that stand out from its corner, the tray's background: the
-// title's glyphs and their outline.
-double drawnShare(const QImage &image)
-{
-    if (image.isNull())
-        return 0.0;
-    const int background = QColor(image.pixel(0, 0)).lightness();
-    int drawn = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            drawn += std::abs(QColor(image.pixel(x, y)).lightness() - background) > 60 ? 1 : 0;
-    return double(drawn) / (image.width() * image.height());
-}
 
 // The real application objects on the private desktop: a store fed by a scripted codex, the
 // metrics store and the controller with the desktop's own tray host.

@@ -1,0 +1,306 @@
+#include "ApplicationProcess.h"
+#include "DesktopPixels.h"
+#include "DesktopTest.h"
+#include "FakeCodex.h"
+#include "TemporaryDirectory.h"
+#include "UserDefaults.h"
+#include "quota/QuotaSnapshot.h"
+#include "statusitem/StatusItemIconRenderer.h"
+#include "stores/QuotaStore.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+
+namespace pulsegrove::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+struct Window {
+    std::string id;
+    std::string name;
+    DesktopSession::Geometry geometry;
+};
+
+std::string lastLine(const std::string &text)
+{
+    std::string line, last;
+    std::istringstream lines(text);
+    while (std::getline(lines, line))
+        if (!line.empty())
+            last = line;
+    return last;
+}
+
+// The installed application started from outside, as a user starts it: installed by the install
+// script into a temporary home, with a private runtime folder and a scripted codex on PATH whose
+// every exchange takes 1.5 s, so a refresh is in flight long enough to be caught.
+class InstalledApplication : public DesktopTest {
+protected:
+    void SetUp() override
+    {
+        DesktopTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        for (const char *folder : {"home", "config", "data", "cache", "runtime"})
+            std::filesystem::create_directories(m_root.path() / folder);
+        ::chmod((m_root.path() / "runtime").c_str(), 0700);
+        const auto installed =
+            session->run({"env", "HOME=" + path("home"), "XDG_DATA_HOME=" + path("data"),
+                          PULSEGROVE_SOURCE_DIR "/scripts/install.sh", PULSEGROVE_BUILD_DIR});
+        ASSERT_TRUE(installed) << "the install script failed";
+        m_executable = lastLine(*installed);
+        ASSERT_EQ(m_executable, path("data") + "/Pulsegrove/Pulsegrove.app/bin/pulsegrove");
+        const std::string entry = path("data") + "/applications/io.velorn.Pulsegrove.desktop";
+        EXPECT_TRUE(session->run({"desktop-file-validate", entry})) << "the desktop entry does not validate";
+        EXPECT_TRUE(
+            std::filesystem::exists(path("data") + "/icons/hicolor/scalable/apps/io.velorn.Pulsegrove.svg"));
+        EXPECT_FALSE(std::filesystem::exists(path("config") + "/autostart"))
+            << "installing never enables login";
+    }
+
+    std::string path(const char *folder) const { return (m_root.path() / folder).string(); }
+
+    std::vector<std::string> environment() const
+    {
+        std::vector<std::string> variables = session->environment();
+        const std::string codexFolder = std::filesystem::path(m_codex.path()).parent_path().string();
+        for (const std::string &variable :
+             {"HOME=" + path("home"), "XDG_CONFIG_HOME=" + path("config"), "XDG_DATA_HOME=" + path("data"),
+              "XDG_CACHE_HOME=" + path("cache"), "XDG_RUNTIME_DIR=" + path("runtime"),
+              "PATH=" + codexFolder + ":/usr/bin:/bin", std::string("TZ=UTC"), std::string("LANG=C.UTF-8")})
+            variables.push_back(variable);
+        return variables;
+    }
+
+    std::unique_ptr<ApplicationProcess> start(const std::vector<std::string> &arguments = {})
+    {
+        return std::make_unique<ApplicationProcess>(m_executable, arguments, environment(), path("root.log"));
+    }
+
+    UserDefaults standardDefaults() const
+    {
+        return UserDefaults(UserDefaults::standardSuiteName,
+                            Environment({{"XDG_CONFIG_HOME", path("config")}}));
+    }
+
+    std::vector<Window> visibleWindows() const
+    {
+        std::vector<Window> windows;
+        const auto ids = session->run({"xdotool", "search", "--onlyvisible", "--class", "pulsegrove"});
+        std::istringstream lines(ids.value_or(""));
+        for (std::string id; std::getline(lines, id);) {
+            const auto name = session->run({"xdotool", "getwindowname", id});
+            const auto shell = session->run({"xdotool", "getwindowgeometry", "--shell", id});
+            if (!name || !shell)
+                continue;
+            Window window{id, name->substr(0, name->find('\n')), {}};
+            std::istringstream fields(*shell);
+            for (std::string field; std::getline(fields, field);) {
+                const auto value = std::atoi(field.c_str() + field.find('=') + 1);
+                if (field.starts_with("X="))
+                    window.geometry.x = value;
+                else if (field.starts_with("Y="))
+                    window.geometry.y = value;
+                else if (field.starts_with("WIDTH="))
+                    window.geometry.width = value;
+                else if (field.starts_with("HEIGHT="))
+                    window.geometry.height = value;
+            }
+            windows.push_back(window);
+        }
+        return windows;
+    }
+
+    std::optional<Window> waitForWindow(const std::function<bool(const Window &)> &matches,
+                                        int milliseconds = 20000)
+    {
+        std::optional<Window> found;
+        [[maybe_unused]] const bool appeared = QTest::qWaitFor(
+            [&] {
+                for (const auto &window : visibleWindows())
+                    if (matches(window))
+                        found = window;
+                return found.has_value();
+            },
+            milliseconds);
+        return found;
+    }
+
+    std::optional<Window> waitForTitle(const std::string &title)
+    {
+        return waitForWindow([&](const Window &window) { return window.name == title; });
+    }
+
+    // The docked icon: a small window of ours inside the tray.
+    std::optional<Window> trayIcon()
+    {
+        return waitForWindow([](const Window &window) {
+            const auto tray = session->trayGeometry();
+            return tray && window.geometry.width <= 64 && window.geometry.height <= 64 &&
+                   window.geometry.x >= tray->x && window.geometry.y >= tray->y &&
+                   window.geometry.x < tray->x + tray->width;
+        });
+    }
+
+    // Whether the icon on screen now shows `title`: as much of it stands out as in the drawing.
+    bool iconShows(const Window &icon, const QString &title) const
+    {
+        const QImage shown =
+            QGuiApplication::primaryScreen()
+                ->grabWindow(0, icon.geometry.x, icon.geometry.y, icon.geometry.width, icon.geometry.height)
+                .toImage()
+                .convertToFormat(QImage::Format_RGB32);
+        const int side = std::min(icon.geometry.width, icon.geometry.height);
+        const auto shareOf = [&](const QString &text) {
+            QImage drawn(side, side, QImage::Format_RGB32);
+            drawn.fill(shown.pixel(0, 0));
+            QPainter(&drawn).drawImage(0, 0, StatusItemIconRenderer::render(text, 1.0, side));
+            return drawnShare(drawn);
+        };
+        const double share = drawnShare(shown.copy(0, 0, side, side));
+        const double wanted = shareOf(title);
+        return std::abs(share - wanted) < 0.08 &&
+               std::abs(share - wanted) < std::abs(share - shareOf(QStringLiteral("PG")));
+    }
+
+    void click(const Window &window)
+    {
+        const int x = window.geometry.x + window.geometry.width / 2;
+        const int y = window.geometry.y + window.geometry.height / 2;
+        ASSERT_TRUE(
+            session->run({"xdotool", "mousemove", std::to_string(x), std::to_string(y), "click", "1"}));
+    }
+
+    // Every process started from the scripted codex, by its command line.
+    std::vector<pid_t> codexProcesses() const
+    {
+        std::vector<pid_t> processes;
+        for (const auto &entry : std::filesystem::directory_iterator("/proc")) {
+            const std::string name = entry.path().filename();
+            if (name.find_first_not_of("0123456789") != std::string::npos)
+                continue;
+            std::ifstream file(entry.path() / "cmdline", std::ios::binary);
+            std::string argv0;
+            std::getline(file, argv0, '\0');
+            if (argv0 == m_codex.path())
+                processes.push_back(pid_t(std::stol(name)));
+        }
+        return processes;
+    }
+
+    void expectCleanExit(ApplicationProcess &application, const char *what)
+    {
+        EXPECT_EQ(application.terminate(10s), 0) << what;
+        EXPECT_FALSE(ApplicationProcess::processExists(application.pid())) << what;
+        EXPECT_TRUE(codexProcesses().empty()) << what << ": a codex child outlived the application";
+    }
+
+    TemporaryDirectory m_root;
+    FakeCodex m_codex{{"expect", "send " + FakeCodex::initializeReply(), "expect", "expect", "sleep 1500",
+                       "send " + FakeCodex::rateLimitsReply(FakeCodex::sampleResult())}};
+    std::string m_executable;
+};
+
+TEST_F(InstalledApplication, DocksReopensShowsThePanelOrTheMenuAndLeavesNothingRunning)
+{
+    standardDefaults().setString(QuotaStore::panelStyleKey, "dashboard");
+    auto application = start();
+    auto icon = trayIcon();
+    ASSERT_TRUE(icon) << "the icon never docked";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return iconShows(*icon, QStringLiteral("40%")); }, 20000))
+        << "the icon never showed the fake's 40%";
+
+    click(*icon);
+    const auto popover = waitForWindow([](const Window &window) { return window.geometry.width == 360; });
+    ASSERT_TRUE(popover) << "no popover opened";
+    EXPECT_GT(popover->geometry.height, 200);
+    ASSERT_TRUE(session->run({"xdotool", "key", "Escape"}));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const auto windows = visibleWindows();
+            return std::none_of(windows.begin(), windows.end(),
+                                [](const auto &w) { return w.geometry.width == 360; });
+        },
+        5000));
+
+    // A plain second start asks the running one to reopen, which opens the settings window.
+    auto second = start();
+    EXPECT_EQ(second->waitForExit(10s), 0);
+    const auto settings = waitForTitle("Pulse Grove · 界面与模块设置");
+    ASSERT_TRUE(settings) << "the reopen did not open the settings window";
+    EXPECT_EQ(settings->geometry.width, 440);
+    EXPECT_EQ(settings->geometry.height, 610);
+
+    // Opening the popover starts a refresh (the snapshot is older than 5 s by now); end the
+    // application while its codex child is still answering.
+    QTest::qWait(5500);
+    click(*icon);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !codexProcesses().empty(); }, 10000)) << "no refresh started";
+    expectCleanExit(*application, "SIGTERM during a refresh");
+
+    const auto cached = [&] {
+        std::ifstream file(path("data") + "/Pulsegrove/quota-cache.json", std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(file), {});
+    }();
+    ASSERT_FALSE(cached.empty()) << "no cache file";
+    const auto snapshot = QuotaSnapshot::decodeJSON(cached);
+    ASSERT_TRUE(snapshot.weekly() && snapshot.fiveHour());
+    EXPECT_EQ(snapshot.weekly()->usedPercent, 60);
+    EXPECT_EQ(snapshot.fiveHour()->usedPercent, 25);
+
+    // The system style stored: the next start's icon opens the native menu instead.
+    standardDefaults().setString(QuotaStore::panelStyleKey, "system");
+    auto third = start();
+    icon = trayIcon();
+    ASSERT_TRUE(icon);
+    QTest::qWait(300);
+    click(*icon);
+    const auto menu = waitForWindow([](const Window &window) {
+        return window.geometry.width > 64 && window.geometry.width != 360 &&
+               window.name.find("Pulse Grove ·") != 0;
+    });
+    EXPECT_TRUE(menu) << "no menu opened";
+    ASSERT_TRUE(session->run({"xdotool", "key", "Escape"}));
+    expectCleanExit(*third, "SIGTERM with the menu style");
+}
+
+TEST_F(InstalledApplication, EachPreviewOptionOpensItsWindowAtItsSize)
+{
+    struct Case {
+        std::string option;
+        std::string title;
+        int width;
+        std::optional<int> height;
+    };
+    const std::vector<Case> cases = {
+        {"--preview-settings", "Pulse Grove · 设置预览", 440, 610},
+        {"--preview", "Pulse Grove · 信息面板预览", 360, std::nullopt},
+        {"--preview-system-menu", "Pulse Grove · Apple 系统菜单预览", 320, 108},
+        {"--preview-status-item", "Pulse Grove · 菜单栏预览", 300, 112},
+        {"--preview-usage-dashboard", "Pulse Grove · 本地用量统计", 1180, 780},
+    };
+    for (const auto &testCase : cases) {
+        auto application = start({testCase.option});
+        const auto window = waitForTitle(testCase.title);
+        ASSERT_TRUE(window) << testCase.option << ": no window titled " << testCase.title;
+        EXPECT_EQ(window->geometry.width, testCase.width) << testCase.option;
+        if (testCase.height) {
+            EXPECT_EQ(window->geometry.height, *testCase.height) << testCase.option;
+        } else {
+            // The panel asks for its own height, within the preview's limit for this screen.
+            EXPECT_GT(window->geometry.height, 200) << testCase.option;
+            EXPECT_LE(window->geometry.height, 770) << testCase.option;
+        }
+        expectCleanExit(*application, testCase.option.c_str());
+    }
+}
+
+} // namespace
+} // namespace pulsegrove::testing
