@@ -3,6 +3,7 @@
 #include "foundation/SmallFileReader.h"
 
 #include <algorithm>
+#include <mutex>
 #include <regex>
 #include <string_view>
 #include <vector>
@@ -59,7 +60,7 @@ std::optional<TimeZone> zoneNamedByPath(const fs::path &path, const fs::path &da
 
 // A zone whose database file holds exactly these bytes, for a zone file that was copied rather
 // than linked. Several names may share one file; an "Area/City" name is preferred.
-std::optional<TimeZone> zoneWithSameFile(const std::string &bytes, const fs::path &database)
+std::optional<std::string> identifierOfSameFile(const std::string &bytes, const fs::path &database)
 {
     std::error_code error;
     fs::recursive_directory_iterator entries(database, fs::directory_options::skip_permission_denied, error);
@@ -87,10 +88,31 @@ std::optional<TimeZone> zoneWithSameFile(const std::string &bytes, const fs::pat
         return leftIsAreaCity != rightIsAreaCity ? leftIsAreaCity : left < right;
     });
     for (const auto &identifier : matches) {
-        if (auto zone = TimeZone::named(identifier))
-            return zone;
+        if (TimeZone::named(identifier))
+            return identifier;
     }
     return std::nullopt;
+}
+
+// The walk costs milliseconds and callers ask for the zone whenever they format, so the answer
+// for the last file and database is kept; a changed file is a different question.
+std::optional<TimeZone> zoneWithSameFile(const std::string &bytes, const fs::path &database)
+{
+    struct Answer {
+        std::string bytes;
+        fs::path database;
+        std::optional<std::string> identifier;
+    };
+    static std::mutex lock;
+    static std::optional<Answer> last;
+    std::unique_lock guard(lock);
+    if (!last || last->bytes != bytes || last->database != database) {
+        guard.unlock();
+        Answer answer{bytes, database, identifierOfSameFile(bytes, database)};
+        guard.lock();
+        last = std::move(answer);
+    }
+    return last->identifier ? TimeZone::named(*last->identifier) : std::nullopt;
 }
 
 // A zone file named by path, taken only when it holds zone data, as the C library would: a
