@@ -1,4 +1,5 @@
 #include "StatusBarControllerTestFixture.h"
+#include "ViewRendering.h"
 #include "preferences/PulsegrovePreferenceKeys.h"
 
 #include <QSignalSpy>
@@ -325,6 +326,31 @@ TEST_F(Controller, TheResetHintSubmenuFollowsTheNoticeStoreWhileTheMenuIsOpen)
     closeMenu();
     EXPECT_FALSE(m_noticeStore->isVisible());
     EXPECT_TRUE(noSurfaceVisible());
+}
+
+// The open menu with a full quota at both pixel ratios: every row fits its width.
+TEST_F(Controller, TheOpenMenuShowsEveryRowWhole)
+{
+    makeController(true, rateLimits(30, 60, R"(,"rateLimitResetCredits":{"availableCount":2})"));
+    refreshQuota();
+    openMenu();
+    settle(*m_store);
+    turn();
+    const QFontMetrics metrics(menu().font());
+    int widest = 0;
+    for (const QAction *action : menu().actions())
+        if (action->isVisible())
+            widest = std::max(widest, metrics.horizontalAdvance(action->text()));
+    EXPECT_GT(menu().width(), widest);
+    for (const qreal ratio : {1.0, 2.0}) {
+        QImage image(menu().size() * ratio, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::transparent);
+        menu().render(&image);
+        snapshot(image, QStringLiteral("menu-dpr%1").arg(ratio));
+        EXPECT_FALSE(image.isNull());
+    }
+    closeMenu();
 }
 
 TEST_F(Controller, MenuActionsReachTheStoresAndTheHandlers)

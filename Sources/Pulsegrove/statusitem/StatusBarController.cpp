@@ -13,6 +13,7 @@
 #include "views/panel/QuotaPanelView.h"
 
 #include <QCoreApplication>
+#include <QCursor>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QScreen>
@@ -42,8 +43,11 @@ StatusBarController::Services StatusBarController::productionServices()
     services.log = PlatformFactory::sharedSystemLog();
     services.defaults = UserDefaults::standard();
     services.clock = systemClock();
+    // The screen under the pointer is the one whose tray icon was just clicked.
     services.screenVisibleHeight = []() -> std::optional<qreal> {
-        const QScreen *screen = QGuiApplication::primaryScreen();
+        const QScreen *screen = QGuiApplication::screenAt(QCursor::pos());
+        if (!screen)
+            screen = QGuiApplication::primaryScreen();
         return screen ? std::optional<qreal>(screen->availableGeometry().height()) : std::nullopt;
     };
     services.panelFactory = [](QuotaStore &store, SystemMetricsStore &metricsStore, qreal maximumHeight,
