@@ -1,16 +1,15 @@
 #include "quota/ProcessGroup.h"
 
+#include "foundation/SmallFileReader.h"
+
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
-#include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
-#include <fcntl.h>
 #include <optional>
 #include <signal.h>
+#include <string>
 #include <string_view>
-#include <unistd.h>
 
 namespace pulsegrove {
 
@@ -25,19 +24,11 @@ struct ProcessStatus {
 // are counted from the last closing parenthesis.
 std::optional<ProcessStatus> statusOf(const char *processFolder)
 {
-    char path[64];
-    std::snprintf(path, sizeof path, "/proc/%s/stat", processFolder);
-    const int descriptor = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
-    if (descriptor < 0)
+    // One line of a few hundred bytes; the command name is at most 64.
+    const auto file = SmallFileReader::read(std::string("/proc/") + processFolder + "/stat", 4096);
+    if (!file.isRead())
         return std::nullopt;
-    char text[1024];
-    ssize_t length;
-    while ((length = ::read(descriptor, text, sizeof text - 1)) < 0 && errno == EINTR) {
-    }
-    ::close(descriptor);
-    if (length <= 0)
-        return std::nullopt;
-    const std::string_view line(text, std::size_t(length));
+    const std::string_view line(file.content);
     const auto close = line.rfind(')');
     if (close == std::string_view::npos || close + 4 > line.size())
         return std::nullopt;
@@ -84,8 +75,13 @@ bool ProcessGroup::hasLivingMembers(pid_t group) noexcept
     if (::kill(-group, 0) != 0)
         return false;
     bool found = false;
-    if (!forEachLivingMember(group, [&](pid_t) { return !(found = true); }))
+    try {
+        if (!forEachLivingMember(group, [&](pid_t) { return !(found = true); }))
+            return true;
+    } catch (const std::exception &) {
+        // Out of memory: a member may still run, and waiting for it is the safe side.
         return true;
+    }
     return found;
 }
 
