@@ -357,6 +357,14 @@ TEST_F(UserDefaultsTests, AFailedWriteIsReportedAndLeavesNoTemporaryFile)
                                                             "io.velorn.Pulsegrove.test.json.lock"}));
     EXPECT_TRUE(loggedErrors().back().contains(QStringLiteral("could not be saved")));
 
+    // A FIFO where the lock file belongs is neither waited on nor locked: no write without a lock.
+    const auto lockFile = suiteFolder() / "io.velorn.Pulsegrove.test.json.lock";
+    std::filesystem::remove(lockFile);
+    HostileFile::place(HostileFile::Kind::fifo, lockFile);
+    EXPECT_FALSE(defaults->setString("theme", "graphite"));
+    EXPECT_EQ(bytesOf(suiteFile()), before);
+    EXPECT_TRUE(loggedErrors().back().contains(QStringLiteral("could not be locked")));
+
     EXPECT_FALSE(defaults->setNumber("count", std::nan("")));
     EXPECT_FALSE(defaults->containsKey("count"));
 }
