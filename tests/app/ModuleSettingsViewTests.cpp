@@ -213,6 +213,10 @@ TEST_F(ModuleSettingsViewTest, ThePickerMarksTheStoresThemeAndWritesAPick)
     EXPECT_EQ(aurora->style().outlineWidth, 1.4);
     EXPECT_EQ(view.themeOptions().at(QuotaThemeID::violet)->style().outlineWidth, 1);
 
+    // Whoever hears of the change finds the new palette already in force.
+    std::vector<QuotaThemeID> paletteWhenAnnounced;
+    QObject::connect(m_store.get(), &QuotaStore::themeChanged, &view,
+                     [&] { paletteWhenAnnounced.push_back(QuotaTheme::selected()); });
     for (const QuotaThemeID theme : {QuotaThemeID::sunset, QuotaThemeID::sunset, QuotaThemeID::graphite}) {
         QTest::mouseClick(view.themeOptions().at(theme), Qt::LeftButton);
         EXPECT_EQ(checkedThemes(), std::vector<QuotaThemeID>{theme});
@@ -221,6 +225,7 @@ TEST_F(ModuleSettingsViewTest, ThePickerMarksTheStoresThemeAndWritesAPick)
         EXPECT_EQ(m_defaults->stringValue(PulsegrovePreferenceKeys::theme), QuotaThemeIDs::rawValue(theme));
         EXPECT_EQ(QuotaTheme::selected(), theme) << "every surface paints with the pick";
     }
+    EXPECT_EQ(paletteWhenAnnounced, (std::vector<QuotaThemeID>{QuotaThemeID::sunset, QuotaThemeID::graphite}));
 }
 
 // "完成" closes the first visible settings window in the order they were made, or, with none,

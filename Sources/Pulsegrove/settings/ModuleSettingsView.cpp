@@ -1,6 +1,7 @@
 #include "settings/ModuleSettingsView.h"
 
 #include "settings/ModuleSettingsModel.h"
+#include "settings/SettingsLayout.h"
 #include "settings/ThemePickerModel.h"
 #include "settings/ThemeSwatchButton.h"
 #include "stores/QuotaStore.h"
@@ -32,57 +33,6 @@ namespace pulsegrove {
 namespace {
 
 using Model = ModuleSettingsModel;
-
-QFont titleFont()
-{
-    return ViewFonts::systemFont(12.5, QFont::DemiBold, FontDesign::rounded);
-}
-
-QFont detailFont()
-{
-    return ViewFonts::systemFont(9.5, QFont::Medium);
-}
-
-IconTile *iconTile(const QString &symbol, qreal side, qreal radius, qreal points)
-{
-    return new IconTile(symbol, IconTileStyle{side, radius, ThemeColor::accent(0.11), std::nullopt, 1, points,
-                                              ThemeColor::accent()});
-}
-
-// A title over a secondary line that wraps as far as it must; returns the column and the line.
-std::pair<QWidget *, WrappingText *> titleAndDetail(const QString &title, const QString &detail, int spacing)
-{
-    auto *column = new QWidget;
-    auto *layout = new QVBoxLayout(column);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(spacing);
-    layout->addWidget(ViewLabels::makeLabel(title, titleFont()));
-    auto *detailText = new WrappingText(detail, detailFont(), ThemeColor::secondaryText(), Qt::AlignLeft);
-    layout->addWidget(detailText);
-    return {column, detailText};
-}
-
-CardFrame *settingsCard(int padding, std::optional<ViewShadow> shadow = std::nullopt)
-{
-    CardFrameStyle style;
-    style.fill = ThemeColor::card(CardFrameStyle::settingsFillOpacity);
-    style.shadow = shadow;
-    return new CardFrame(padding, style);
-}
-
-// A flexible gap that never closes below `minimum`, between the stack's own spacings.
-void addSpacer(QBoxLayout *layout, int minimum)
-{
-    layout->addItem(new QSpacerItem(minimum, 0, QSizePolicy::Expanding, QSizePolicy::Minimum));
-}
-
-QHBoxLayout *rowLayout(int spacing)
-{
-    auto *layout = new QHBoxLayout;
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(spacing);
-    return layout;
-}
 
 } // namespace
 
@@ -136,7 +86,7 @@ QWidget *ModuleSettingsView::header()
     titles->addWidget(ViewLabels::makeLabel(Model::headerSubtitle(), ViewFonts::systemFont(11, QFont::Medium),
                                             ThemeColor::secondaryText()));
     layout->addLayout(titles);
-    addSpacer(layout, 12);
+    SettingsLayout::addSpacer(layout, 12);
     CapsuleTagStyle counterStyle;
     counterStyle.font = ViewFonts::systemFont(10, QFont::Bold, FontDesign::rounded);
     counterStyle.horizontalPadding = 9;
@@ -179,13 +129,13 @@ QWidget *ModuleSettingsView::scrollArea()
 QWidget *ModuleSettingsView::themeCard()
 {
     using Picker = ThemePickerModel;
-    auto *card = settingsCard(Model::cardPadding);
+    auto *card = SettingsLayout::settingsCard(Model::cardPadding);
     auto *layout = new QVBoxLayout;
     layout->setSpacing(Picker::spacing);
 
-    auto *heading = rowLayout(8);
+    auto *heading = SettingsLayout::rowLayout(8);
     heading->addWidget(
-        new SymbolLabel(Picker::symbol(), Picker::title(), titleFont(),
+        new SymbolLabel(Picker::symbol(), Picker::title(), SettingsLayout::titleFont(),
                         ThemeColor::fixed(DarkPalette::palette().color(QPalette::WindowText))));
     heading->addStretch(1);
     m_themeName = new SymbolLabel(QString(), Picker::headerName(m_store.theme()),
@@ -204,7 +154,7 @@ QWidget *ModuleSettingsView::themeCard()
     }
     layout->addLayout(grid);
 
-    m_themeDetail = new WrappingText(Picker::footerDetail(m_store.theme()), detailFont(),
+    m_themeDetail = new WrappingText(Picker::footerDetail(m_store.theme()), SettingsLayout::detailFont(),
                                      ThemeColor::secondaryText(), Qt::AlignLeft);
     layout->addWidget(m_themeDetail);
     card->setContentLayout(layout);
@@ -221,16 +171,17 @@ ThemeSwatchButton *ModuleSettingsView::themeOption(QuotaThemeID theme)
 
 QWidget *ModuleSettingsView::updateCard()
 {
-    auto *card = settingsCard(Model::cardPadding);
+    auto *card = SettingsLayout::settingsCard(Model::cardPadding);
     auto *layout = new QVBoxLayout;
     layout->setSpacing(11);
 
-    auto *top = rowLayout(12);
-    top->addWidget(iconTile(Model::updateSymbol(), 38, 10, 14));
-    auto [texts, status] = titleAndDetail(Model::updateTitle(), m_updateStore.statusText(), 4);
+    auto *top = SettingsLayout::rowLayout(12);
+    top->addWidget(SettingsLayout::iconTile(Model::updateSymbol(), 38, 10, 14));
+    auto [texts, status] =
+        SettingsLayout::titleAndDetail(Model::updateTitle(), m_updateStore.statusText(), 4);
     m_updateStatus = status;
     top->addWidget(texts, 1);
-    addSpacer(top, 8);
+    SettingsLayout::addSpacer(top, 8);
     m_updateButton = new ThemedButton(m_updateStore.actionTitle(), QString(), ThemedButton::Kind::bordered,
                                       ThemedButton::ControlSize::regular);
     connect(m_updateButton, &QAbstractButton::clicked, this, &ModuleSettingsView::startPrimaryUpdateAction);
@@ -238,7 +189,7 @@ QWidget *ModuleSettingsView::updateCard()
     layout->addLayout(top);
     layout->addWidget(new Divider);
 
-    auto *automatic = rowLayout(8);
+    auto *automatic = SettingsLayout::rowLayout(8);
     automatic->addWidget(
         ViewLabels::makeLabel(Model::automaticCheckLabel(), ViewFonts::systemFont(10, QFont::Medium)));
     automatic->addStretch(1);
@@ -257,7 +208,8 @@ QWidget *ModuleSettingsView::updateCard()
 
 QWidget *ModuleSettingsView::moduleCard()
 {
-    auto *card = settingsCard(0, ViewShadow{ViewColors::srgb(0, 0, 0, 0.14), 12, QPointF(0, 7)});
+    auto *card =
+        SettingsLayout::settingsCard(0, ViewShadow{ViewColors::srgb(0, 0, 0, 0.14), 12, QPointF(0, 7)});
     auto *layout = new QVBoxLayout;
     layout->setSpacing(0);
     int index = 0;
@@ -278,9 +230,9 @@ QWidget *ModuleSettingsView::moduleRow(QuotaModule module)
     layout->setContentsMargins(Model::rowHorizontalPadding, Model::rowVerticalPadding,
                                Model::rowHorizontalPadding, Model::rowVerticalPadding);
     layout->setSpacing(Model::rowSpacing);
-    layout->addWidget(iconTile(content.symbol, 36, 9, 13));
-    layout->addWidget(titleAndDetail(content.title, content.description, 3).first, 1);
-    addSpacer(layout, 12);
+    layout->addWidget(SettingsLayout::iconTile(content.symbol, 36, 9, 13));
+    layout->addWidget(SettingsLayout::titleAndDetail(content.title, content.description, 3).first, 1);
+    SettingsLayout::addSpacer(layout, 12);
     auto *toggle = new ToggleSwitch(content.title);
     connect(toggle, &QAbstractButton::clicked, this, [this, module](bool visible) {
         m_store.setModuleVisible(module, visible);
@@ -293,11 +245,11 @@ QWidget *ModuleSettingsView::moduleRow(QuotaModule module)
 
 QWidget *ModuleSettingsView::dockCard()
 {
-    auto *card = settingsCard(Model::cardPadding);
-    auto *layout = rowLayout(Model::rowSpacing);
-    layout->addWidget(iconTile(Model::dockSymbol(), 38, 10, 14));
-    layout->addWidget(titleAndDetail(Model::dockTitle(), Model::dockDetail(), 4).first, 1);
-    addSpacer(layout, 12);
+    auto *card = SettingsLayout::settingsCard(Model::cardPadding);
+    auto *layout = SettingsLayout::rowLayout(Model::rowSpacing);
+    layout->addWidget(SettingsLayout::iconTile(Model::dockSymbol(), 38, 10, 14));
+    layout->addWidget(SettingsLayout::titleAndDetail(Model::dockTitle(), Model::dockDetail(), 4).first, 1);
+    SettingsLayout::addSpacer(layout, 12);
     m_dockSwitch = new ToggleSwitch(Model::dockTitle());
     connect(m_dockSwitch, &QAbstractButton::clicked, this, [this](bool shown) {
         m_store.setShowDockIcon(shown);
@@ -318,7 +270,7 @@ QWidget *ModuleSettingsView::footer()
     auto *note = new SymbolLabel(Model::footerSymbol(), Model::footerNote(),
                                  ViewFonts::systemFont(10.5, QFont::Medium), ThemeColor::secondaryText());
     layout->addWidget(note);
-    addSpacer(layout, 8);
+    SettingsLayout::addSpacer(layout, 8);
     m_showAllButton = new ThemedButton(Model::showAllTitle(), QString(), ThemedButton::Kind::bordered,
                                        ThemedButton::ControlSize::large);
     connect(m_showAllButton, &QAbstractButton::clicked, this, [this] {

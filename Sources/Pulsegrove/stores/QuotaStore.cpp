@@ -298,9 +298,11 @@ void QuotaStore::setTheme(QuotaThemeID theme)
 {
     if (theme == m_theme)
         return;
-    publish(m_theme, theme, &QuotaStore::themeChanged);
+    // Stored first: surfaces that hear the change read the palette from the defaults
+    // (QuotaTheme::selected) and must find the new theme there already.
     if (m_defaults)
         m_defaults->setString(PulsegrovePreferenceKeys::theme, QuotaThemeIDs::rawValue(theme));
+    publish(m_theme, theme, &QuotaStore::themeChanged);
 }
 
 void QuotaStore::setShowDockIcon(bool shown)
