@@ -1,5 +1,6 @@
 #include "RecordingSystemLog.h"
 #include "TemporaryDirectory.h"
+#include "ViewRendering.h"
 #include "update/RollbackAlert.h"
 #include "update/RollbackNotice.h"
 #include "update/UpdateHelperRequest.h"
@@ -328,6 +329,9 @@ TEST(RollbackAlertTests, TheAlertHasItsTitleTheVersionAndOneButton)
     EXPECT_TRUE(alert->informativeText().contains(QStringLiteral("1.7.0")));
     ASSERT_EQ(alert->buttons().size(), 1);
     EXPECT_EQ(alert->buttons().front()->text(), QStringLiteral("知道了"));
+    alert->adjustSize();
+    const QImage image = snapshot(alert->grab().toImage(), QStringLiteral("rollback-alert"));
+    EXPECT_GE(image.width(), alert->buttons().front()->width());
 }
 
 } // namespace

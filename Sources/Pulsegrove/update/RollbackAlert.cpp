@@ -2,9 +2,16 @@
 
 #include "update/RollbackNotice.h"
 
+#include <QLabel>
 #include <QMessageBox>
 
 namespace pulsegrove {
+
+namespace {
+
+constexpr int minimumTextWidth = 360;
+
+} // namespace
 
 QMessageBox *RollbackAlert::make(const QString &version)
 {
@@ -16,6 +23,15 @@ QMessageBox *RollbackAlert::make(const QString &version)
     alert->setTextFormat(Qt::PlainText);
     alert->addButton(RollbackNotice::alertButton(), QMessageBox::AcceptRole);
     alert->setAttribute(Qt::WA_DeleteOnClose);
+    // The title reads as the alert's headline, and the sentence under it gets the width of a
+    // line instead of wrapping after a few characters.
+    if (auto *headline = alert->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"))) {
+        QFont bold = headline->font();
+        bold.setBold(true);
+        headline->setFont(bold);
+    }
+    if (auto *sentence = alert->findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel")))
+        sentence->setMinimumWidth(minimumTextWidth);
     return alert;
 }
 
