@@ -195,12 +195,16 @@ TEST_F(InsightCardsTests, RenderInEveryThemeAndScale)
     auto store = noticeStore(
         QList<QuotaNotice>{notice(QStringLiteral("临时重置：").repeated(12),
                                   QStringLiteral("<b>不是标记</b> ") + QString(150, QLatin1Char('x')))});
+    auto failing = noticeStore(std::nullopt);
     store->setVisible(true);
+    failing->setVisible(true);
     for (const QuotaThemeID theme : QuotaThemeIDs::allCases) {
         // Cards take their colours when built, as the panel rebuilds them for a new theme.
         selectTheme(theme);
         auto hints = hintsCard(snapshotResettingIn(1800), false, *store);
         hints->setShowNotices(true);
+        auto waiting = hintsCard(std::nullopt, true, *failing);
+        waiting->setShowNotices(true);
         ModelConsumptionReferenceCard collapsed(catalog);
         ModelConsumptionReferenceCard expanded(catalog);
         expanded.setExpanded(true);
@@ -210,6 +214,7 @@ TEST_F(InsightCardsTests, RenderInEveryThemeAndScale)
             int minimumHeight, maximumHeight;
         };
         const std::vector<Subject> subjects = {{hints.get(), "reset-hints", 150, 420},
+                                               {waiting.get(), "reset-hints-waiting", 100, 200},
                                                {&collapsed, "model-consumption-collapsed", 40, 70},
                                                {&expanded, "model-consumption-expanded", 150, 320}};
         for (const auto &[card, name, minimumHeight, maximumHeight] : subjects) {

@@ -149,3 +149,24 @@ TEST_F(SystemMetricsCardTests, RendersInEveryThemeAndScaleWithinTheColumn)
 
 } // namespace
 } // namespace pulsegrove::testing
+
+namespace pulsegrove::testing {
+namespace {
+
+// A sample that ages past the limit while nothing new arrives turns the card stale by itself.
+TEST_F(SystemMetricsCardTests, TurnsStaleByItselfWhenTheSampleAges)
+{
+    m_now = Date::now();
+    auto store = metricsStore(SystemMetricsSnapshot{
+        62.0, CPUTemperatureSource::cpuDie, 18.0, 71.0, std::nullopt, std::nullopt, SystemThermalState::fair,
+        m_now.addingSeconds(-SystemMetricsStore::staleAfterSeconds + 0.3)});
+    sampleOnce(*store);
+    SystemMetricsCard card(*store);
+    EXPECT_EQ(card.temperatureText(), QStringLiteral("62°C"));
+    m_now = m_now.addingSeconds(1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return card.temperatureText() == QStringLiteral("--°C"); }, 5000));
+    EXPECT_EQ(card.statusMarkText(), QStringLiteral("正在采样"));
+}
+
+} // namespace
+} // namespace pulsegrove::testing

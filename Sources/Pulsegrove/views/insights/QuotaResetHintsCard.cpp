@@ -106,10 +106,10 @@ void QuotaResetHintsCard::showHint(Date now)
 {
     const QuotaResetHint hint = QuotaResetHint::next(m_snapshot, m_isStale, now);
     m_titleLabel->setText(Model::title(hint));
-    QPalette palette = m_titleLabel->palette();
-    palette.setColor(QPalette::WindowText, Model::titleColor(hint)
-                                               ? Model::titleColor(hint)->resolve()
-                                               : this->palette().color(QPalette::WindowText));
+    // Without a colour of its own the title inherits the window's text colour.
+    QPalette palette;
+    if (const auto color = Model::titleColor(hint))
+        palette.setColor(QPalette::WindowText, color->resolve());
     m_titleLabel->setPalette(palette);
     m_detailLabel->setText(Model::detail(hint));
 }

@@ -12,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace pulsegrove {
 
@@ -52,6 +53,8 @@ SystemMetricsCard::SystemMetricsCard(SystemMetricsStore &metricsStore, QWidget *
     setContentLayout(layout);
     setAccessibleName(Model::accessibilityLabel());
     connect(&m_metricsStore, &SystemMetricsStore::snapshotChanged, this, &SystemMetricsCard::refresh);
+    m_staleTimer.setSingleShot(true);
+    connect(&m_staleTimer, &QTimer::timeout, this, &SystemMetricsCard::refresh);
     refresh();
 }
 
@@ -162,6 +165,15 @@ void SystemMetricsCard::apply(const std::optional<SystemMetricsSnapshot> &snapsh
     if (!(frame.border == style().border) || frame.shadow != style().shadow)
         setStyle(frame);
     setAccessibleDescription(Model::accessibilityValue(snapshot, isStale));
+
+    m_staleTimer.stop();
+    if (snapshot && !isStale) {
+        // The wall clock's age of the sample, held to the limit so a clock that jumps (or a test's
+        // fixed clock) at worst looks again one limit later.
+        const double age = std::clamp(Date::now().timeIntervalSince(snapshot->sampledAt), 0.0,
+                                      SystemMetricsStore::staleAfterSeconds);
+        m_staleTimer.start(static_cast<int>((SystemMetricsStore::staleAfterSeconds - age) * 1000) + 100);
+    }
 }
 
 QString SystemMetricsCard::temperatureText() const

@@ -3,6 +3,7 @@
 #include "metrics/SystemMetricsSnapshot.h"
 #include "views/primitives/CardFrame.h"
 
+#include <QTimer>
 #include <optional>
 
 class QLabel;
@@ -44,6 +45,8 @@ private:
     void apply(const std::optional<SystemMetricsSnapshot> &snapshot, bool isStale);
 
     SystemMetricsStore &m_metricsStore;
+    // Fires when the shown sample turns stale, so a stalled sampler shows as such by itself.
+    QTimer m_staleTimer;
     StatusDot *m_statusDot = nullptr;
     QLabel *m_statusLabel = nullptr;
     QLabel *m_sensorLabel = nullptr;
