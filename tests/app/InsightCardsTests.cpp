@@ -97,6 +97,7 @@ TEST_F(InsightCardsTests, HintsCardRegistersWithTheNoticeStoreAndListsItsNotices
         EXPECT_FALSE(card->showNotices());
         EXPECT_TRUE(card->noticeTexts().isEmpty());
         card->show();
+        QCoreApplication::processEvents();
         EXPECT_TRUE(failing->isVisible());
         EXPECT_EQ(m_checks, 1);
         EXPECT_EQ(failing->state().status, Status::unavailable);
@@ -115,6 +116,7 @@ TEST_F(InsightCardsTests, HintsCardRegistersWithTheNoticeStoreAndListsItsNotices
     card->setShowNotices(true);
     EXPECT_EQ(card->noticeTexts(), QStringList{QStringLiteral("正在检查已核实公告…")});
     card->show();
+    QCoreApplication::processEvents();
     EXPECT_EQ(card->noticeTexts(), (QStringList{QStringLiteral("临时重置"), markup})) << "shown verbatim";
     EXPECT_FALSE(card->findChild<DisclosureButton *>()->text().isEmpty());
 }
@@ -198,6 +200,7 @@ TEST_F(InsightCardsTests, RenderInEveryThemeAndScale)
     auto failing = noticeStore(std::nullopt);
     store->setVisible(true);
     failing->setVisible(true);
+    QCoreApplication::processEvents();
     for (const QuotaThemeID theme : QuotaThemeIDs::allCases) {
         // Cards take their colours when built, as the panel rebuilds them for a new theme.
         selectTheme(theme);

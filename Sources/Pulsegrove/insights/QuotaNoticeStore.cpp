@@ -1,5 +1,6 @@
 #include "insights/QuotaNoticeStore.h"
 
+#include <QFutureWatcher>
 #include <algorithm>
 #include <utility>
 
@@ -9,7 +10,8 @@ namespace {
 
 using Outcome = std::optional<QList<QuotaNotice>>;
 
-// A fetch that threw or finished without a value yields nothing, like one that found no feed.
+// A fetch that threw, was cancelled or finished without a value yields nothing, like one that
+// found no feed.
 Outcome outcomeOf(QFuture<Outcome> future)
 {
     try {
@@ -102,10 +104,14 @@ void QuotaNoticeStore::startFetch()
     const std::uint64_t generation = ++m_nextGeneration;
     m_fetchGeneration = generation;
     publish(std::move(loading));
-    m_fetcher(m_fetchStop.get_token())
-        .then(this,
-              [this, generation](QFuture<Outcome> future) { finishFetch(generation, outcomeOf(future)); })
-        .onCanceled(this, [this, generation] { finishFetch(generation, Outcome()); });
+    // A watcher owned by the store, rather than a continuation with the store as its context:
+    // a check that ends after the store is gone then simply has nobody to tell.
+    auto *watcher = new QFutureWatcher<Outcome>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, generation] {
+        watcher->deleteLater();
+        finishFetch(generation, outcomeOf(watcher->future()));
+    });
+    watcher->setFuture(m_fetcher(m_fetchStop.get_token()));
 }
 
 void QuotaNoticeStore::finishFetch(std::uint64_t generation, const std::optional<QList<QuotaNotice>> &notices)

@@ -77,7 +77,8 @@ void SystemUsageMeter::showBar()
     QWidget *bar = m_barPercent ? static_cast<QWidget *>(new EnergyBar(*m_barPercent, m_barTint, barHeight))
                                 : new CapsuleTrack(ThemeColor::border(), barHeight);
     if (m_bar) {
-        m_layout->replaceWidget(m_bar, bar);
+        // The layout hands back the old bar's item, which is the caller's to delete.
+        delete m_layout->replaceWidget(m_bar, bar);
         delete m_bar;
     } else {
         m_layout->insertWidget(1, bar);
