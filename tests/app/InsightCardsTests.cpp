@@ -211,6 +211,8 @@ TEST_F(InsightCardsTests, RenderInEveryThemeAndScale)
         ModelConsumptionReferenceCard collapsed(catalog);
         ModelConsumptionReferenceCard expanded(catalog);
         expanded.setExpanded(true);
+        ModelConsumptionReferenceCard shipped(std::nullopt);
+        shipped.setExpanded(true);
         struct Subject {
             QWidget *card;
             const char *name;
@@ -219,7 +221,8 @@ TEST_F(InsightCardsTests, RenderInEveryThemeAndScale)
         const std::vector<Subject> subjects = {{hints.get(), "reset-hints", 150, 420},
                                                {waiting.get(), "reset-hints-waiting", 100, 200},
                                                {&collapsed, "model-consumption-collapsed", 40, 70},
-                                               {&expanded, "model-consumption-expanded", 150, 320}};
+                                               {&expanded, "model-consumption-expanded", 150, 320},
+                                               {&shipped, "model-consumption-without-catalog", 60, 110}};
         for (const auto &[card, name, minimumHeight, maximumHeight] : subjects) {
             EXPECT_LE(card->minimumSizeHint().width(), panelContentWidth) << name;
             for (const qreal scale : {1.0, 2.0}) {
