@@ -9,6 +9,7 @@
 #include "views/primitives/DarkPalette.h"
 
 #include <QCoreApplication>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace pulsegrove::testing {
@@ -40,11 +41,22 @@ QImage renderCard(QWidget &card, const QString &name)
 
 class QuotaPanelRenderTests : public QuotaPanelTest {
 protected:
-    QImage renderPanel(QuotaStore &store, const QString &name, QuotaPanelElement::Kind firstElement)
+    SystemMetricsSnapshot unavailableSample() const
     {
-        auto metrics = metricsStore();
-        QuotaPanelView panel(store, *metrics, 640, QStringLiteral("render"), [](qreal) {});
+        SystemMetricsSnapshot sample;
+        sample.sampledAt = m_now;
+        return sample;
+    }
+    // The panel once its first metrics sample (`sample`, or a typical one) has arrived.
+    QImage renderPanel(QuotaStore &store, const QString &name, QuotaPanelElement::Kind firstElement,
+                       std::optional<SystemMetricsSnapshot> sample = std::nullopt, qreal maximumHeight = 640)
+    {
+        auto metrics = metricsStore(sample);
+        QuotaPanelView panel(store, *metrics, maximumHeight, QStringLiteral("render"), [](qreal) {});
         panel.show();
+        if (store.visibleModules().contains(QuotaModule::systemMetrics)) {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return metrics->snapshot().has_value(); }, 5000));
+        }
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
         const QImage image = snapshot(panel.grab().toImage().convertToFormat(QImage::Format_ARGB32), name);
@@ -101,6 +113,14 @@ TEST_F(QuotaPanelRenderTests, ThePanelDrawsEachMainState)
             store->setModuleVisible(module, false);
         expectSensible(renderPanel(*store, QStringLiteral("panel-modules-hidden"), Kind::modulesHidden), 250,
                        500, "hidden");
+    }
+    {
+        // Every metric missing: the system card's placeholders, nothing else changes.
+        auto store = liveStore(fullResponse());
+        store->showAllModules(); // the previous store hid them in the shared preferences
+        expectSensible(renderPanel(*store, QStringLiteral("panel-metrics-unavailable"), Kind::quotaCard,
+                                   unavailableSample(), 2000),
+                       800, 2000, "metrics unavailable");
     }
     {
         auto store = cachedStore(fullResponse());

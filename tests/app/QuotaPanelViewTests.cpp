@@ -1,5 +1,7 @@
 #include "QuotaPanelTestFixture.h"
 #include "views/PlanBadge.h"
+#include "views/insights/ModelConsumptionReferenceCard.h"
+#include "views/insights/QuotaResetHintsCard.h"
 #include "views/panel/QuotaPanelFooter.h"
 #include "views/panel/QuotaPanelHeader.h"
 #include "views/panel/QuotaPanelView.h"
@@ -137,6 +139,38 @@ TEST_F(QuotaPanelViewTests, FollowsTheStoreAndKeepsUnchangedCards)
     QCoreApplication::processEvents();
     EXPECT_EQ(view->contentView(0), firstCard);
     EXPECT_EQ(view->contentElements()[2].kind, Kind::resetCreditsCard);
+}
+
+// A card rebuilt for a new snapshot keeps what the user opened; a card whose inputs did not
+// change is the same widget; a theme change rebuilds everything and still keeps it.
+TEST_F(QuotaPanelViewTests, RebuiltCardsKeepTheirViewState)
+{
+    auto store = liveStore(fullResponse());
+    auto metrics = metricsStore();
+    auto view = makePanel(*store, *metrics);
+    auto *hints = view->findChild<QuotaResetHintsCard *>();
+    auto *reference = view->findChild<ModelConsumptionReferenceCard *>();
+    ASSERT_TRUE(hints && reference);
+    hints->setShowNotices(true);
+    reference->setExpanded(true);
+    reference->setFastMode(true);
+
+    m_now = m_now.addingSeconds(60);
+    await(store->refresh(true));
+    QCoreApplication::processEvents();
+    auto *rebuiltHints = qobject_cast<QuotaResetHintsCard *>(view->contentView(4));
+    ASSERT_NE(rebuiltHints, nullptr);
+    EXPECT_NE(rebuiltHints, hints) << "a new snapshot builds a new hint";
+    EXPECT_TRUE(rebuiltHints->showNotices());
+    EXPECT_EQ(view->contentView(5), reference) << "the reference card has no inputs";
+
+    store->setTheme(QuotaThemeID::violet);
+    QCoreApplication::processEvents();
+    auto *rethemed = qobject_cast<ModelConsumptionReferenceCard *>(view->contentView(5));
+    ASSERT_NE(rethemed, nullptr);
+    EXPECT_TRUE(rethemed->viewState().isExpanded);
+    EXPECT_TRUE(rethemed->viewState().fastMode);
+    EXPECT_TRUE(qobject_cast<QuotaResetHintsCard *>(view->contentView(4))->showNotices());
 }
 
 // The footer's buttons call the store's handlers only when set, and the "更多" menu is rebuilt

@@ -59,11 +59,11 @@ SparkQuotaCard::SparkQuotaCard(const RateLimitSnapshot &snapshot, QWidget *paren
     auto *meters = new QHBoxLayout;
     meters->setSpacing(Model::meterSpacing);
     if (const auto fiveHour = snapshot.fiveHourWindow())
-        meters->addWidget(new CompactQuotaMeter(QStringLiteral("5H"), fiveHour), 1);
+        meters->addWidget(new CompactQuotaMeter(QStringLiteral("5H"), fiveHour), 1, Qt::AlignVCenter);
     if (Model::showsDivider(snapshot))
         meters->addWidget(makeRule(), 0, Qt::AlignVCenter);
     if (const auto weekly = snapshot.weeklyWindow())
-        meters->addWidget(new CompactQuotaMeter(QStringLiteral("7D"), weekly), 1);
+        meters->addWidget(new CompactQuotaMeter(QStringLiteral("7D"), weekly), 1, Qt::AlignVCenter);
     layout->addLayout(meters);
     setContentLayout(layout);
     setAccessibleName(Model::accessibilityLabel());

@@ -51,4 +51,21 @@ QWidget *QuotaPanelElementViews::make(const QuotaPanelElement &element, QuotaSto
     return nullptr;
 }
 
+void QuotaPanelElementViews::carryViewState(const QWidget &from, QWidget &to)
+{
+    if (const auto *hints = qobject_cast<const QuotaResetHintsCard *>(&from)) {
+        if (auto *replacement = qobject_cast<QuotaResetHintsCard *>(&to))
+            replacement->setShowNotices(hints->showNotices());
+        return;
+    }
+    if (const auto *reference = qobject_cast<const ModelConsumptionReferenceCard *>(&from)) {
+        if (auto *replacement = qobject_cast<ModelConsumptionReferenceCard *>(&to)) {
+            const auto &state = reference->viewState();
+            replacement->setSelectedModel(state.selectedModel);
+            replacement->setFastMode(state.fastMode);
+            replacement->setExpanded(state.isExpanded);
+        }
+    }
+}
+
 } // namespace pulsegrove

@@ -119,7 +119,8 @@ void QuotaPanelView::updateFromStores()
 }
 
 // Keeps the view of every element that is unchanged (so a card keeps its own state, such as an
-// expanded list), builds the others, and drops the views of elements that went away.
+// expanded list), builds the others, and drops the views of elements that went away. A card
+// rebuilt for new inputs takes over the view state of the card it replaces.
 void QuotaPanelView::reconcileContent()
 {
     const std::vector<QuotaPanelElement> elements = QuotaPanelContent::elements(contentInputs());
@@ -132,11 +133,19 @@ void QuotaPanelView::reconcileContent()
         QWidget *view = nullptr;
         if (!m_rebuildEverything && reusable != m_shown.end())
             view = std::exchange(reusable->second, nullptr);
-        else
-            view = QuotaPanelElementViews::make(element, m_store, m_metricsStore);
         next.emplace_back(element, view);
     }
     m_rebuildEverything = false;
+    for (auto &[element, view] : next) {
+        if (view)
+            continue;
+        view = QuotaPanelElementViews::make(element, m_store, m_metricsStore);
+        auto previous = std::find_if(m_shown.begin(), m_shown.end(), [&](const auto &shown) {
+            return shown.second && shown.first.kind == element.kind;
+        });
+        if (view && previous != m_shown.end())
+            QuotaPanelElementViews::carryViewState(*previous->second, *view);
+    }
     for (auto &[element, view] : m_shown) {
         if (view) {
             view->hide();
