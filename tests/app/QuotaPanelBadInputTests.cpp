@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QStyle>
 #include <gtest/gtest.h>
 #include <limits>
 
@@ -76,6 +77,9 @@ TEST_F(QuotaPanelBadInputTests, HostileQuotaStaysInsideThePanelAsPlainText)
     auto *credits = panel.findChild<ResetCreditsMenuCard *>();
     ASSERT_NE(credits, nullptr);
     credits->rebuildMenu(Date::fromUnixSeconds(double(nowUnix)));
+    snapshot(credits->menu()->grab().toImage(), QStringLiteral("reset-credits-menu"));
+    EXPECT_EQ(credits->menu()->style()->styleHint(QStyle::SH_Menu_Scrollable, nullptr, credits->menu()), 1)
+        << "a list taller than the screen scrolls";
     const QList<QAction *> rows = credits->menu()->actions();
     ASSERT_EQ(rows.size(), 52);
     EXPECT_TRUE(std::none_of(rows.begin(), rows.end(),

@@ -201,6 +201,7 @@ TEST_F(QuotaPanelViewTests, FooterActionsGoThroughTheStore)
     EXPECT_EQ(titles, (QStringList{QStringLiteral("切换到 Apple 系统菜单"), QStringLiteral("开机自动启动"),
                                    QStringLiteral("打开登录项设置"), QStringLiteral("-"),
                                    QStringLiteral("退出 Pulse Grove")}));
+    snapshot(footer.moreMenu()->grab().toImage(), QStringLiteral("panel-more-menu"));
     const QAction *toggle = footer.moreMenu()->actions()[1];
     EXPECT_TRUE(toggle->isCheckable());
     EXPECT_TRUE(toggle->isChecked()) << "pending approval counts as on";

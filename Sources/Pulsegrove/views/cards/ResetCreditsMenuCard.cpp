@@ -2,9 +2,9 @@
 
 #include "views/cards/ResetCreditsMenuCardModel.h"
 #include "views/primitives/CapsuleTag.h"
-#include "views/primitives/DarkPalette.h"
 #include "views/primitives/IconTile.h"
 #include "views/primitives/MinuteTimeline.h"
+#include "views/primitives/PanelMenu.h"
 #include "views/primitives/ViewFonts.h"
 #include "views/primitives/ViewLabels.h"
 
@@ -81,8 +81,7 @@ ResetCreditsMenuCard::ResetCreditsMenuCard(const std::optional<RateLimitResetCre
                                            QWidget *parent)
     : CardFrame(Model::padding, CardFrameStyle::withShadow(Model::shadow()), parent), m_summary(summary)
 {
-    m_menu = new QMenu(this);
-    m_menu->setPalette(DarkPalette::palette());
+    m_menu = new PanelMenu(this);
     m_timeline = new MinuteTimeline(this);
     connect(m_menu, &QMenu::aboutToShow, this, [this] { rebuildMenu(m_timeline->now()); });
 

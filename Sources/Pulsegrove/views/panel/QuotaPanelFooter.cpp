@@ -1,6 +1,7 @@
 #include "views/panel/QuotaPanelFooter.h"
 
 #include "stores/QuotaStore.h"
+#include "views/primitives/PanelMenu.h"
 #include "views/primitives/ThemedButton.h"
 #include "views/primitives/ViewFonts.h"
 
@@ -62,7 +63,7 @@ QuotaPanelFooter::QuotaPanelFooter(QuotaStore &store, QWidget *parent) : QWidget
     actions->addWidget(m_more);
     layout->addLayout(actions);
 
-    m_menu = new QMenu(this);
+    m_menu = new PanelMenu(this);
     m_more->setMenu(m_menu);
     connect(m_menu, &QMenu::aboutToShow, this, &QuotaPanelFooter::rebuildMoreMenu);
 
