@@ -5,11 +5,13 @@
 #include "views/panel/QuotaPanelFooter.h"
 #include "views/panel/QuotaPanelHeader.h"
 #include "views/panel/QuotaPanelView.h"
+#include "views/primitives/MinuteTimeline.h"
 #include "views/primitives/ThemedButton.h"
 
 #include <QCoreApplication>
 #include <QMenu>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace pulsegrove::testing {
@@ -139,6 +141,25 @@ TEST_F(QuotaPanelViewTests, FollowsTheStoreAndKeepsUnchangedCards)
     QCoreApplication::processEvents();
     EXPECT_EQ(view->contentView(0), firstCard);
     EXPECT_EQ(view->contentElements()[2].kind, Kind::resetCreditsCard);
+}
+
+// Live data that ages past the store's limit reads as cached at the panel's next minute tick,
+// though no store signal announced it; the cards that did not change stay.
+TEST_F(QuotaPanelViewTests, AgeingDataTurnsCachedAtTheNextMinute)
+{
+    auto store = liveStore(fullResponse());
+    auto metrics = metricsStore();
+    auto view = makePanel(*store, *metrics);
+    EXPECT_EQ(view->header()->freshnessText(), QStringLiteral("实时"));
+    QWidget *firstCard = view->contentView(0);
+    m_now = m_now.addingSeconds(QuotaStore::staleAfterSeconds + 1);
+    auto *timer = view->findChild<MinuteTimeline *>()->findChild<QTimer *>();
+    timer->start(1);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return view->header()->freshnessText() == QStringLiteral("缓存"); }, 5000));
+    timer->stop();
+    EXPECT_EQ(view->contentView(0), firstCard);
+    EXPECT_TRUE(view->contentElements().back().isStale) << "the status line speaks of cached data";
 }
 
 // A card rebuilt for a new snapshot keeps what the user opened; a card whose inputs did not

@@ -7,6 +7,7 @@
 #include "views/panel/QuotaPanelHeader.h"
 #include "views/primitives/DarkPalette.h"
 #include "views/primitives/Divider.h"
+#include "views/primitives/MinuteTimeline.h"
 #include "views/primitives/OverlayScrollArea.h"
 #include "views/primitives/ThemeColor.h"
 #include "views/primitives/ViewColors.h"
@@ -73,6 +74,9 @@ QuotaPanelView::QuotaPanelView(QuotaStore &store, SystemMetricsStore &metricsSto
         m_rebuildEverything = true;
         scheduleUpdate();
     });
+    // Data also turns stale by age alone, which no store signal announces: look again each minute.
+    // Unchanged cards are kept, so a tick that changes nothing rebuilds nothing.
+    connect(new MinuteTimeline(this), &MinuteTimeline::tick, this, &QuotaPanelView::scheduleUpdate);
     updateFromStores();
 }
 
