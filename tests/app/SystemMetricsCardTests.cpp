@@ -94,6 +94,7 @@ TEST_F(SystemMetricsCardTests, MeterSwapsBetweenBarAndEmptyCapsule)
     const auto bar = [&] { return meter.findChild<EnergyBar *>(); };
     ASSERT_TRUE(bar());
     EXPECT_EQ(bar()->percent(), 51);
+    EXPECT_EQ(bar()->accessibleName(), QStringLiteral("CPU"));
     EXPECT_EQ(meter.valueText(), QStringLiteral("51%"));
     const EnergyBar *first = bar();
     meter.setReading(50.7, QStringLiteral("总占用"));

@@ -15,7 +15,7 @@ namespace pulsegrove {
 
 SystemUsageMeter::SystemUsageMeter(const QString &label, std::optional<double> percent, const QString &detail,
                                    QWidget *parent)
-    : QWidget(parent), m_layout(new QVBoxLayout(this))
+    : QWidget(parent), m_label(label), m_layout(new QVBoxLayout(this))
 {
     m_layout->setContentsMargins(0, 0, 0, 0);
     m_layout->setSpacing(spacing);
@@ -76,6 +76,9 @@ void SystemUsageMeter::showBar()
 {
     QWidget *bar = m_barPercent ? static_cast<QWidget *>(new EnergyBar(*m_barPercent, m_barTint, barHeight))
                                 : new CapsuleTrack(ThemeColor::border(), barHeight);
+    // The bar speaks for this meter, not for a quota.
+    if (m_barPercent)
+        bar->setAccessibleName(m_label);
     if (m_bar) {
         // The layout hands back the old bar's item, which is the caller's to delete.
         delete m_layout->replaceWidget(m_bar, bar);

@@ -33,6 +33,7 @@ public:
 private:
     void showBar();
 
+    QString m_label;
     std::optional<double> m_percent;
     std::optional<qint64> m_barPercent;
     QColor m_barTint;
