@@ -6,6 +6,7 @@
 #include "RecordingSystemLog.h"
 #include "ScopedEnvironmentVariable.h"
 #include "TemporaryDirectory.h"
+#include "TrayClickFilter.h"
 #include "statusitem/PopoverGeometry.h"
 #include "statusitem/StatusBarController.h"
 #include "statusitem/StatusItemIconRenderer.h"
@@ -78,8 +79,10 @@ protected:
         if (QDir().mkpath(folder))
             session->screenshot(QDir(folder).filePath(name + QStringLiteral(".png")).toStdString());
     }
+    // A click, at least the debounce interval after the one before.
     void clickIcon()
     {
+        QTest::qWait(TrayClickFilter::debounceMilliseconds + 50);
         const QPoint centre = item().buttonGeometry().center();
         ASSERT_TRUE(session->run(
             {"xdotool", "mousemove", std::to_string(centre.x()), std::to_string(centre.y()), "click", "1"}));
@@ -175,6 +178,14 @@ TEST_F(StatusItemOnADesktop, InTheSystemStyleAClickOpensTheMenu)
     save(QStringLiteral("desktop-menu"));
     press("Escape");
     ASSERT_TRUE(QTest::qWaitFor([&] { return !menu->isVisible(); }, 5000));
+    EXPECT_TRUE(noSurfaceVisible());
+    // A second click on the icon closes the menu and does not open it again.
+    clickIcon();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 5000));
+    clickIcon();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !menu->isVisible(); }, 5000));
+    QTest::qWait(400);
+    EXPECT_FALSE(menu->isVisible());
     EXPECT_TRUE(noSurfaceVisible());
 }
 

@@ -23,9 +23,6 @@ StatusPopover::StatusPopover(PopupPlacement placement, QWidget *parent)
 {
     setWindowTitle(QString::fromLatin1(windowTitle));
     setObjectName(QStringLiteral("io.velorn.Pulsegrove.popover"));
-    // The press that closes the popup is not handed on: a click on the tray icon closes the
-    // popover instead of opening it again.
-    setAttribute(Qt::WA_NoMouseReplay);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
