@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 using namespace pulsegrove;
 
@@ -26,13 +27,17 @@ QStringList argumentsOf(int argc, char **argv)
 }
 
 // Without any display the toolkit would abort with a page of diagnostics; one line says it all.
+// A platform that draws elsewhere (offscreen, a framebuffer) needs none.
 bool hasDisplay()
 {
-    const auto isSet = [](const char *name) {
-        const char *value = std::getenv(name);
-        return value && *value;
+    const auto value = [](const char *name) {
+        const char *text = std::getenv(name);
+        return std::string_view(text ? text : "");
     };
-    return isSet("DISPLAY") || isSet("WAYLAND_DISPLAY") || isSet("QT_QPA_PLATFORM");
+    const std::string_view platform = value("QT_QPA_PLATFORM");
+    const bool needsDisplay =
+        platform.empty() || platform.starts_with("xcb") || platform.starts_with("wayland");
+    return !needsDisplay || !value("DISPLAY").empty() || !value("WAYLAND_DISPLAY").empty();
 }
 
 } // namespace

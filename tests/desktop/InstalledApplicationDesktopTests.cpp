@@ -195,9 +195,15 @@ protected:
         return processes;
     }
 
+    std::string applicationLog() const
+    {
+        std::ifstream file(path("root.log"), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(file), {});
+    }
+
     void expectCleanExit(ApplicationProcess &application, const char *what)
     {
-        EXPECT_EQ(application.terminate(10s), 0) << what;
+        EXPECT_EQ(application.terminate(10s), 0) << what << "; the application wrote:\n" << applicationLog();
         EXPECT_FALSE(ApplicationProcess::processExists(application.pid())) << what;
         EXPECT_TRUE(codexProcesses().empty()) << what << ": a codex child outlived the application";
     }
@@ -300,6 +306,24 @@ TEST_F(InstalledApplication, EachPreviewOptionOpensItsWindowAtItsSize)
         }
         expectCleanExit(*application, testCase.option.c_str());
     }
+}
+
+TEST_F(InstalledApplication, WithoutADisplayItStopsWithOneLineAndNothingLeft)
+{
+    std::vector<std::string> variables;
+    for (const std::string &variable : environment())
+        if (!variable.starts_with("DISPLAY=") && !variable.starts_with("WAYLAND_DISPLAY="))
+            variables.push_back(variable);
+    const std::string log = path("no-display.log");
+    ApplicationProcess application(m_executable, {}, variables, log);
+    EXPECT_EQ(application.waitForExit(10s), 1);
+    std::ifstream file(log);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(file, line);)
+        lines.push_back(line);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_TRUE(lines[0].starts_with("pulsegrove: ")) << lines[0];
+    EXPECT_TRUE(codexProcesses().empty());
 }
 
 } // namespace
