@@ -1,29 +1,23 @@
 #include "LinuxWorkspace.h"
+#include "PrivateMessageBus.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QProcess>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <gtest/gtest.h>
 
 namespace pulsegrove {
 namespace {
 
-// A private message bus, so the tests play logind and the screen savers without touching the
-// machine's buses or needing a desktop session.
+// The test plays logind and the screen savers on a private bus.
 class LinuxWorkspaceTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const auto program = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-        if (program.isEmpty())
+        if (!testing::PrivateMessageBus::isAvailable())
             GTEST_SKIP() << "dbus-daemon is not available";
-        m_daemon.start(program, {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                 QStringLiteral("--print-address")});
-        while (!m_daemon.canReadLine())
-            ASSERT_TRUE(m_daemon.waitForReadyRead(10000)) << "dbus-daemon printed no address";
-        const auto address = QString::fromUtf8(m_daemon.readLine().trimmed());
+        const auto address = m_bus.start();
+        ASSERT_FALSE(address.isEmpty()) << "dbus-daemon printed no address";
         m_listener = QDBusConnection::connectToBus(address, QStringLiteral("listener"));
         m_sender = QDBusConnection::connectToBus(address, QStringLiteral("sender"));
         ASSERT_TRUE(m_listener.isConnected() && m_sender.isConnected());
@@ -43,8 +37,6 @@ protected:
         m_workspace.reset();
         QDBusConnection::disconnectFromBus(QStringLiteral("listener"));
         QDBusConnection::disconnectFromBus(QStringLiteral("sender"));
-        m_daemon.kill();
-        m_daemon.waitForFinished();
     }
 
     // Sends a signal with one Boolean argument.
@@ -58,12 +50,8 @@ protected:
     {
         send("/org/freedesktop/login1", "org.freedesktop.login1.Manager", "PrepareForSleep", goingToSleep);
     }
-    void screenSaverActive(const char *path, const char *interface, bool active)
-    {
-        send(path, interface, "ActiveChanged", active);
-    }
 
-    QProcess m_daemon;
+    testing::PrivateMessageBus m_bus;
     QDBusConnection m_listener{QString()};
     QDBusConnection m_sender{QString()};
     std::unique_ptr<LinuxWorkspace> m_workspace;
@@ -75,10 +63,10 @@ TEST_F(LinuxWorkspaceTest, ScreenSaversOfBothDesktopsAndOnlyLogindsSleepBecomeNo
     QSignalSpy screensDidSleep(m_workspace.get(), &Workspace::screensDidSleep);
     QSignalSpy screensDidWake(m_workspace.get(), &Workspace::screensDidWake);
     prepareForSleep(true);
-    screenSaverActive("/ScreenSaver", "org.freedesktop.ScreenSaver", true);
+    send("/ScreenSaver", "org.freedesktop.ScreenSaver", "ActiveChanged", true);
     // The same change announced again on another path.
-    screenSaverActive("/org/freedesktop/ScreenSaver", "org.freedesktop.ScreenSaver", true);
-    screenSaverActive("/org/gnome/ScreenSaver", "org.gnome.ScreenSaver", false);
+    send("/org/freedesktop/ScreenSaver", "org.freedesktop.ScreenSaver", "ActiveChanged", true);
+    send("/org/gnome/ScreenSaver", "org.gnome.ScreenSaver", "ActiveChanged", false);
     // A later signal of the same sender that does arrive proves the earlier ones had their chance.
     ASSERT_TRUE(screensDidWake.wait(10000));
     EXPECT_EQ(screensDidSleep.count(), 1);

@@ -1,11 +1,10 @@
 #include "LinuxTrayHost.h"
+#include "PrivateMessageBus.h"
 #include "TrayClickFilter.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QProcess>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <tuple>
@@ -51,15 +50,11 @@ TEST(LinuxTrayHostTests, ReadsTheScreenNumberOfADisplayName)
 // A private bus on which the test plays the desktop's StatusNotifierWatcher coming and going.
 TEST(LinuxTrayHostTests, FollowsTheStatusNotifierWatcherOnTheSessionBus)
 {
-    const auto program = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-    if (program.isEmpty())
+    if (!testing::PrivateMessageBus::isAvailable())
         GTEST_SKIP() << "dbus-daemon is not available";
-    QProcess daemon;
-    daemon.start(program, {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                           QStringLiteral("--print-address")});
-    while (!daemon.canReadLine())
-        ASSERT_TRUE(daemon.waitForReadyRead(10000)) << "dbus-daemon printed no address";
-    const auto address = QString::fromUtf8(daemon.readLine().trimmed());
+    testing::PrivateMessageBus bus;
+    const auto address = bus.start();
+    ASSERT_FALSE(address.isEmpty()) << "dbus-daemon printed no address";
     {
         auto application = QDBusConnection::connectToBus(address, QStringLiteral("application"));
         auto desktop = QDBusConnection::connectToBus(address, QStringLiteral("desktop"));
@@ -82,8 +77,6 @@ TEST(LinuxTrayHostTests, FollowsTheStatusNotifierWatcherOnTheSessionBus)
     }
     QDBusConnection::disconnectFromBus(QStringLiteral("application"));
     QDBusConnection::disconnectFromBus(QStringLiteral("desktop"));
-    daemon.kill();
-    daemon.waitForFinished();
 }
 
 } // namespace

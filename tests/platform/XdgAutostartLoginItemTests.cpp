@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -61,14 +62,6 @@ protected:
     pulsegrove::testing::TemporaryDirectory m_home;
 };
 
-TEST_F(XdgAutostartLoginItemTest, OutsideAnApplicationBundleTheItemIsNotFound)
-{
-    const auto buildTree = m_home.path() / "build/pulsegrove";
-    writeEntry(XdgAutostartLoginItem::entryText(buildTree));
-    EXPECT_EQ(item(buildTree).status(), LoginItemStatus::notFound);
-    EXPECT_THROW(item(buildTree).registerService(), std::exception);
-}
-
 TEST_F(XdgAutostartLoginItemTest, RegisterWritesAnEntryThatStartsTheExecutable)
 {
     auto loginItem = item();
@@ -76,13 +69,7 @@ TEST_F(XdgAutostartLoginItemTest, RegisterWritesAnEntryThatStartsTheExecutable)
     EXPECT_EQ(loginItem.status(), LoginItemStatus::notRegistered);
     loginItem.registerService();
     EXPECT_EQ(loginItem.status(), LoginItemStatus::enabled);
-
-    std::ostringstream text;
-    text << std::ifstream(entryFile()).rdbuf();
-    const auto entry = DesktopEntry::parse(text.str());
-    EXPECT_EQ(entry.value(DesktopEntry::mainGroup, "Type"), "Application");
-    // The space in the path is quoted for the session manager.
-    EXPECT_EQ(entry.value(DesktopEntry::mainGroup, "Exec"), "\"" + executable().string() + "\"");
+    EXPECT_EQ(DesktopEntry::parse(readEntryFile()).value(DesktopEntry::mainGroup, "Type"), "Application");
 
     loginItem.unregisterService();
     EXPECT_FALSE(std::filesystem::exists(entryFile()));
@@ -90,33 +77,28 @@ TEST_F(XdgAutostartLoginItemTest, RegisterWritesAnEntryThatStartsTheExecutable)
     EXPECT_NO_THROW(loginItem.unregisterService());
 }
 
-TEST_F(XdgAutostartLoginItemTest, DisabledForeignOrBrokenEntriesAreNotEnabledAndRegisteringReplacesThem)
+// Whatever stands in the entry's place that is not an enabled entry of ours is not enabled, and
+// registering replaces it; hostile files are read neither blocking nor without bound (the status
+// is asked on the GUI thread at start), and a folder there is reported, not replaced.
+TEST_F(XdgAutostartLoginItemTest, ForeignDisabledOrHostileEntriesAreNotEnabledAndRegisteringReplacesThem)
 {
     const std::string ours = XdgAutostartLoginItem::entryText(executable());
+    const auto linkTarget = m_home.writeFile("elsewhere.desktop", ours);
+    std::vector<std::pair<std::string, std::function<void()>>> entries;
     for (const std::string &text :
          {ours + "Hidden=true\n", ours + "X-GNOME-Autostart-enabled=false\n",
-          std::string("[Desktop Entry]\nExec=/elsewhere/pulsegrove\n"), std::string("garbage \"\n\\")}) {
-        writeEntry(text);
-        EXPECT_EQ(item().status(), LoginItemStatus::notRegistered) << text;
-        item().registerService();
-        EXPECT_EQ(item().status(), LoginItemStatus::enabled) << text;
-    }
-}
-
-// Whatever else stands in the entry's place is read neither blocking nor without bound (the
-// status is asked on the GUI thread at start) and is not ours; registering replaces all of it but
-// a folder, which it reports.
-TEST_F(XdgAutostartLoginItemTest, HostileEntriesAreNotEnabledAndDoNotBlock)
-{
-    const auto linkTarget =
-        m_home.writeFile("elsewhere.desktop", XdgAutostartLoginItem::entryText(executable()));
-    for (const auto kind : HostileFile::allKinds()) {
-        SCOPED_TRACE(HostileFile::name(kind));
+          std::string("[Desktop Entry]\nExec=/elsewhere/pulsegrove\n"), std::string("garbage \"\n\\")})
+        entries.emplace_back(text, [this, text] { writeEntry(text); });
+    for (const auto kind : HostileFile::allKinds())
+        entries.emplace_back(HostileFile::name(kind),
+                             [&, kind] { HostileFile::place(kind, entryFile(), linkTarget); });
+    for (const auto &[name, place] : entries) {
+        SCOPED_TRACE(name);
         std::filesystem::remove_all(entryFile());
         std::filesystem::create_directories(entryFile().parent_path());
-        HostileFile::place(kind, entryFile(), linkTarget);
+        place();
         EXPECT_EQ(item().status(), LoginItemStatus::notRegistered);
-        if (kind == HostileFile::Kind::folder) {
+        if (std::filesystem::is_directory(std::filesystem::symlink_status(entryFile()))) {
             EXPECT_THROW(item().registerService(), std::exception);
             continue;
         }
@@ -154,14 +136,14 @@ TEST_F(XdgAutostartLoginItemTest, ExecCarriesAnyRepresentablePathInAValidEntry)
         GTEST_SKIP() << "desktop-file-validate (Debian desktop-file-utils) is not installed";
 }
 
-// A path no entry can hold is refused, not written and reported as enabled: the item cannot be
-// managed from there.
-TEST_F(XdgAutostartLoginItemTest, PathsNoEntryCanHoldCannotBeManaged)
+// Outside an application bundle, or at a path no entry can hold, the item cannot be managed: it
+// is refused, not written and reported as enabled.
+TEST_F(XdgAutostartLoginItemTest, OutsideABundleOrAtPathsNoEntryCanHoldTheItemIsNotFound)
 {
-    for (const std::string name : {"latin1-\xe9t\xe9", "cut-\xe4\xb8", "overlong-\xc0\xaf",
+    for (const std::string name : {"build", "latin1-\xe9t\xe9", "cut-\xe4\xb8", "overlong-\xc0\xaf",
                                    "surrogate-\xed\xa0\x80", "bell-\x07", "escape-\x1b[31m", "delete-\x7f"}) {
         SCOPED_TRACE(name);
-        const auto path = m_home.path() / (name + ".app") / "bin/pulsegrove";
+        const auto path = m_home.path() / (name == "build" ? name : name + ".app") / "bin/pulsegrove";
         auto loginItem = item(path);
         EXPECT_EQ(loginItem.status(), LoginItemStatus::notFound);
         EXPECT_THROW(loginItem.registerService(), std::exception);
