@@ -5,17 +5,6 @@ namespace {
 
 using QuotaStoreLoginItemTest = QuotaStoreTest;
 
-TEST_F(QuotaStoreLoginItemTest, ConstructionReadsTheStatusOnlyWithSystemSettings)
-{
-    m_loginItem->setStatus(LoginItemStatus::requiresApproval);
-    auto store = makeStore();
-    EXPECT_TRUE(store->launchAtLogin() && store->launchAtLoginNeedsApproval() &&
-                store->canManageLaunchAtLogin());
-    store = makeStore(false);
-    EXPECT_FALSE(store->launchAtLogin() || store->launchAtLoginNeedsApproval() ||
-                 store->canManageLaunchAtLogin());
-}
-
 TEST_F(QuotaStoreLoginItemTest, EnablingAndDisablingRegisterAndUnregisterOnlyWhenNeeded)
 {
     auto store = makeStore();
@@ -57,9 +46,13 @@ TEST_F(QuotaStoreLoginItemTest, AMissingApplicationOrAFailureShowsAMessageUntilT
 
 TEST_F(QuotaStoreLoginItemTest, OutsideAnAppBundleOrWithoutSystemSettingsNothingHappens)
 {
+    m_loginItem->setStatus(LoginItemStatus::requiresApproval);
+    EXPECT_TRUE(makeStore()->launchAtLoginNeedsApproval());
+    auto preview = makeStore(false);
+    EXPECT_FALSE(preview->launchAtLogin() || preview->launchAtLoginNeedsApproval() ||
+                 preview->canManageLaunchAtLogin());
     m_bundle = MainBundle("/work/build/pulsegrove");
     auto buildTree = makeStore();
-    auto preview = makeStore(false);
     const int readsBefore = m_loginItem->statusReads;
     for (auto *store : {buildTree.get(), preview.get()}) {
         QSignalSpy willChange(store, &QuotaStore::objectWillChange);

@@ -35,7 +35,6 @@ TEST_F(QuotaStorePollingTest, NothingPollsUntilPollingStartsThenOneRefreshAndATi
     EXPECT_FALSE(m_store->isRefreshing()) << "the first refresh runs as a task of its own";
     EXPECT_EQ(m_store->pollingInterval(), 60s);
     ASSERT_TRUE(timer() && timer()->isActive());
-    EXPECT_EQ(timer()->timerType(), Qt::CoarseTimer);
     EXPECT_EQ(settled(), 1);
     tick();
     EXPECT_EQ(settled(), 1) << "a tick within 5 s of the last fetch went ahead";

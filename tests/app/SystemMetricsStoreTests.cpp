@@ -49,7 +49,8 @@ struct FakeSampler final : SystemMetricsSampling {
 
 SystemMetricsSnapshot snapshotWith(std::optional<double> temperature, std::optional<double> memory, Date at)
 {
-    return {temperature, CPUTemperatureSource::unavailable, {}, memory, {}, {}, SystemThermalState::nominal, at};
+    return {temperature, CPUTemperatureSource::unavailable, {}, memory, {},
+            {},          SystemThermalState::nominal,       at};
 }
 
 class SystemMetricsStoreTests : public ::testing::Test {
@@ -68,13 +69,29 @@ protected:
     void advance(double seconds) { m_now = m_now.addingSeconds(seconds); }
     void hold(bool holding) { m_script->set(m_script->holding, holding); }
     int created() const { return static_cast<int>(m_samplers.size()); }
-    int destroyed() const { return int(std::ranges::count_if(m_samplers, [](auto &s) { return s.expired(); })); }
-    int samplesStarted() { std::lock_guard lock(m_script->mutex); return m_script->samplesStarted; }
+    int destroyed() const
+    {
+        return int(std::ranges::count_if(m_samplers, [](auto &s) { return s.expired(); }));
+    }
+    int samplesStarted()
+    {
+        std::lock_guard lock(m_script->mutex);
+        return m_script->samplesStarted;
+    }
 
-    static void processEvents() { QCoreApplication::processEvents(); QCoreApplication::processEvents(); }
-    static void waitFor(const std::function<bool()> &condition) { ASSERT_TRUE(QTest::qWaitFor(condition, 10000)); }
-    static void await(const QFuture<void> &future) { waitFor([&] { return future.isFinished(); }); }
-    void waitForSampleStarts(int count) { waitFor([&] { return samplesStarted() >= count; }); }
+    static void processEvents()
+    {
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    }
+    static void waitFor(const std::function<bool()> &condition)
+    {
+        ASSERT_TRUE(QTest::qWaitFor(condition, 10000));
+    }
+    static void await(const QFuture<void> &future)
+    {
+        waitFor([&] { return future.isFinished(); });
+    }
     // A finished sample's worker lets go of its sampler a moment after the result is handled.
     void expectDestroyed(int count)
     {
@@ -87,8 +104,16 @@ protected:
         waitFor([&] { return samplesStarted() >= started && !m_store->isSampling(); });
         processEvents();
     }
-    void show(const char *source, bool visible = true) { m_store->setVisible(visible, QString::fromUtf8(source)); }
-    void showWithAHeldSample(const char *source) { hold(true); show(source); waitForSampleStarts(1); }
+    void show(const char *source, bool visible = true)
+    {
+        m_store->setVisible(visible, QString::fromUtf8(source));
+    }
+    void showWithAHeldSample(const char *source)
+    {
+        hold(true);
+        show(source);
+        waitFor([&] { return samplesStarted() >= 1; });
+    }
 
     Date m_now = Date::fromReferenceSeconds(800'000'000);
     std::shared_ptr<SamplerScript> m_script = std::make_shared<SamplerScript>();
@@ -162,23 +187,27 @@ TEST_F(SystemMetricsStoreTests, TheSnapshotAgeGatesUnforcedRefreshesAndStaleness
     EXPECT_TRUE(m_store->isStale());
 }
 
-TEST_F(SystemMetricsStoreTests, EveryChangeIsAnnouncedBeforeItLandsAndOnlyASampleWithNothingReadCarriesTheMessage)
+TEST_F(SystemMetricsStoreTests,
+       EveryChangeIsAnnouncedBeforeItLandsAndOnlyASampleWithNothingReadCarriesTheMessage)
 {
     std::vector<std::string> events;
     auto record = [&](auto signal, auto describe) {
-        QObject::connect(m_store.get(), signal, m_store.get(), [&events, describe] { events.push_back(describe()); });
+        QObject::connect(m_store.get(), signal, m_store.get(),
+                         [&events, describe] { events.push_back(describe()); });
     };
     record(&SystemMetricsStore::objectWillChange,
            [this] { return m_store->snapshot() ? "will-change (has snapshot)" : "will-change"; });
     record(&SystemMetricsStore::snapshotChanged, [] { return "snapshot"; });
-    record(&SystemMetricsStore::isSamplingChanged, [this] { return m_store->isSampling() ? "sampling" : "idle"; });
+    record(&SystemMetricsStore::isSamplingChanged,
+           [this] { return m_store->isSampling() ? "sampling" : "idle"; });
     record(&SystemMetricsStore::errorMessageChanged, [] { return "error"; });
 
     m_script->set(m_script->next, snapshotWith(std::nullopt, std::nullopt, m_now));
     show("menu");
     settle(1);
-    EXPECT_EQ(events, (std::vector<std::string>{"will-change", "sampling", "will-change", "idle", "will-change",
-                                                "snapshot", "will-change (has snapshot)", "error"}));
+    EXPECT_EQ(events,
+              (std::vector<std::string>{"will-change", "sampling", "will-change", "idle", "will-change",
+                                        "snapshot", "will-change (has snapshot)", "error"}));
     EXPECT_EQ(m_store->errorMessage(), QString::fromUtf8("系统指标暂时不可用"));
 
     const auto memoryOnly = snapshotWith(std::nullopt, 33.0, m_now);
@@ -192,7 +221,8 @@ TEST_F(SystemMetricsStoreTests, SleepDuringASampleDiscardsItsResultAndWakeResume
 {
     showWithAHeldSample("panel");
     EXPECT_TRUE(m_store->refresh(true).isFinished()) << "a refresh during a running sample is dropped";
-    m_workspace.postWillSleep();
+    // Screens going to sleep count as the machine's sleep.
+    m_workspace.postScreensDidSleep();
     processEvents();
     EXPECT_TRUE(m_store->isSleeping());
     EXPECT_FALSE(m_store->isPolling());
@@ -213,15 +243,11 @@ TEST_F(SystemMetricsStoreTests, SleepDuringASampleDiscardsItsResultAndWakeResume
     EXPECT_TRUE(m_store->snapshot());
 }
 
-TEST_F(SystemMetricsStoreTests, ScreensSleepLikeTheMachineAWakeWithoutASurfaceStartsNothingAndStopPollingEndsIt)
+TEST_F(SystemMetricsStoreTests, AWakeWithoutASurfaceStartsNothingAndStopPollingEndsIt)
 {
     show("panel");
     settle(1);
-    m_workspace.postScreensDidSleep();
-    processEvents();
-    EXPECT_TRUE(m_store->isSleeping());
-    EXPECT_FALSE(m_store->hasSampler());
-
+    m_workspace.postWillSleep();
     show("panel", false);
     m_workspace.postDidWake();
     processEvents();
@@ -263,7 +289,7 @@ TEST_F(SystemMetricsStoreTests, AnAskedForSampleIsDiscardedWhenTheSurfacesCloseO
         const int started = samplesStarted() + 1;
         hold(true);
         const auto refresh = m_store->refresh(true);
-        waitForSampleStarts(started);
+        waitFor([&] { return samplesStarted() >= started; });
         if (sleeps)
             m_workspace.postWillSleep();
         else
@@ -288,7 +314,7 @@ TEST_F(SystemMetricsStoreTests, ASamplerThatThrowsLosesOnlyThatSampleAndTheLoopG
     m_script->set(m_script->throwing, true);
     m_store->setPollingInterval(std::chrono::milliseconds(1));
     show("menu");
-    waitForSampleStarts(3);
+    waitFor([&] { return samplesStarted() >= 3; });
     EXPECT_EQ(created(), 1) << "one sampler serves the whole loop";
     EXPECT_FALSE(m_store->snapshot());
 
