@@ -122,7 +122,7 @@ std::optional<std::string> DesktopSession::unavailableReason()
     return "a private desktop needs programs this machine lacks: " + missing;
 }
 
-DesktopSession::DesktopSession()
+DesktopSession::DesktopSession(Tray tray)
 {
     try {
         {
@@ -147,7 +147,8 @@ DesktopSession::DesktopSession()
             if (m_busAddress.empty())
                 throw std::runtime_error("dbus-daemon reported no address");
         }
-        startTray();
+        if (tray == Tray::xembed)
+            startTray();
     } catch (...) {
         stop(m_tray);
         stop(m_bus);

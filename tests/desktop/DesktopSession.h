@@ -24,9 +24,16 @@ public:
     // Why a session cannot start here (the programs that are missing), or nothing when it can.
     static std::optional<std::string> unavailableReason();
 
+    enum class Tray {
+        // trayer, an XEmbed tray host.
+        xembed,
+        // No tray program: the test plays a StatusNotifierWatcher on the bus itself.
+        none,
+    };
+
     // Starts the X server, the bus and the tray, and waits until the tray manages the display.
     // Throws std::runtime_error when one of them does not come up.
-    DesktopSession();
+    explicit DesktopSession(Tray tray = Tray::xembed);
     ~DesktopSession();
     DesktopSession(const DesktopSession &) = delete;
     DesktopSession &operator=(const DesktopSession &) = delete;

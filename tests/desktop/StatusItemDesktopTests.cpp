@@ -1,17 +1,9 @@
 #include "DesktopPixels.h"
 #include "DesktopTest.h"
-#include "FakeApplicationActivation.h"
-#include "FakeCodex.h"
-#include "FakeLoginItemService.h"
-#include "RecordingSystemLog.h"
-#include "ScopedEnvironmentVariable.h"
-#include "TemporaryDirectory.h"
+#include "StatusItemApplication.h"
 #include "TrayClickFilter.h"
 #include "statusitem/PopoverGeometry.h"
-#include "statusitem/StatusBarController.h"
 #include "statusitem/StatusItemIconRenderer.h"
-#include "stores/QuotaStore.h"
-#include "stores/SystemMetricsStore.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -32,27 +24,16 @@ protected:
         DesktopTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        m_store = std::make_unique<QuotaStore>(
-            CodexRateLimitClient(m_codex.environment()), nullptr, m_defaults, false,
-            PlatformServices{nullptr, std::make_shared<FakeLoginItemService>(), m_log,
-                             std::make_shared<FakeApplicationActivation>(),
-                             MainBundle("/nowhere/bin/pulsegrove")});
-        m_metricsStore = std::make_unique<SystemMetricsStore>();
-        auto services = StatusBarController::productionServices();
-        services.defaults = m_defaults;
-        services.log = m_log;
-        m_controller = std::make_unique<StatusBarController>(
-            *m_store, *m_metricsStore, [] {}, services);
+        m_app = std::make_unique<StatusItemApplication>();
+        m_store = m_app->store.get();
+        m_metricsStore = m_app->metricsStore.get();
+        m_controller = m_app->controller.get();
+        m_log = m_app->log;
         m_store->refresh(true);
         ASSERT_TRUE(QTest::qWaitFor([&] { return !m_store->isRefreshing() && m_store->snapshot(); }, 30000));
         ASSERT_TRUE(waitUntilDocked()) << "the icon never docked in the tray";
     }
-    void TearDown() override
-    {
-        m_controller.reset();
-        m_metricsStore.reset();
-        m_store.reset();
-    }
+    void TearDown() override { m_app.reset(); }
 
     StatusItem &item() { return m_controller->statusItem(); }
     bool waitUntilDocked()
@@ -93,21 +74,13 @@ protected:
         m_store->setPanelStyle(style, true);
         ASSERT_TRUE(QTest::qWaitFor([&] { return m_controller->appliedStyle() == style; }, 5000));
     }
-    bool noSurfaceVisible() const
-    {
-        return m_store->visibleSurfaces().isEmpty() && m_metricsStore->visibleConsumers().isEmpty();
-    }
+    bool noSurfaceVisible() const { return m_app->noSurfaceVisible(); }
 
-    TemporaryDirectory m_home;
-    ScopedEnvironmentVariable m_config{"XDG_CONFIG_HOME", (m_home.path() / "config").string()};
-    FakeCodex m_codex{FakeCodex::answering()};
-    std::shared_ptr<UserDefaults> m_defaults = std::make_shared<UserDefaults>(
-        UserDefaults::standardSuiteName,
-        Environment({{"XDG_CONFIG_HOME", (m_home.path() / "config").string()}}));
-    std::shared_ptr<RecordingSystemLog> m_log = std::make_shared<RecordingSystemLog>();
-    std::unique_ptr<QuotaStore> m_store;
-    std::unique_ptr<SystemMetricsStore> m_metricsStore;
-    std::unique_ptr<StatusBarController> m_controller;
+    std::unique_ptr<StatusItemApplication> m_app;
+    QuotaStore *m_store = nullptr;
+    SystemMetricsStore *m_metricsStore = nullptr;
+    StatusBarController *m_controller = nullptr;
+    std::shared_ptr<RecordingSystemLog> m_log;
 };
 
 TEST_F(StatusItemOnADesktop, TheIconDocksInTheTrayAndShowsTheTitle)
