@@ -49,7 +49,7 @@ TEST(QuotaPanelHeaderModelTests, SubtitlePlanAndFreshness)
 }
 
 // A failure shows the store's message verbatim on at most two lines; live data the short time;
-// cached data the time with seconds, in the locale given and the local zone (TZ=UTC here).
+// cached data the time with seconds, in the locale and the zone given.
 TEST(QuotaPanelStatusModelTests, TextSymbolAndLinesByState)
 {
     const QLocale chinese(QLocale::Chinese, QLocale::China);
@@ -71,7 +71,7 @@ TEST(QuotaPanelStatusModelTests, TextSymbolAndLinesByState)
         {QString(), true, chinese, "刷新失败，显示上次数据 · ", "exclamationmark.triangle", 2},
     };
     for (const auto &c : cases) {
-        EXPECT_EQ(QuotaPanelStatusModel::text(snapshot, c.error, c.isStale, c.locale),
+        EXPECT_EQ(QuotaPanelStatusModel::text(snapshot, c.error, c.isStale, c.locale, QTimeZone::utc()),
                   QString::fromUtf8(c.text));
         EXPECT_EQ(QuotaPanelStatusModel::symbolName(c.error), QString::fromUtf8(c.symbol));
         EXPECT_EQ(QuotaPanelStatusModel::lineLimit(c.error), c.lines);
@@ -79,9 +79,13 @@ TEST(QuotaPanelStatusModelTests, TextSymbolAndLinesByState)
     // A fetch time no calendar holds gives a placeholder, not garbage or a crash.
     for (const double seconds : {1e300, -1e300, std::numeric_limits<double>::quiet_NaN()}) {
         const Date absurd = Date::fromReferenceSeconds(seconds);
-        EXPECT_EQ(QuotaPanelStatusModel::shortTime(absurd, chinese), QStringLiteral("--"));
-        EXPECT_EQ(QuotaPanelStatusModel::timeWithSeconds(absurd, chinese), QStringLiteral("--"));
+        EXPECT_EQ(QuotaPanelStatusModel::shortTime(absurd, chinese, QTimeZone::utc()), QStringLiteral("--"));
+        EXPECT_EQ(QuotaPanelStatusModel::timeWithSeconds(absurd, chinese, QTimeZone::utc()),
+                  QStringLiteral("--"));
     }
+    // The zone is the one given: the same read at 14:13 in Shanghai.
+    const QTimeZone shanghai("Asia/Shanghai");
+    EXPECT_EQ(QuotaPanelStatusModel::shortTime(fetchedAt, chinese, shanghai), QStringLiteral("14:13"));
 }
 
 // The refresh button cannot be pressed while a refresh runs; the menu offers the login-items

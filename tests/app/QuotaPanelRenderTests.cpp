@@ -9,6 +9,7 @@
 #include "views/primitives/DarkPalette.h"
 
 #include <QCoreApplication>
+#include <QScrollArea>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -148,6 +149,9 @@ TEST_F(QuotaPanelRenderTests, ANewThemeRepaintsThePanelAtOnce)
         const QString name = QStringLiteral("panel-theme-") +
                              QString::fromStdString(std::string(QuotaThemeIDs::rawValue(theme)));
         const QImage image = snapshot(panel.grab().toImage().convertToFormat(QImage::Format_ARGB32), name);
+        // Rebuilt in a panel shorter than its content, the column scrolls; its cards are not squeezed.
+        const QWidget *content = panel.findChild<QScrollArea *>()->widget();
+        EXPECT_GE(content->height(), content->heightForWidth(content->width())) << name.toStdString();
         const QuotaThemePalette &palette = QuotaThemeIDs::palette(theme);
         EXPECT_GT(countPixelsNear(image, palette.accent, 16), 400) << name.toStdString();
         EXPECT_TRUE(isNear(image.pixelColor(image.width() / 2, 2), palette.panelTop, 40))

@@ -11,13 +11,12 @@ namespace {
 // About ±290 million years: far beyond any real read, well inside what QDateTime holds.
 constexpr double largestRepresentableSeconds = 9.0e15;
 
-std::optional<QTime> localTime(Date date)
+std::optional<QTime> localTime(Date date, const QTimeZone &zone)
 {
     const double seconds = date.unixSeconds();
     if (!std::isfinite(seconds) || std::abs(seconds) > largestRepresentableSeconds)
         return std::nullopt;
-    const QDateTime moment =
-        QDateTime::fromSecsSinceEpoch(static_cast<qint64>(std::floor(seconds)), Qt::LocalTime);
+    const QDateTime moment = QDateTime::fromSecsSinceEpoch(static_cast<qint64>(std::floor(seconds)), zone);
     if (!moment.isValid())
         return std::nullopt;
     return moment.time();
@@ -44,14 +43,14 @@ QString QuotaPanelStatusModel::symbolName(const std::optional<QString> &errorMes
 }
 
 QString QuotaPanelStatusModel::text(const QuotaSnapshot &snapshot, const std::optional<QString> &errorMessage,
-                                    bool isStale, const QLocale &locale)
+                                    bool isStale, const QLocale &locale, const QTimeZone &zone)
 {
     if (errorMessage)
         return QStringLiteral("刷新失败，显示上次数据 · ") + *errorMessage;
     if (!isStale)
-        return QStringLiteral("更新于 ") + shortTime(snapshot.fetchedAt(), locale) +
+        return QStringLiteral("更新于 ") + shortTime(snapshot.fetchedAt(), locale, zone) +
                QStringLiteral(" · 前台 1 分钟 / 后台 5 分钟刷新");
-    return QStringLiteral("当前显示缓存数据 · 更新于 ") + timeWithSeconds(snapshot.fetchedAt(), locale);
+    return QStringLiteral("当前显示缓存数据 · 更新于 ") + timeWithSeconds(snapshot.fetchedAt(), locale, zone);
 }
 
 int QuotaPanelStatusModel::lineLimit(const std::optional<QString> &errorMessage)
@@ -59,15 +58,15 @@ int QuotaPanelStatusModel::lineLimit(const std::optional<QString> &errorMessage)
     return errorMessage ? failureLineLimit : 0;
 }
 
-QString QuotaPanelStatusModel::shortTime(Date date, const QLocale &locale)
+QString QuotaPanelStatusModel::shortTime(Date date, const QLocale &locale, const QTimeZone &zone)
 {
-    const auto time = localTime(date);
+    const auto time = localTime(date, zone);
     return time ? locale.toString(*time, QLocale::ShortFormat) : placeholderTime();
 }
 
-QString QuotaPanelStatusModel::timeWithSeconds(Date date, const QLocale &locale)
+QString QuotaPanelStatusModel::timeWithSeconds(Date date, const QLocale &locale, const QTimeZone &zone)
 {
-    const auto time = localTime(date);
+    const auto time = localTime(date, zone);
     return time ? locale.toString(*time, formatWithoutZone(locale)) : placeholderTime();
 }
 

@@ -5,6 +5,7 @@
 
 #include <QLocale>
 #include <QString>
+#include <QTimeZone>
 #include <optional>
 
 namespace pulsegrove {
@@ -18,17 +19,18 @@ struct QuotaPanelStatusModel {
 
     static QString symbolName(const std::optional<QString> &errorMessage);
     // The failure with the store's message verbatim; else, for live data, the short time of the
-    // read; else the time with seconds of the cached read. Times are in `locale` and the local
-    // time zone.
+    // read; else the time with seconds of the cached read. Times are in `locale` and `zone` (the
+    // user's, TZ honoured, unless a test says otherwise).
     static QString text(const QuotaSnapshot &snapshot, const std::optional<QString> &errorMessage,
-                        bool isStale, const QLocale &locale = QLocale::system());
+                        bool isStale, const QLocale &locale = QLocale::system(),
+                        const QTimeZone &zone = QTimeZone::systemTimeZone());
     // 0 means no limit.
     static int lineLimit(const std::optional<QString> &errorMessage);
 
     // A time without a date: the locale's short style, or its style with seconds (the long style
     // without a zone name). "--" for an instant the calendar cannot hold.
-    static QString shortTime(Date date, const QLocale &locale);
-    static QString timeWithSeconds(Date date, const QLocale &locale);
+    static QString shortTime(Date date, const QLocale &locale, const QTimeZone &zone);
+    static QString timeWithSeconds(Date date, const QLocale &locale, const QTimeZone &zone);
 };
 
 } // namespace pulsegrove

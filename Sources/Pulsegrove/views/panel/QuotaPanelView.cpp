@@ -189,6 +189,12 @@ void QuotaPanelView::measureNow()
 
 void QuotaPanelView::applyHeights()
 {
+    // The scroll area fits its content to the viewport down to the content's minimum size, which
+    // for wrapping text lies below the height it needs: hold the column at its measured height,
+    // so it scrolls instead of squeezing its cards.
+    const auto &measured = m_heights.measuredSectionHeights();
+    if (const auto content = measured.find(QuotaPanelSection::content); content != measured.end())
+        m_content->setMinimumHeight(static_cast<int>(content->second));
     if (const auto viewport = contentViewportHeight())
         m_scrollArea->setFixedHeight(static_cast<int>(std::ceil(*viewport)));
     if (const auto preferred = preferredHeight())

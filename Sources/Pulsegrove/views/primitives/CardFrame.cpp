@@ -15,13 +15,13 @@ CardFrame::CardFrame(int padding, const CardFrameStyle &style, QWidget *parent)
 {
     setContentsMargins(padding, padding, padding, padding);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    CardSurface::applyShadow(this, m_style.shadow);
+    CardSurface::applyShadow(this, m_style.shadow, m_style.cornerRadius);
 }
 
 void CardFrame::setStyle(const CardFrameStyle &style)
 {
     m_style = style;
-    CardSurface::applyShadow(this, m_style.shadow);
+    CardSurface::applyShadow(this, m_style.shadow, m_style.cornerRadius);
     update();
 }
 

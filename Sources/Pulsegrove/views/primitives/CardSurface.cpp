@@ -1,5 +1,6 @@
 #include "views/primitives/CardSurface.h"
 
+#include "views/primitives/RoundedShadowEffect.h"
 #include "views/primitives/RoundedShape.h"
 
 #include <QGraphicsDropShadowEffect>
@@ -29,6 +30,20 @@ void CardSurface::applyShadow(QWidget *widget, const std::optional<ViewShadow> &
     effect->setColor(shadow->color);
     effect->setBlurRadius(shadow->radius);
     effect->setOffset(shadow->offset);
+}
+
+void CardSurface::applyShadow(QWidget *widget, const std::optional<ViewShadow> &shadow, qreal cornerRadius)
+{
+    if (!shadow || shadow->color.alpha() == 0) {
+        if (qobject_cast<RoundedShadowEffect *>(widget->graphicsEffect()))
+            widget->setGraphicsEffect(nullptr);
+        return;
+    }
+    if (auto *effect = qobject_cast<RoundedShadowEffect *>(widget->graphicsEffect())) {
+        effect->setShadow(*shadow, cornerRadius);
+        return;
+    }
+    widget->setGraphicsEffect(new RoundedShadowEffect(*shadow, cornerRadius, widget));
 }
 
 } // namespace pulsegrove

@@ -39,6 +39,9 @@ public:
     // Gives `widget` a drop shadow, replaces the one it has, or removes it (nothing, or a shadow
     // with no opacity). The shadow follows the widget's whole drawing, as a view's shadow does.
     static void applyShadow(QWidget *widget, const std::optional<ViewShadow> &shadow);
+    // The same for a widget that is a rounded rectangle of `cornerRadius` (a card): its shadow is
+    // drawn from that shape, blurred once per size and kept, rather than from its drawing.
+    static void applyShadow(QWidget *widget, const std::optional<ViewShadow> &shadow, qreal cornerRadius);
 };
 
 } // namespace pulsegrove
