@@ -1,11 +1,14 @@
 #include "FakeApplicationActivation.h"
+#include "UserDefaults.h"
 #include "ViewRendering.h"
 #include "analytics/CodexUsageAnalyticsService.h"
 #include "dashboard/UsageDashboardPageModel.h"
 #include "dashboard/UsageDashboardPageView.h"
 #include "dashboard/UsageDashboardWindowController.h"
 #include "dashboard/UsageQuotaRowCard.h"
+#include "preferences/PulsegrovePreferenceKeys.h"
 #include "quota/CancellationError.h"
+#include "theme/QuotaThemeID.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -309,20 +312,23 @@ TEST(UsageDashboardPageTests, ModelTextsClampRoundAndFallBack)
     EXPECT_EQ(UsageDashboardPageModel::windowTag(UsageQuotaWindow::weekly), QString::fromUtf8("每周"));
 }
 
-TEST(UsageDashboardPageTests, RendersRowsWithTheirStaleMark)
+TEST(UsageDashboardPageTests, RendersRowsWithTheirStaleMarkInEveryTheme)
 {
     IsolatedTheme theme;
-    UsageDashboardPageView page;
-    page.receive(QStringLiteral("codex-usage-report"),
-                 R"({"quotaSnapshots":)" +
-                     encoded({row("regular-five-hour", UsageQuotaWindow::fiveHour, 75, false),
-                              row("regular-weekly", UsageQuotaWindow::weekly, 8, true, std::nullopt)}) +
-                     "}");
-    const auto cards = page.findChildren<UsageQuotaRowCard *>();
-    ASSERT_EQ(cards.size(), 2);
-    const QImage image = renderAtWidth(page, 1180, QStringLiteral("usage-dashboard-page"));
-    EXPECT_FALSE(image.isNull());
-    EXPECT_EQ(qRound(image.width() / image.devicePixelRatio()), 1180);
-    EXPECT_GT(countPixelsNear(image, ThemeColor::accent().resolve(), 20), 100)
-        << "percentages and bars in the accent";
+    for (const QuotaThemeID id : QuotaThemeIDs::allCases) {
+        UserDefaults::standard()->setString(PulsegrovePreferenceKeys::theme, QuotaThemeIDs::rawValue(id));
+        UsageDashboardPageView page;
+        page.receive(QStringLiteral("codex-usage-report"),
+                     R"({"quotaSnapshots":)" +
+                         encoded({row("regular-five-hour", UsageQuotaWindow::fiveHour, 75, false),
+                                  row("regular-weekly", UsageQuotaWindow::weekly, 8, true, std::nullopt)}) +
+                         "}");
+        ASSERT_EQ(page.findChildren<UsageQuotaRowCard *>().size(), 2);
+        const QString name =
+            QStringLiteral("usage-dashboard-page-") + QString::fromLatin1(QuotaThemeIDs::rawValue(id));
+        const QImage image = renderAtWidth(page, 1180, name);
+        EXPECT_EQ(qRound(image.width() / image.devicePixelRatio()), 1180);
+        EXPECT_GT(countPixelsNear(image, QuotaThemeIDs::palette(id).accent, 20), 100)
+            << "percentages and bars in the theme's accent: " << QuotaThemeIDs::rawValue(id);
+    }
 }
