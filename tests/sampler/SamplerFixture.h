@@ -44,7 +44,7 @@ protected:
     pg_fake_smc &installSmc(std::vector<pg_fake_smc_key> keys, const char *serviceClass = "AppleSMC")
     {
         m_keys = std::move(keys);
-        m_smc = pg_fake_smc{serviceClass, 0, m_keys.data(), m_keys.size(), 0, 0, 0, 0};
+        m_smc = pg_fake_smc{serviceClass, 0, m_keys.data(), m_keys.size(), 0, 0, 0};
         pg_test_platform_set_smc(&m_platform, &m_smc);
         return m_smc;
     }

@@ -77,7 +77,6 @@ static pg_io_return_t pg_fake_open(void *service, void **connection)
 static void pg_fake_close(void *connection)
 {
     pg_fake_smc *script = connection;
-    ++script->close_count;
     --script->open_connections;
 }
 
@@ -110,10 +109,7 @@ static pg_io_return_t pg_fake_answer_key(const pg_fake_smc_key *key, const pg_sm
                                          pg_smc_key_record *output)
 {
     bool reads_bytes = input->command == PG_SMC_COMMAND_READ_BYTES;
-    pg_io_return_t status = reads_bytes ? key->read_status : key->info_status;
-    if (status != 0)
-        return status;
-    output->result = reads_bytes ? key->read_result : key->info_result;
+    output->result = reads_bytes ? key->read_result : 0;
     output->key = input->key;
     output->key_info.data_size = key->data_size;
     output->key_info.data_type = pg_smc_four_char_code(key->type);
@@ -129,11 +125,7 @@ static pg_io_return_t pg_fake_answer_index(const pg_fake_smc *script, uint32_t i
         output->result = PG_SMC_RESULT_INDEX_OUT_OF_RANGE;
         return PG_IO_RETURN_SUCCESS;
     }
-    const pg_fake_smc_key *key = &script->keys[index];
-    if (key->index_status != 0)
-        return key->index_status;
-    output->result = key->index_result;
-    output->key = pg_smc_four_char_code(key->key);
+    output->key = pg_smc_four_char_code(script->keys[index].key);
     return PG_IO_RETURN_SUCCESS;
 }
 

@@ -14,19 +14,13 @@
 extern "C" {
 #endif
 
-/* One key of the scripted SMC. A status is what the SMC call returns (0 = success); a result is
- * the result byte the SMC answers with (0 = success). */
+/* One key of the scripted SMC. */
 typedef struct pg_fake_smc_key {
     char key[5];  /* four characters */
     char type[5]; /* four-character data type such as "sp78", "flt ", "ui8 " */
     uint32_t data_size;
     uint8_t data[32];
-    int32_t info_status; /* the key-info command */
-    uint8_t info_result;
-    int32_t read_status; /* the read-bytes command */
-    uint8_t read_result;
-    int32_t index_status; /* the key-at-index command for this key's index */
-    uint8_t index_result;
+    uint8_t read_result; /* the result byte the read-bytes command answers with (0 = success) */
 } pg_fake_smc_key;
 
 /* A scripted SMC. The script stays owned by the caller and may be changed between samples. The
@@ -38,7 +32,6 @@ typedef struct pg_fake_smc {
     size_t key_count;
     /* Written by the fake. */
     uint32_t open_count;
-    uint32_t close_count;
     uint32_t call_count;
     uint32_t open_connections;
 } pg_fake_smc;
