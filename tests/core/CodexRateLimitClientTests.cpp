@@ -98,8 +98,6 @@ TEST(CodexRateLimitClientFailureTests, EachFailureHasItsSentenceAndLeavesNoChild
         {with(upToRateLimits, {R"(send {"id":1,"error":{"message":7},"result":{"rateLimits":{}}})"}),
          "Codex 返回错误：未知错误", 3},
         {with(upToRateLimits, {R"(send {"id":1,"result":null})"}), malformed, 3},
-        {with(upToRateLimits, {R"(send {"id":1})"}), malformed, 3},
-        {with(upToRateLimits, {R"(send {"id":1,"result":[]})"}), malformed, 3},
         {with(upToRateLimits, {R"(send {"id":1,"result":{"rateLimits":{"primary":{}}}})"}), malformed, 3},
         // Exiting at once shows up as a broken pipe on the first write or as end of file on the
         // first read, whichever comes first; a child that closed its input breaks the next write.

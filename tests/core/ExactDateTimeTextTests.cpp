@@ -34,11 +34,9 @@ TEST(ExactDateTimeTextTests, TheYearAppearsOnlyWhenItDiffersFromNowsYearInTheZon
          "12月31日 周四 23:50"},
         {"Asia/Shanghai", unixSecondsAt("Asia/Shanghai", 2027, 1, 1, 0, 10), shanghaiEve, false,
          "2027年1月1日 00:10"},
-        {"UTC", unixSecondsAt("UTC", 2027, 1, 2, 9, 0), march1, true, "2027年1月2日 周六 09:00"},
         {"UTC", unixSecondsAt("UTC", 2026, 11, 29, 0, 0), utcEve.addingSeconds(14400), true,
          "2026年11月29日 周日 00:00"},
         {"UTC", march5, march1, true, "3月5日 周四 20:30"},
-        {"Asia/Shanghai", march5, march1, true, "3月6日 周五 04:30"},
         {"America/Los_Angeles", march5, march1, false, "3月5日 12:30"},
         // The offset is the instant's, after the switch to daylight saving time on 8 March.
         {"America/Los_Angeles", march5 + 4 * 86400, march1, false, "3月9日 13:30"},

@@ -42,9 +42,6 @@ TEST(QuotaPanelStyleTests, TheStoredValueFallsBackToSystemWhereTheRawValueGivesN
     EXPECT_EQ(QuotaPanelStyles::fromStoredValue("dashboard"), QuotaPanelStyle::dashboard);
     EXPECT_EQ(QuotaPanelStyles::fromStoredValue("Dashboard"), QuotaPanelStyle::system);
     EXPECT_EQ(QuotaPanelStyles::fromStoredValue(std::nullopt), QuotaPanelStyle::system);
-    EXPECT_EQ(QuotaPanelStyles::fromRawValue("system"), QuotaPanelStyle::system);
-    EXPECT_EQ(QuotaPanelStyles::fromRawValue("dashboard"), QuotaPanelStyle::dashboard);
-    EXPECT_EQ(QuotaPanelStyles::fromRawValue("Dashboard"), std::nullopt);
 }
 
 TEST(CodexPlanTierTests, PlanTypesMapToTiersAfterTrimmingAndLowerCasing)

@@ -61,10 +61,8 @@ TEST(SmallFileReaderTests, ReadsUpToTheCapAndNoFurther)
     const TemporaryDirectory folder;
     const std::vector<std::pair<std::string, Status>> cases = {
         {"", Status::read},
-        {"x", Status::read},
         {std::string(cap, 'a'), Status::read},
         {std::string(cap + 1, 'b'), Status::tooLarge},
-        {std::string(10 * cap, 'c'), Status::tooLarge},
         {std::string("nul\0inside", 10), Status::read},
     };
     for (const auto &[content, expected] : cases) {
