@@ -55,7 +55,6 @@ TEST(UsageAnalyticsConfigurationTests, LiveConfigurationFollowsTheEnvironment)
         const auto configuration = CodexUsageAnalyticsConfiguration::live(testCase.environment);
         EXPECT_EQ(configuration.codexHome, std::filesystem::path(testCase.codexHome));
         EXPECT_EQ(configuration.cacheDirectory, std::filesystem::path(testCase.cacheDirectory));
-        EXPECT_EQ(configuration.sqliteExecutable, std::filesystem::path("/usr/bin/sqlite3"));
         EXPECT_EQ(configuration.timeZoneIdentifier, testCase.timeZone);
     }
 }
