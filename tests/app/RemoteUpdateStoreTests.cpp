@@ -104,9 +104,6 @@ TEST(RemoteUpdateStoreTests, ACheckEndsInWhatTheAnswerSaysWhenItIsAResult)
          fixedSentence,
          false},
         {{State::current(), std::nullopt}, State::current(), false},
-        {{State::unavailable(QStringLiteral("x")), std::nullopt},
-         State::unavailable(QStringLiteral("x")),
-         false},
         {{State::idle(), std::nullopt}, fixedSentence, false},
         {{State::installing(QStringLiteral("1.7.0")), candidate}, fixedSentence, false},
     };
@@ -123,148 +120,144 @@ TEST(RemoteUpdateStoreTests, ACheckEndsInWhatTheAnswerSaysWhenItIsAResult)
     }
 }
 
+// A store on scripted operations.
+class RemoteUpdateStoreTest : public ::testing::Test {
+protected:
+    // Checks and lets the check end in `outcome`.
+    void answerCheck(RemoteUpdateCheckOutcome outcome)
+    {
+        m_store.check();
+        m_fake.checks.back().finish(std::move(outcome));
+        QCoreApplication::processEvents();
+    }
+
+    FakeRemoteUpdateOperations m_fake;
+    RemoteUpdateStore m_store{m_fake.operations()};
+};
+
 // A check returns at once while one runs, or while a download or an installation does.
-TEST(RemoteUpdateStoreTests, NoSecondCheckWhileCheckingDownloadingOrInstalling)
+TEST_F(RemoteUpdateStoreTest, NoSecondCheckWhileCheckingDownloadingOrInstalling)
 {
     const RemoteUpdateCandidate candidate{QStringLiteral("1.7.0"), {}};
     const auto available = State::available(QStringLiteral("1.7.0"), false, Delivery::signedArtifact);
-    FakeRemoteUpdateOperations fake;
-    RemoteUpdateStore store(fake.operations());
-    store.check();
-    EXPECT_TRUE(store.check().isFinished());
-    EXPECT_TRUE(store.performPrimaryAction().isFinished());
-    EXPECT_EQ(fake.checks.size(), 1u);
-    fake.checks[0].finish({available, candidate});
+    m_store.check();
+    EXPECT_TRUE(m_store.check().isFinished());
+    EXPECT_TRUE(m_store.performPrimaryAction().isFinished());
+    EXPECT_EQ(m_fake.checks.size(), 1u);
+    m_fake.checks[0].finish({available, candidate});
     QCoreApplication::processEvents();
 
-    store.performPrimaryAction();
-    EXPECT_EQ(store.state(), State::downloading(QStringLiteral("1.7.0")));
-    store.check();
-    store.performPrimaryAction();
-    EXPECT_EQ(fake.checks.size(), 1u);
-    EXPECT_EQ(fake.downloads.size(), 1u);
-    EXPECT_EQ(store.candidate(), candidate) << "a refused check leaves the candidate";
+    m_store.performPrimaryAction();
+    EXPECT_EQ(m_store.state(), State::downloading(QStringLiteral("1.7.0")));
+    m_store.check();
+    m_store.performPrimaryAction();
+    EXPECT_EQ(m_fake.checks.size(), 1u);
+    EXPECT_EQ(m_fake.downloads.size(), 1u);
+    EXPECT_EQ(m_store.candidate(), candidate) << "a refused check leaves the candidate";
 }
 
 // The button's whole road for a signed update: download, confirm, install; an installation that
 // cannot start leaves the file to reveal; a failed download shows its sentence.
-TEST(RemoteUpdateStoreTests, ThePrimaryActionWalksASignedUpdateFromOfferToInstallation)
+TEST_F(RemoteUpdateStoreTest, ThePrimaryActionWalksASignedUpdateFromOfferToInstallation)
 {
     const RemoteUpdateCandidate candidate{QStringLiteral("1.7.0"),
                                           QUrl(QStringLiteral("https://example.test/a"))};
     const std::filesystem::path file = "/cache/VerifiedUpdates/1.7.0.tar.gz";
-    FakeRemoteUpdateOperations fake;
-    RemoteUpdateStore store(fake.operations());
-    store.check();
-    fake.checks[0].finish(
-        {State::available(QStringLiteral("1.7.0"), false, Delivery::signedArtifact), candidate});
-    QCoreApplication::processEvents();
+    answerCheck({State::available(QStringLiteral("1.7.0"), false, Delivery::signedArtifact), candidate});
 
-    QFuture<void> step = store.performPrimaryAction();
-    EXPECT_EQ(fake.downloadedCandidates, (std::vector<RemoteUpdateCandidate>{candidate}));
-    fake.downloads[0].finish(RemoteUpdateDownload{file, true});
+    QFuture<void> step = m_store.performPrimaryAction();
+    EXPECT_EQ(m_fake.downloadedCandidates, (std::vector<RemoteUpdateCandidate>{candidate}));
+    m_fake.downloads[0].finish(RemoteUpdateDownload{file, true});
     await(step);
-    EXPECT_EQ(store.state(), State::downloaded(QStringLiteral("1.7.0"), file, true));
-    await(store.performPrimaryAction());
-    EXPECT_EQ(store.state(), State::confirmingInstall(QStringLiteral("1.7.0"), file));
-    step = store.performPrimaryAction();
-    EXPECT_EQ(store.state(), State::installing(QStringLiteral("1.7.0")));
-    EXPECT_TRUE(store.isWorking());
-    fake.installs[0].finish(false);
+    EXPECT_EQ(m_store.state(), State::downloaded(QStringLiteral("1.7.0"), file, true));
+    await(m_store.performPrimaryAction());
+    EXPECT_EQ(m_store.state(), State::confirmingInstall(QStringLiteral("1.7.0"), file));
+    step = m_store.performPrimaryAction();
+    EXPECT_EQ(m_store.state(), State::installing(QStringLiteral("1.7.0")));
+    EXPECT_TRUE(m_store.isWorking());
+    m_fake.installs[0].finish(false);
     await(step);
-    EXPECT_EQ(store.state(), State::downloaded(QStringLiteral("1.7.0"), file, false));
-    await(store.performPrimaryAction());
-    EXPECT_EQ(fake.revealed, (std::vector<std::filesystem::path>{file}));
-    EXPECT_EQ(fake.checks.size(), 1u);
+    EXPECT_EQ(m_store.state(), State::downloaded(QStringLiteral("1.7.0"), file, false));
+    await(m_store.performPrimaryAction());
+    EXPECT_EQ(m_fake.revealed, (std::vector<std::filesystem::path>{file}));
+    EXPECT_EQ(m_fake.checks.size(), 1u);
 
     // From there the user may check again; a download that fails shows its own sentence.
-    store.check();
-    fake.checks[1].finish({State::available(QStringLiteral("1.7.1"), false, Delivery::signedArtifact),
-                           RemoteUpdateCandidate{QStringLiteral("1.7.1"), {}}});
-    QCoreApplication::processEvents();
-    step = store.performPrimaryAction();
-    fake.downloads[1].finish(QStringLiteral("签名校验失败"));
+    answerCheck({State::available(QStringLiteral("1.7.1"), false, Delivery::signedArtifact),
+                 RemoteUpdateCandidate{QStringLiteral("1.7.1"), {}}});
+    step = m_store.performPrimaryAction();
+    m_fake.downloads[1].finish(QStringLiteral("签名校验失败"));
     await(step);
-    EXPECT_EQ(store.state(), State::unavailable(QStringLiteral("签名校验失败")));
+    EXPECT_EQ(m_store.state(), State::unavailable(QStringLiteral("签名校验失败")));
 }
 
 // A website offer only opens the downloads page and stays on offer.
-TEST(RemoteUpdateStoreTests, AWebsiteOfferOpensTheDownloadsPage)
+TEST_F(RemoteUpdateStoreTest, AWebsiteOfferOpensTheDownloadsPage)
 {
-    FakeRemoteUpdateOperations fake;
-    RemoteUpdateStore store(fake.operations());
-    store.check();
     const auto offer = State::available(QStringLiteral("1.7.0"), false, Delivery::website);
-    fake.checks[0].finish({offer, std::nullopt});
-    QCoreApplication::processEvents();
-    await(store.performPrimaryAction());
-    await(store.performPrimaryAction());
-    EXPECT_EQ(fake.downloadsPageOpenings, 2);
-    EXPECT_EQ(store.state(), offer);
-    EXPECT_TRUE(fake.downloads.empty());
+    answerCheck({offer, std::nullopt});
+    await(m_store.performPrimaryAction());
+    await(m_store.performPrimaryAction());
+    EXPECT_EQ(m_fake.downloadsPageOpenings, 2);
+    EXPECT_EQ(m_store.state(), offer);
+    EXPECT_TRUE(m_fake.downloads.empty());
 }
 
 // An operation that ends without an answer leaves no state hanging; one that ends after its store
 // is gone reaches nothing, and the store's future ends cancelled.
-TEST(RemoteUpdateStoreTests, OperationsEndingWithoutAnAnswerOrAfterTheStoreAreSafe)
+TEST_F(RemoteUpdateStoreTest, OperationsEndingWithoutAnAnswerOrAfterTheStoreAreSafe)
 {
-    FakeRemoteUpdateOperations fake;
-    RemoteUpdateStore store(fake.operations());
-    QFuture<void> done = store.check();
-    fake.checks[0].promise->finish();
+    QFuture<void> done = m_store.check();
+    m_fake.checks[0].promise->finish();
     await(done);
-    EXPECT_EQ(store.state(), State::unavailable(RemoteUpdateOperations::unavailableMessage()));
-    store.check();
-    fake.checks[1].finish({State::available(QStringLiteral("2.0"), false, Delivery::signedArtifact),
-                           RemoteUpdateCandidate{QStringLiteral("2.0"), {}}});
-    QCoreApplication::processEvents();
-    done = store.performPrimaryAction();
-    fake.downloads[0].promise->finish();
+    EXPECT_EQ(m_store.state(), State::unavailable(RemoteUpdateOperations::unavailableMessage()));
+    answerCheck({State::available(QStringLiteral("2.0"), false, Delivery::signedArtifact),
+                 RemoteUpdateCandidate{QStringLiteral("2.0"), {}}});
+    done = m_store.performPrimaryAction();
+    m_fake.downloads[0].promise->finish();
     await(done);
-    EXPECT_EQ(store.state(), State::unavailable(RemoteUpdateOperations::unavailableMessage()));
+    EXPECT_EQ(m_store.state(), State::unavailable(RemoteUpdateOperations::unavailableMessage()));
 
     {
-        RemoteUpdateStore gone(fake.operations());
+        RemoteUpdateStore gone(m_fake.operations());
         done = gone.check();
     }
-    fake.checks[2].finish({State::current(), std::nullopt});
+    m_fake.checks[2].finish({State::current(), std::nullopt});
     QCoreApplication::processEvents();
     EXPECT_TRUE(done.isFinished() && done.isCanceled());
 }
 
 // Stopping the check's token returns it to idle at once; its late answer is dropped, and a
 // later check is not disturbed by the old token.
-TEST(RemoteUpdateStoreTests, ACancelledCheckGoesBackToIdleAndDropsItsAnswer)
+TEST_F(RemoteUpdateStoreTest, ACancelledCheckGoesBackToIdleAndDropsItsAnswer)
 {
-    FakeRemoteUpdateOperations fake;
-    RemoteUpdateStore store(fake.operations());
     std::stop_source cancellation;
-    store.check(cancellation.get_token());
+    m_store.check(cancellation.get_token());
     cancellation.request_stop();
     QCoreApplication::processEvents();
-    EXPECT_EQ(store.state(), State::idle());
-    fake.checks[0].finish({State::current(), std::nullopt});
+    EXPECT_EQ(m_store.state(), State::idle());
+    m_fake.checks[0].finish({State::current(), std::nullopt});
     QCoreApplication::processEvents();
-    EXPECT_EQ(store.state(), State::idle());
+    EXPECT_EQ(m_store.state(), State::idle());
 
-    const QFuture<void> next = store.check();
-    fake.checks[1].finish({State::current(), std::nullopt});
+    const QFuture<void> next = m_store.check();
+    m_fake.checks[1].finish({State::current(), std::nullopt});
     await(next);
-    EXPECT_EQ(store.state(), State::current());
-    EXPECT_TRUE(store.check(cancellation.get_token()).isFinished()) << "a stopped token starts nothing";
-    EXPECT_EQ(fake.checks.size(), 2u);
+    EXPECT_EQ(m_store.state(), State::current());
+    EXPECT_TRUE(m_store.check(cancellation.get_token()).isFinished()) << "a stopped token starts nothing";
+    EXPECT_EQ(m_fake.checks.size(), 2u);
 
     // A stop that comes after its store is gone reaches nothing.
     std::stop_source late;
     {
-        RemoteUpdateStore gone(fake.operations());
+        RemoteUpdateStore gone(m_fake.operations());
         gone.check(late.get_token());
     }
     late.request_stop();
     QCoreApplication::processEvents();
-    fake.checks[2].finish({State::current(), std::nullopt});
+    m_fake.checks[2].finish({State::current(), std::nullopt});
     QCoreApplication::processEvents();
-    EXPECT_EQ(fake.checks.size(), 3u);
+    EXPECT_EQ(m_fake.checks.size(), 3u);
 }
 
 } // namespace
