@@ -53,6 +53,14 @@ TEST(StatusMenuModelTests, HeaderNamesThePlanAndWhetherTheDataAreLive)
         EXPECT_EQ(Model::headerTitle(c.snapshot, c.isStale), u(c.expected)) << c.expected;
 }
 
+TEST(StatusMenuModelTests, ActionTextsKeepTheirAmpersandsLiteral)
+{
+    const std::pair<const char *, const char *> cases[] = {
+        {"R&D 额度", "R&&D 额度"}, {"&&", "&&&&"}, {"&", "&&"}, {"GPT-5.4", "GPT-5.4"}, {"", ""}};
+    for (const auto &[text, expected] : cases)
+        EXPECT_EQ(Model::actionText(u(text)), u(expected)) << text;
+}
+
 TEST(StatusMenuModelTests, QuotaRowsShowTheClampedRemainderAndTheResetOrPlaceholders)
 {
     const auto zone = utc();
@@ -69,7 +77,6 @@ TEST(StatusMenuModelTests, QuotaRowsShowTheClampedRemainderAndTheResetOrPlacehol
          {u("每周额度：0% 剩余"), u("已用 130% · 1分钟后重置 · 3月5日 12:01")}},
         {Model::weeklyLabel(), used(-20), {u("每周额度：100% 剩余"), u("已用 -20% · 重置时间未知")}},
         {Model::fiveHourLabel(), std::nullopt, {u("5 小时额度：--%"), u("暂无数据")}},
-        {Model::weeklyLabel(), std::nullopt, {u("每周额度：--%"), u("暂无数据")}},
     };
     for (const auto &c : cases)
         EXPECT_EQ(Model::quotaRows(c.label, c.window, now, zone), c.expected)
@@ -178,8 +185,6 @@ TEST(StatusMenuModelTests, MetricsRowsTellTemperatureLoadAndMemoryOrWhyNot)
         EXPECT_EQ(Model::metricsRows(c.snapshot, c.isStale), c.expected)
             << c.expected.temperature.toStdString();
 
-    EXPECT_EQ(Model::temperatureSummary(sample(62.4, CPUTemperatureSource::cpuDieHotspot), false),
-              u("CPU 核心热点 62°C"));
     EXPECT_EQ(Model::temperatureSummary(sample(62.4, CPUTemperatureSource::cpuDieHotspot), true),
               u("CPU 核心温度不可用"));
     EXPECT_EQ(Model::temperatureSummary(sample(std::nullopt, CPUTemperatureSource::cpuDie), false),

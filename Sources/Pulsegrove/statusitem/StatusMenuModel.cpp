@@ -30,6 +30,12 @@ constexpr double bytesPerGigabyte = 1024.0 * 1024.0 * 1024.0;
 
 } // namespace
 
+QString StatusMenuModel::actionText(const QString &text)
+{
+    QString escaped = text;
+    return escaped.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
 QString StatusMenuModel::headerTitle(const std::optional<QuotaSnapshot> &snapshot, bool isStale)
 {
     const QString plan = snapshot && snapshot->planType()

@@ -60,6 +60,10 @@ struct StatusMenuModel {
     };
 
     // "Pulse Grove · PLUS · 实时", "… · 缓存", "Pulse Grove · CODEX · 等待".
+    // A row's text as a menu action takes it: "&" is doubled so that a plan, limit, model or notice
+    // name never turns a letter into an underlined mnemonic or loses its ampersand.
+    static QString actionText(const QString &text);
+
     static QString headerTitle(const std::optional<QuotaSnapshot> &snapshot, bool isStale);
     // "5 小时额度：70% 剩余" and the window's reset detail, or "5 小时额度：--%" and "暂无数据".
     static QuotaRows quotaRows(const QString &label, const std::optional<RateLimitWindow> &window, Date now,

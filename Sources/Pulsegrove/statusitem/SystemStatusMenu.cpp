@@ -70,7 +70,7 @@ QAction *SystemStatusMenu::addSeparator(StatusMenuItem item)
 
 void SystemStatusMenu::setInfoTitle(StatusMenuItem item, const QString &title)
 {
-    this->item(item)->setText(indented(title, m_indentation[std::size_t(item)]));
+    this->item(item)->setText(indented(StatusMenuModel::actionText(title), m_indentation[std::size_t(item)]));
 }
 
 void SystemStatusMenu::configure()
@@ -127,13 +127,13 @@ void SystemStatusMenu::updateItems(const QuotaStore &store, const SystemMetricsS
     const auto &snapshot = store.snapshot();
     const bool isStale = store.isStale();
     const auto zone = SystemTimeZone::current(Environment::current());
-    item(Item::header)->setText(StatusMenuModel::headerTitle(snapshot, isStale));
+    item(Item::header)->setText(StatusMenuModel::actionText(StatusMenuModel::headerTitle(snapshot, isStale)));
     setInfoTitle(Item::normalSection, text("Codex 常规额度"));
 
     const auto setQuotaRows = [&](Item row, Item detail, const QString &label,
                                   const std::optional<RateLimitWindow> &window) {
         const auto rows = StatusMenuModel::quotaRows(label, window, now, zone);
-        item(row)->setText(rows.title);
+        item(row)->setText(StatusMenuModel::actionText(rows.title));
         setInfoTitle(detail, rows.detail);
     };
     const std::optional<RateLimitSnapshot> noSpark;
@@ -201,7 +201,7 @@ void SystemStatusMenu::updateMetricsItems(const SystemMetricsStore &metricsStore
 
 QAction *SystemStatusMenu::addRow(QMenu &menu, const QString &text)
 {
-    QAction *row = menu.addAction(text);
+    QAction *row = menu.addAction(StatusMenuModel::actionText(text));
     row->setEnabled(false);
     return row;
 }
@@ -225,15 +225,16 @@ void SystemStatusMenu::updateInsightItems(const std::optional<QuotaInsightsCatal
     const auto insights = StatusMenuModel::modelInsights(catalog);
     addRow(*m_modelInsightsMenu, insights.explanation);
     for (const auto &model : insights.models) {
-        auto *modelMenu = new QMenu(model.name, m_modelInsightsMenu.get());
+        const QString name = StatusMenuModel::actionText(model.name);
+        auto *modelMenu = new QMenu(name, m_modelInsightsMenu.get());
         for (const QString &row : model.rows)
             addRow(*modelMenu, row);
-        m_modelInsightsMenu->addAction(model.name)->setMenu(modelMenu);
+        m_modelInsightsMenu->addAction(name)->setMenu(modelMenu);
     }
     if (insights.verifiedDate)
         addRow(*m_modelInsightsMenu, *insights.verifiedDate);
 
-    item(Item::resetHint)->setText(QString::fromStdString(hint.title));
+    item(Item::resetHint)->setText(StatusMenuModel::actionText(QString::fromStdString(hint.title)));
     clearSubmenu(*m_resetHintMenu);
     addRow(*m_resetHintMenu, QString::fromStdString(hint.detail));
     m_resetHintMenu->addSeparator();
