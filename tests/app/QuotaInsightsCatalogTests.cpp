@@ -36,7 +36,6 @@ TEST(QuotaInsightsCatalogTests, RefusesAnythingMalformed)
     const std::vector<std::string> malformed = {
         "",
         "{",
-        "[]",
         R"({"models":[]})",
         R"({"verifiedAt":20261130,"models":[]})",
         R"({"verifiedAt":"x","models":{}})",
@@ -45,7 +44,6 @@ TEST(QuotaInsightsCatalogTests, RefusesAnythingMalformed)
         R"({"verifiedAt":"x","models":[{"id":"m","name":5}]})",
         R"({"verifiedAt":"x","models":[{"id":"m","name":"n","input":"1.5"}]})",
         R"({"verifiedAt":"x","models":[{"id":"m","name":"n","output":-1}]})",
-        R"({"verifiedAt":"x","models":[{"id":"m","name":"n","fastMultiplier":true}]})",
         R"({"verifiedAt":"x","models":[{"id":"m","name":"n","cachedInput":1e999}]})",
         std::string(R"({"verifiedAt":"\xff","models":[]})"),
         R"({"verifiedAt":"x","models":[)" + std::string(5000, '[') + std::string(5000, ']') + "]}",
@@ -95,17 +93,6 @@ TEST(QuotaInsightsTextsTests, RatesReadTheSameOnEverySurface)
               QStringLiteral("核实日期：2026-11-30"));
     EXPECT_EQ(QuotaInsightsTexts::verifiedDateText({QStringLiteral("昨天"), {}}),
               QStringLiteral("核实日期：昨天"));
-
-    using Status = QuotaNoticeState::Status;
-    const std::vector<std::pair<Status, QString>> placeholders = {
-        {Status::idle, QStringLiteral("正在检查已核实公告…")},
-        {Status::loading, QStringLiteral("正在检查已核实公告…")},
-        {Status::fresh, QStringLiteral("暂无已确认的临时重置公告")},
-        {Status::stale, QStringLiteral("公告资料已过期，等待更新")},
-        {Status::unavailable, QStringLiteral("暂时无法检查临时重置公告")},
-    };
-    for (const auto &[status, text] : placeholders)
-        EXPECT_EQ(QuotaInsightsTexts::noticePlaceholder(status), text) << int(status);
 }
 
 } // namespace

@@ -42,9 +42,8 @@ TEST(StatusItemIconRendererTests, DrawsEveryTitleIntoEverySizeKeepingTheDigits)
         int size;
         const char *fitted;
     } cases[] = {
-        {"58%", 64, "58%"},  {"58%", 48, "58%"},   {"58%", 32, "58%"},   {"58%", 22, "58"},
-        {"58%", 16, "58"},   {"100%", 64, "100%"}, {"100%", 48, "100%"}, {"100%", 22, "100"},
-        {"100%", 16, "100"}, {"0%", 16, "0%"},     {"PG", 16, "PG"},     {"--", 24, "--"},
+        {"58%", 64, "58%"},  {"58%", 32, "58%"},  {"58%", 22, "58"}, {"58%", 16, "58"}, {"100%", 48, "100%"},
+        {"100%", 22, "100"}, {"100%", 16, "100"}, {"0%", 16, "0%"},  {"PG", 16, "PG"},  {"--", 24, "--"},
     };
     for (const auto &c : cases) {
         const QString title = QString::fromLatin1(c.title);
@@ -98,7 +97,6 @@ TEST(PopoverGeometryTests, HeightLimitTargetSizeAndTolerances)
     EXPECT_EQ(PopoverGeometry::targetSize(480, 600), QSizeF(360, 480));
     EXPECT_FALSE(PopoverGeometry::needsResize({360, 600}, {360, 600.5}));
     EXPECT_TRUE(PopoverGeometry::needsResize({360, 600}, {360, 600.6}));
-    EXPECT_TRUE(PopoverGeometry::needsResize({359, 600}, {360, 600}));
     EXPECT_FALSE(PopoverGeometry::needsRebuild(true, 771, 770));
     EXPECT_TRUE(PopoverGeometry::needsRebuild(true, 771.5, 770));
     EXPECT_TRUE(PopoverGeometry::needsRebuild(true, 768.5, 770));
@@ -163,7 +161,6 @@ TEST_F(StatusItemTest, AHostThatAppearsLateOrRestartsGetsAFreshIconWithTheKeptSt
     item.setContextMenu(&contextMenu);
     EXPECT_FALSE(item.hasButton());
     EXPECT_EQ(host.iconsCreated, 0);
-    EXPECT_EQ(item.buttonGeometry(), QRect());
 
     host.nextIconGeometry = QRect(10, 0, 24, 24);
     const TrayHostKind kinds[] = {TrayHostKind::xembed, TrayHostKind::none, TrayHostKind::statusNotifierItem};
@@ -178,7 +175,6 @@ TEST_F(StatusItemTest, AHostThatAppearsLateOrRestartsGetsAFreshIconWithTheKeptSt
     EXPECT_EQ(icon->setIconCalls, 1);
     EXPECT_EQ(icon->toolTip, QStringLiteral("tip"));
     EXPECT_EQ(icon->contextMenu, &contextMenu);
-    EXPECT_EQ(item.buttonGeometry(), QRect(10, 0, 24, 24));
     EXPECT_EQ(item.popupAnchor(), QRect(10, 0, 24, 24));
 }
 
