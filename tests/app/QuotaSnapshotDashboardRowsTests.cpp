@@ -1,6 +1,7 @@
 #include "analytics/QuotaSnapshotDashboardRows.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -53,6 +54,11 @@ TEST(QuotaSnapshotDashboardRowsTests, RowsFollowTheWindowsPresentInOrderWithClam
     // Windows of other lengths are never chosen, so this Spark limit has no row at all.
     const RateLimitSnapshot unrecognisedSpark{"spark", "Spark", window(10, 60, std::nullopt),
                                               window(10, 1440, std::nullopt), std::nullopt};
+    // Extreme reported values neither overflow nor invent a reset time.
+    const auto extreme =
+        window(std::numeric_limits<std::int64_t>::min(), 300, std::numeric_limits<std::int64_t>::max());
+    const auto overused =
+        window(std::numeric_limits<std::int64_t>::max(), 10080, -62135596801); // before year 1
 
     struct Case {
         const char *name;
@@ -97,6 +103,12 @@ TEST(QuotaSnapshotDashboardRowsTests, RowsFollowTheWindowsPresentInOrderWithClam
          QuotaSnapshot(fiveHour, std::nullopt, unrecognisedSpark, std::nullopt, std::nullopt, fetchedAt),
          false,
          {regularFiveHour}},
+        {"extreme values",
+         QuotaSnapshot(extreme, overused, std::nullopt, std::nullopt, std::nullopt, fetchedAt),
+         false,
+         {{"regular-five-hour", "Codex 常规额度", UsageQuotaKind::regular, UsageQuotaWindow::fiveHour, 100, 0,
+           std::nullopt},
+          regularWeekly}},
         {"no window",
          QuotaSnapshot(std::nullopt, std::nullopt, std::nullopt, "plus", std::nullopt, fetchedAt),
          true,
@@ -107,21 +119,4 @@ TEST(QuotaSnapshotDashboardRowsTests, RowsFollowTheWindowsPresentInOrderWithClam
                   expectedRows(testCase.rows, testCase.isStale))
             << testCase.name;
     }
-}
-
-TEST(QuotaSnapshotDashboardRowsTests, ExtremeReportedValuesNeitherOverflowNorInventAResetTime)
-{
-    const auto extreme =
-        window(std::numeric_limits<std::int64_t>::min(), 300, std::numeric_limits<std::int64_t>::max());
-    const auto overused =
-        window(std::numeric_limits<std::int64_t>::max(), 10080, -62135596801); // before year 1
-    const auto rows = QuotaSnapshotDashboardRows::usageDashboardSnapshots(
-        QuotaSnapshot(extreme, overused, std::nullopt, std::nullopt, std::nullopt, fetchedAt), false);
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0].remainingPercent, 100);
-    EXPECT_EQ(rows[0].usedPercent, 0);
-    EXPECT_EQ(rows[1].remainingPercent, 0);
-    EXPECT_EQ(rows[1].usedPercent, 100);
-    EXPECT_EQ(rows[0].resetAt, std::nullopt);
-    EXPECT_EQ(rows[1].resetAt, std::nullopt);
 }

@@ -127,21 +127,15 @@ TEST(CodexUsageAnalyticsServiceTests, ACancelledLoadEndsWithoutAReport)
     EXPECT_EQ(blocker.resultCount(), 1);
 }
 
-TEST_F(UsageDashboardControllerTest, WindowIsBuiltWithItsTitleAndSizesButNotShown)
+TEST_F(UsageDashboardControllerTest, WindowIsBuiltHiddenAndShowLoadsOnceWithTheProvidersRows)
 {
     const auto controller = makeController();
     QWidget *window = controller->window();
     EXPECT_EQ(window->windowTitle(), QString::fromUtf8("Pulse Grove · 本地用量统计"));
     EXPECT_EQ(window->size(), QSize(1180, 780));
     EXPECT_EQ(window->minimumSize(), QSize(860, 600));
-    EXPECT_FALSE(window->testAttribute(Qt::WA_DeleteOnClose));
     EXPECT_FALSE(window->isVisible());
     EXPECT_TRUE(m_loader.rebuilds.empty());
-}
-
-TEST_F(UsageDashboardControllerTest, ShowLoadsOnceAndTheReportCarriesTheProvidersRows)
-{
-    const auto controller = makeController();
     controller->updateQuotaSnapshots();
     EXPECT_EQ(m_providerCalls, 0) << "no report is held yet";
 

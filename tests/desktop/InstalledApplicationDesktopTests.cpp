@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QTest>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -101,18 +102,14 @@ protected:
             if (!name || !shell)
                 continue;
             Window window{id, name->substr(0, name->find('\n')), {}};
+            auto &[x, y, width, height] = window.geometry;
+            const std::pair<const char *, int *> keys[] = {
+                {"X=", &x}, {"Y=", &y}, {"WIDTH=", &width}, {"HEIGHT=", &height}};
             std::istringstream fields(*shell);
-            for (std::string field; std::getline(fields, field);) {
-                const auto value = std::atoi(field.c_str() + field.find('=') + 1);
-                if (field.starts_with("X="))
-                    window.geometry.x = value;
-                else if (field.starts_with("Y="))
-                    window.geometry.y = value;
-                else if (field.starts_with("WIDTH="))
-                    window.geometry.width = value;
-                else if (field.starts_with("HEIGHT="))
-                    window.geometry.height = value;
-            }
+            for (std::string field; std::getline(fields, field);)
+                for (const auto &[key, value] : keys)
+                    if (field.starts_with(key))
+                        *value = std::atoi(field.c_str() + std::strlen(key));
             windows.push_back(window);
         }
         return windows;
