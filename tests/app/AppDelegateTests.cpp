@@ -240,7 +240,10 @@ TEST_F(AppDelegateTest, SystemMenuPreviewButtonOpensTheRealMenu)
     auto *button = m_delegate->previewWindow()->findChild<QPushButton *>();
     ASSERT_TRUE(button);
     EXPECT_EQ(button->text(), QString::fromUtf8("打开 Apple 系统菜单"));
-    QTimer::singleShot(200, [this] { m_delegate->statusBarController()->closeQuotaSurfaces(); });
+    // The menu may still be open when the test ends: the controller as context cancels the timer
+    // with it, so it never fires into a torn-down fixture.
+    auto *controller = m_delegate->statusBarController();
+    QTimer::singleShot(200, controller, [controller] { controller->closeQuotaSurfaces(); });
     button->click();
     EXPECT_EQ(m_delegate->store().panelStyle(), QuotaPanelStyle::system);
 }
