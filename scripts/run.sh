@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Pulse Grove (Release), installs it for the current user and
-# starts it in the background. Run it from a desktop session.
+# starts it, detached from this terminal. Run it from a desktop session.
+#   PULSEGROVE_BUILD_DIR            build folder (default: build-release)
+#   PULSEGROVE_WARNINGS_AS_ERRORS   ON in the project's own checks; a user's build never fails on
+#                                   a warning
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -9,11 +12,13 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     exit 1
 fi
 
+build_dir=${PULSEGROVE_BUILD_DIR:-build-release}
 scripts/install-dependencies.sh
-cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DPULSEGROVE_BUILD_TESTS=OFF -DPULSEGROVE_BUILD_BENCHMARKS=OFF >/dev/null
-cmake --build build-release --parallel
-executable=$(scripts/install.sh build-release)
+cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DPULSEGROVE_BUILD_TESTS=OFF -DPULSEGROVE_BUILD_BENCHMARKS=OFF \
+    -DPULSEGROVE_WARNINGS_AS_ERRORS="${PULSEGROVE_WARNINGS_AS_ERRORS:-OFF}" >/dev/null
+cmake --build "$build_dir" --parallel
+executable=$(scripts/install.sh "$build_dir")
 
 case "${XDG_CURRENT_DESKTOP:-}" in
     *GNOME*)
@@ -24,6 +29,35 @@ case "${XDG_CURRENT_DESKTOP:-}" in
         ;;
 esac
 
-# A copy already running is asked to open its settings window instead.
-nohup "$executable" >/dev/null 2>&1 &
-echo "Pulse Grove is running: $executable"
+# One copy runs per user: a second start only asks the running one to open its settings window.
+running=$(pgrep -u "$(id -u)" -x pulsegrove | head -n 1 || true)
+if [ -n "$running" ]; then
+    "$executable" </dev/null >/dev/null 2>&1 || true
+    echo "Pulse Grove is already running (process $running); its settings window opens now."
+    echo "To start the version just installed, choose "退出 Pulse Grove" in its tray menu and run this command again."
+    exit 0
+fi
+
+# The log is the user's alone; the application keeps its own files private the same way.
+state_home=${XDG_STATE_HOME:-}
+case "$state_home" in
+    /*) ;;
+    *) state_home="$HOME/.local/state" ;;
+esac
+log_dir="$state_home/Pulsegrove"
+log="$log_dir/pulsegrove.log"
+(umask 077 && mkdir -p "$log_dir" && : >>"$log")
+chmod 0700 "$log_dir"
+chmod 0600 "$log"
+
+# A session of its own: closing this terminal sends it no hang-up.
+setsid "$executable" </dev/null >>"$log" 2>&1 &
+pid=$!
+sleep 1
+if ! kill -0 "$pid" 2>/dev/null; then
+    echo "error: Pulse Grove stopped right after it started; the end of its log ($log):" >&2
+    tail -n 20 "$log" >&2
+    exit 1
+fi
+echo "Pulse Grove is running (process $pid): $executable"
+echo "Its output goes to $log"
