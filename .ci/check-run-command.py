@@ -187,6 +187,14 @@ def main():
             raise CheckFailed("a second start left a second copy running")
         passed.append("a second start exits 0 and the running copy opens its settings window")
 
+        again = subprocess.run([str(REPOSITORY / "scripts" / "run.sh")], env=environment,
+                               stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=600)
+        if again.returncode != 0 or "already running" not in again.stdout:
+            raise CheckFailed(f"running the run command again did not say that a copy runs:\n{again.stdout}{again.stderr}")
+        if processes_running(executable) != [application]:
+            raise CheckFailed("running the run command again left a second copy running")
+        passed.append("the run command says so when a copy already runs")
+
         entry = folders["data"] / "applications" / "io.velorn.Pulsegrove.desktop"
         validation = subprocess.run(["desktop-file-validate", str(entry)], capture_output=True, text=True)
         if validation.returncode != 0:

@@ -29,15 +29,6 @@ case "${XDG_CURRENT_DESKTOP:-}" in
         ;;
 esac
 
-# One copy runs per user: a second start only asks the running one to open its settings window.
-running=$(pgrep -u "$(id -u)" -x pulsegrove | head -n 1 || true)
-if [ -n "$running" ]; then
-    "$executable" </dev/null >/dev/null 2>&1 || true
-    echo "Pulse Grove is already running (process $running); its settings window opens now."
-    echo "To start the version just installed, choose "退出 Pulse Grove" in its tray menu and run this command again."
-    exit 0
-fi
-
 # The log is the user's alone; the application keeps its own files private the same way.
 state_home=${XDG_STATE_HOME:-}
 case "$state_home" in
@@ -53,8 +44,18 @@ chmod 0600 "$log"
 # A session of its own: closing this terminal sends it no hang-up.
 setsid "$executable" </dev/null >>"$log" 2>&1 &
 pid=$!
-sleep 1
+# A copy that already runs in this session takes the start over (it opens its settings window)
+# and the new one leaves at once with status 0.
+for _ in $(seq 15); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.2
+done
 if ! kill -0 "$pid" 2>/dev/null; then
+    if wait "$pid"; then
+        echo "Pulse Grove is already running; its settings window opens now."
+        echo "To start the version just installed, choose \"退出 Pulse Grove\" in its tray menu and run this command again."
+        exit 0
+    fi
     echo "error: Pulse Grove stopped right after it started; the end of its log ($log):" >&2
     tail -n 20 "$log" >&2
     exit 1
