@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -79,6 +80,9 @@ void AtomicFile::write(const std::filesystem::path &target, std::string_view byt
         throwErrno(EINVAL);
     auto [descriptor, temporary] = createTemporary(target, mode);
     try {
+        // The umask may have taken bits away, or a umask of 000 left them all for the world.
+        if (::fchmod(descriptor, mode) != 0)
+            throwErrno(errno);
         writeAll(descriptor, bytes);
         if (::fsync(descriptor) != 0)
             throwErrno(errno);

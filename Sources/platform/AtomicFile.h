@@ -11,10 +11,11 @@ namespace pulsegrove {
 class AtomicFile {
 public:
     // Throws std::system_error (its code carries the system's message) when any step fails; the
-    // temporary file is removed and the previous file, if any, stays untouched. `mode` is
-    // filtered by the process umask, like any newly created file. The folder is flushed after
-    // the rename so the new name survives a power cut too.
-    static void write(const std::filesystem::path &target, std::string_view bytes, mode_t mode = 0666);
+    // temporary file is removed and the previous file, if any, stays untouched. The file gets
+    // exactly `mode`, whatever the umask: what the application writes is its user's alone unless
+    // a caller says otherwise. The folder is flushed after the rename so the new name survives a
+    // power cut too.
+    static void write(const std::filesystem::path &target, std::string_view bytes, mode_t mode = 0600);
 
     // Removes the file, if there is one, and flushes its folder. Throws std::system_error when
     // a file exists but cannot be removed.

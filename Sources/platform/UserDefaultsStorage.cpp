@@ -3,6 +3,7 @@
 #include "AtomicFile.h"
 #include "InterProcessLock.h"
 #include "foundation/BoundedJSONParser.h"
+#include "foundation/PrivateFolder.h"
 #include "foundation/SmallFileReader.h"
 
 #include <cerrno>
@@ -82,8 +83,7 @@ bool UserDefaultsStorage::write(const Change &change, const Logger &logger)
     }
     // The folder is created on the first write. Without one the change can live in memory only,
     // on top of what this process knows of the file.
-    std::error_code folderError;
-    std::filesystem::create_directories(m_path.parent_path(), folderError);
+    const std::error_code folderError = PrivateFolder::create(m_path.parent_path());
     if (folderError) {
         refreshIfChanged();
         change(m_object);

@@ -1,3 +1,4 @@
+#include "ScopedUmask.h"
 #include "TemporaryDirectory.h"
 #include "stores/QuotaCache.h"
 
@@ -24,6 +25,7 @@ std::string contentOf(const std::filesystem::path &path)
 TEST(QuotaCache, LiesInTheDataFolderAndEverySaveReplacesTheFileWholeWithOneCompactSnapshot)
 {
     TemporaryDirectory home;
+    const testing::ScopedUmask openToAll;
     const QuotaCache cache(
         Environment({{"HOME", home.path().string()}, {"XDG_DATA_HOME", (home.path() / "data").string()}}));
     EXPECT_EQ(cache.fileURL(), home.path() / "data/Pulsegrove/quota-cache.json");
@@ -35,6 +37,10 @@ TEST(QuotaCache, LiesInTheDataFolderAndEverySaveReplacesTheFileWholeWithOneCompa
     const auto text = contentOf(cache.fileURL());
     EXPECT_EQ(text.find('\n'), std::string::npos) << text;
     EXPECT_EQ(QuotaSnapshot::decodeJSON(text), snapshot);
+    // Its folder also holds the codex override: nobody else may write there, whatever the umask.
+    for (const auto &[path, mode] : {std::pair{home.path() / "data", 0700}, {cache.fileURL().parent_path(), 0700},
+                                     {cache.fileURL(), 0600}})
+        EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(mode)) << path;
 
     // The same snapshot again is still written: a fresh file renamed into place, never an
     // overwrite in place, so readers see the old file or the new one.

@@ -69,6 +69,37 @@ TEST(CodexExecutableSearchTests, OverrideFileYieldsItsTrimmedPathOrNothing)
     EXPECT_EQ(CodexExecutableSearch::overridePath(environment), std::nullopt);
 }
 
+// The override names a program the application runs: a file or folder someone else could have
+// written is ignored, with one log line however often the search runs.
+TEST(CodexExecutableSearchTests, AnOverrideOthersCouldHaveWrittenIsIgnored)
+{
+    TemporaryDirectory home;
+    const Environment environment({{"HOME", home.path().string()}});
+    const auto file = home.writeFile(overrideBelowHome, "/somewhere/codex\n");
+    const auto folder = file.parent_path();
+    std::vector<std::string> logged;
+    CodexExecutableSearch::setRefusalLog([&](const std::string &message) { logged.push_back(message); });
+    struct Case {
+        std::filesystem::path path;
+        mode_t mode;
+        uid_t owner;
+    };
+    for (const auto &[path, mode, owner] : {Case{file, 0620, ::getuid()}, Case{file, 0602, ::getuid()},
+                                            Case{folder, 0770, ::getuid()}, Case{folder, 0757, ::getuid()},
+                                            Case{file, 0600, 4242}, Case{folder, 0700, 4242}}) {
+        if (owner != ::getuid() && ::geteuid() != 0)
+            continue; // only root can give a file away
+        ::chmod(file.c_str(), 0600);
+        ::chmod(folder.c_str(), 0700);
+        ASSERT_EQ(CodexExecutableSearch::overridePath(environment), "/somewhere/codex");
+        ASSERT_EQ(::chmod(path.c_str(), mode) | ::lchown(path.c_str(), owner, gid_t(-1)), 0);
+        EXPECT_EQ(CodexExecutableSearch::overridePath(environment), std::nullopt) << path << " " << mode;
+        ASSERT_EQ(::lchown(path.c_str(), ::getuid(), gid_t(-1)), 0);
+    }
+    EXPECT_EQ(logged.size(), 1u);
+    CodexExecutableSearch::setRefusalLog({});
+}
+
 TEST(CodexExecutableSearchTests, FirstExecutableRegularFileWinsAndNoneIsAnError)
 {
     TemporaryDirectory home;

@@ -2,6 +2,7 @@
 #include "Logger.h"
 #include "RecordingSystemLog.h"
 #include "ScopedDescriptorExhaustion.h"
+#include "ScopedUmask.h"
 #include "TemporaryDirectory.h"
 #include "UserDefaults.h"
 
@@ -99,6 +100,7 @@ private:
 
 TEST_F(UserDefaultsTests, ValuesKeepTheirTypeOnDiskAndAcrossObjects)
 {
+    const pulsegrove::testing::ScopedUmask openToAll;
     const auto writer = suite();
     const auto reader = suite();
     ASSERT_TRUE(writer->setBool("flag", false) && writer->setNumber("count", 2.5) &&
@@ -113,6 +115,7 @@ TEST_F(UserDefaultsTests, ValuesKeepTheirTypeOnDiskAndAcrossObjects)
                                                             "io.velorn.Pulsegrove.test.json.lock"}));
     for (const auto &file : {suiteFile(), suiteFolder() / "io.velorn.Pulsegrove.test.json.lock"})
         EXPECT_EQ(std::filesystem::status(file).permissions(), std::filesystem::perms(0600)) << file;
+    EXPECT_EQ(std::filesystem::status(suiteFolder()).permissions(), std::filesystem::perms(0700));
 }
 
 // Whatever makes the file unusable, the next write keeps the old file beside the suite (a second

@@ -1,6 +1,7 @@
 #include "stores/QuotaCache.h"
 
 #include "AtomicFile.h"
+#include "foundation/PrivateFolder.h"
 #include "foundation/UserDirectories.h"
 
 #include <system_error>
@@ -23,9 +24,9 @@ void QuotaCache::save(const QuotaSnapshot &snapshot) const
 {
     if (m_fileURL.empty())
         return;
-    std::error_code error;
-    std::filesystem::create_directories(m_fileURL.parent_path(), error);
-    if (error)
+    // The cache's folder also holds the codex override, which is only trusted in a folder nobody
+    // else can write to.
+    if (PrivateFolder::create(m_fileURL.parent_path()))
         return;
     try {
         AtomicFile::write(m_fileURL, snapshot.encodeJSON());

@@ -1,5 +1,6 @@
 #include "update/UpdateFolder.h"
 
+#include "foundation/PrivateFolder.h"
 #include "foundation/UserDirectories.h"
 
 #include <cerrno>
@@ -67,9 +68,7 @@ bool UpdateFolder::prepareFolder(const std::filesystem::path &folder) const
         return false;
     // The folders above the root are the user's own (a linked ~/.cache is common); they are made
     // when missing but not inspected.
-    std::error_code error;
-    std::filesystem::create_directories(normalRoot.parent_path(), error);
-    if (error)
+    if (PrivateFolder::create(normalRoot.parent_path()))
         return false;
     if (!ensureRealFolder(normalRoot))
         return false;

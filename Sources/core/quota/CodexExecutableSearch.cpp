@@ -1,10 +1,12 @@
 #include "quota/CodexExecutableSearch.h"
 
+#include "foundation/PrivateFolder.h"
 #include "foundation/SmallFileReader.h"
 #include "foundation/UserDirectories.h"
 #include "quota/CodexRateLimitClientError.h"
 
 #include <algorithm>
+#include <mutex>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -38,7 +40,50 @@ std::vector<std::string> pathPieces(const std::string &path)
     return pieces;
 }
 
+struct RefusalReporter {
+    std::mutex mutex;
+    CodexExecutableSearch::RefusalLog log;
+    std::set<std::string> reported;
+};
+
+RefusalReporter &refusalReporter()
+{
+    static RefusalReporter reporter;
+    return reporter;
+}
+
+void reportRefusal(const std::string &message)
+{
+    auto &reporter = refusalReporter();
+    const std::lock_guard lock(reporter.mutex);
+    if (reporter.log && reporter.reported.insert(message).second)
+        reporter.log(message);
+}
+
+// The override names a program the application runs: another user able to write the file, or
+// to replace it in its folder, could make the application run theirs.
+bool isGuarded(const std::filesystem::path &file)
+{
+    struct stat folder {};
+    struct stat status {};
+    if (::stat(file.parent_path().c_str(), &folder) != 0 || ::lstat(file.c_str(), &status) != 0)
+        return true; // nothing there to trust or distrust: the read finds it missing
+    if (PrivateFolder::isOwnedAndGuarded(folder) && PrivateFolder::isOwnedAndGuarded(status))
+        return true;
+    reportRefusal("Ignored the codex-path override: it or its folder belongs to another user or "
+                  "can be changed by group or others");
+    return false;
+}
+
 } // namespace
+
+void CodexExecutableSearch::setRefusalLog(RefusalLog log)
+{
+    auto &reporter = refusalReporter();
+    const std::lock_guard lock(reporter.mutex);
+    reporter.log = std::move(log);
+    reporter.reported.clear();
+}
 
 std::optional<std::string> CodexExecutableSearch::overridePath(const Environment &environment)
 {
@@ -46,7 +91,7 @@ std::optional<std::string> CodexExecutableSearch::overridePath(const Environment
     if (!environment.value("HOME") && !absoluteDataHome)
         return std::nullopt;
     const auto file = UserDirectories::libraryPath(overrideFile, environment);
-    if (!file)
+    if (!file || !isGuarded(*file))
         return std::nullopt;
     // Only a small regular file counts: a FIFO, a device or a link put in its place is ignored
     // without waiting on it or reading it.

@@ -3,6 +3,7 @@
 #include "foundation/Environment.h"
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,8 +24,15 @@ public:
 
     // A regular file (after following links) that the current user may execute.
     static bool isExecutableFile(const std::string &path);
-    // The trimmed path written in the override file, if the file holds one.
+    // The trimmed path written in the override file, if the file holds one and nobody but the
+    // user can have written it: the file and its folder are the user's and not writable by group
+    // or others.
     static std::optional<std::string> overridePath(const Environment &environment);
+
+    // Where a refused override file is reported (the application's log); each reason once per
+    // process, since the search runs at every refresh.
+    using RefusalLog = std::function<void(const std::string &message)>;
+    static void setRefusalLog(RefusalLog log);
 };
 
 } // namespace pulsegrove
