@@ -2,11 +2,11 @@
 
 #include "AtomicFile.h"
 #include "DesktopEntry.h"
+#include "foundation/PrivateFolder.h"
 #include "foundation/SmallFileReader.h"
 #include "foundation/UserDirectories.h"
 
 #include <QDesktopServices>
-#include <QDir>
 #include <QUrl>
 #include <system_error>
 
@@ -83,9 +83,7 @@ void XdgAutostartLoginItem::registerService()
         throwSystemError(std::make_error_code(std::errc::no_such_file_or_directory));
     if (!canManage())
         throwSystemError(std::make_error_code(std::errc::invalid_argument));
-    std::error_code error;
-    std::filesystem::create_directories(m_entryFile.parent_path(), error);
-    if (error)
+    if (const auto error = PrivateFolder::create(m_entryFile.parent_path()))
         throwSystemError(error);
     try {
         AtomicFile::write(m_entryFile, entryText(*m_executable));
@@ -108,7 +106,7 @@ void XdgAutostartLoginItem::openSystemSettingsLoginItems()
         return;
     // The folder may not exist before the first registration; a file manager cannot open that.
     const auto folder = QString::fromStdString(m_entryFile.parent_path().string());
-    QDir().mkpath(folder);
+    PrivateFolder::create(m_entryFile.parent_path());
     QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }
 
@@ -116,8 +114,12 @@ bool XdgAutostartLoginItem::canManage() const
 {
     // An executable whose path no desktop entry can hold (bytes that are not UTF-8, control
     // characters without an escape) cannot be started from one: writing it anyway would leave an
-    // entry the session ignores or misreads while the switch showed "on".
-    return m_executable && !m_entryFile.empty() && DesktopEntry::canHoldValue(m_executable->string());
+    // entry the session ignores or misreads while the switch showed "on". The launchers add
+    // more: `gio launch` and systemd's autostart generator look the program up by its written
+    // form, where '%' is doubled, and the generator unescapes a '\' once more than the format
+    // says and cuts the path at a carriage return, so such paths are not started from an entry.
+    return m_executable && !m_entryFile.empty() && DesktopEntry::canHoldValue(m_executable->string()) &&
+           m_executable->string().find_first_of("%\\\r") == std::string::npos;
 }
 
 std::string XdgAutostartLoginItem::entryText(const std::filesystem::path &executable)

@@ -12,7 +12,9 @@ namespace pulsegrove {
 // The login item as a freedesktop autostart entry: "<config>/autostart/io.velorn.Pulsegrove.desktop"
 // whose Exec starts the installed application's executable. Session managers start every entry
 // of that folder at login unless it says Hidden=true or X-GNOME-Autostart-enabled=false. An
-// executable whose path no desktop entry can hold is reported as notFound: it cannot be managed.
+// executable whose path no desktop entry can hold, or that the launchers would not start from
+// one ('%', '\' or a carriage return in it), is reported as notFound: it cannot be managed.
+// The folder, when made here, and the entry are the user's alone.
 class XdgAutostartLoginItem : public LoginItemService {
 public:
     static constexpr const char *entryFileName = "io.velorn.Pulsegrove.desktop";

@@ -1,9 +1,11 @@
 #include "DesktopEntry.h"
 #include "HostileFile.h"
+#include "ScopedUmask.h"
 #include "TemporaryDirectory.h"
 #include "XdgAutostartLoginItem.h"
 
 #include <QProcess>
+#include <QTest>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -59,17 +61,53 @@ protected:
                                          : "exit " + std::to_string(validator.exitCode()) + ": " + output;
     }
 
+    // Whether both launchers of Debian's desktops start the entry's program: `gio launch` runs
+    // it (it leaves a mark), and systemd's autostart generator makes a unit of it.
+    std::string launcherComplaints(const std::filesystem::path &program) const
+    {
+        const auto mark = m_home.path() / "started";
+        std::filesystem::remove(mark);
+        m_home.writeFile(std::filesystem::relative(program, m_home.path()),
+                         "#!/bin/sh\n: > '" + mark.string() + "'\n");
+        std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+        const auto units = m_home.path() / "units";
+        std::filesystem::remove_all(units);
+        std::filesystem::create_directories(units);
+        QProcess generator;
+        generator.setProcessEnvironment([&] {
+            QProcessEnvironment environment;
+            environment.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString((m_home.path() / "cfg").string()));
+            environment.insert(QStringLiteral("XDG_CONFIG_DIRS"), QStringLiteral("/nonexistent"));
+            return environment;
+        }());
+        const QString unitFolder = QString::fromStdString(units.string());
+        generator.start(QString::fromLatin1(generatorPath), {unitFolder, unitFolder, unitFolder});
+        std::string complaints;
+        if (!generator.waitForFinished(30000) || !std::filesystem::exists(units / "app-io.velorn.Pulsegrove@autostart.service"))
+            complaints += "no unit from the generator: " + generator.readAllStandardError().toStdString();
+        QProcess::execute(QStringLiteral("gio"), {QStringLiteral("launch"), QString::fromStdString(entryFile().string())});
+        if (!QTest::qWaitFor([&] { return std::filesystem::exists(mark); }, 5000))
+            complaints += " gio launch did not start it";
+        return complaints;
+    }
+    static constexpr const char *generatorPath = "/usr/lib/systemd/user-generators/systemd-xdg-autostart-generator";
+
     pulsegrove::testing::TemporaryDirectory m_home;
 };
 
 TEST_F(XdgAutostartLoginItemTest, RegisterWritesAnEntryThatStartsTheExecutable)
 {
+    const pulsegrove::testing::ScopedUmask openToAll;
     auto loginItem = item();
     EXPECT_EQ(loginItem.entryFile(), entryFile());
     EXPECT_EQ(loginItem.status(), LoginItemStatus::notRegistered);
     loginItem.registerService();
     EXPECT_EQ(loginItem.status(), LoginItemStatus::enabled);
     EXPECT_EQ(DesktopEntry::parse(readEntryFile()).value(DesktopEntry::mainGroup, "Type"), "Application");
+    // Nobody else may change what the session starts.
+    for (const auto &[path, mode] : {std::pair{m_home.path() / "cfg", 0700}, {entryFile().parent_path(), 0700},
+                                     {entryFile(), 0600}})
+        EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(mode)) << path;
 
     loginItem.unregisterService();
     EXPECT_FALSE(std::filesystem::exists(entryFile()));
@@ -109,15 +147,18 @@ TEST_F(XdgAutostartLoginItemTest, ForeignDisabledOrHostileEntriesAreNotEnabledAn
 }
 
 // Every character a folder name may hold reaches the session manager intact, through the string
-// escapes and the Exec quoting, in an entry the freedesktop validator accepts.
+// escapes and the Exec quoting, in an entry the freedesktop validator accepts and both launchers
+// start.
 TEST_F(XdgAutostartLoginItemTest, ExecCarriesAnyRepresentablePathInAValidEntry)
 {
     const std::vector<std::string> names = {
-        "Pulse Grove", "quote\"double",  "quote'single", "back\\slash",      "dollar$HOME", "back`tick`",
-        "percent%u%%", "semi;colon&amp", "glob*?[x]",    "hash#(paren)",     "<angle>|~",   "tab\there",
-        "line\nfeed",  "return\rhere",   "中文 目录",    "emoji-\U0001F600", "=equals=",    "trailing\\",
+        "Pulse Grove", "quote\"double", "quote'single", "dollar$HOME", "back`tick`", "semi;colon&amp",
+        "glob*?[x]",   "hash#(paren)",  "<angle>|~",    "tab\there",   "line\nfeed",
+        "中文 目录",   "emoji-\U0001F600", "=equals=",
     };
     const bool validatorInstalled = std::system("command -v desktop-file-validate >/dev/null 2>&1") == 0;
+    const bool launchersInstalled =
+        std::system("command -v gio >/dev/null 2>&1") == 0 && std::filesystem::exists(generatorPath);
     for (const auto &name : names) {
         SCOPED_TRACE(name);
         const auto path = m_home.path() / (name + ".app") / "bin/pulsegrove";
@@ -131,17 +172,24 @@ TEST_F(XdgAutostartLoginItemTest, ExecCarriesAnyRepresentablePathInAValidEntry)
         if (validatorInstalled) {
             EXPECT_EQ(validatorComplaints(), "");
         }
+        if (launchersInstalled) {
+            EXPECT_EQ(launcherComplaints(path), "");
+        }
     }
-    if (!validatorInstalled)
-        GTEST_SKIP() << "desktop-file-validate (Debian desktop-file-utils) is not installed";
+    if (!validatorInstalled || !launchersInstalled)
+        GTEST_SKIP() << "desktop-file-validate, gio or systemd's autostart generator (Debian desktop-file-utils, "
+                        "libglib2.0-bin, systemd) is not installed";
 }
 
-// Outside an application bundle, or at a path no entry can hold, the item cannot be managed: it
-// is refused, not written and reported as enabled.
+// Outside an application bundle, at a path no entry can hold, or at one the launchers would not
+// start ('%' and '\\'), the item cannot be managed: it is refused, not written and reported as
+// enabled.
 TEST_F(XdgAutostartLoginItemTest, OutsideABundleOrAtPathsNoEntryCanHoldTheItemIsNotFound)
 {
-    for (const std::string name : {"build", "latin1-\xe9t\xe9", "cut-\xe4\xb8", "overlong-\xc0\xaf",
-                                   "surrogate-\xed\xa0\x80", "bell-\x07", "escape-\x1b[31m", "delete-\x7f"}) {
+    for (const std::string name :
+         {"build", "latin1-\xe9t\xe9", "cut-\xe4\xb8", "overlong-\xc0\xaf", "surrogate-\xed\xa0\x80", "bell-\x07",
+          "escape-\x1b[31m", "delete-\x7f", "percent%u%%", "back\\slash", "trailing\\",
+          "return\rhere"}) {
         SCOPED_TRACE(name);
         const auto path = m_home.path() / (name == "build" ? name : name + ".app") / "bin/pulsegrove";
         auto loginItem = item(path);
