@@ -218,16 +218,22 @@ TEST_F(UpdateInstallerTest, AHealthMarkerOutsideTheHealthAreaOrThroughALinkWrite
     EXPECT_EQ(contentOf(victim), "keep");
 }
 
-// The update folder itself replaced by a link leads out of it: nothing is written there.
+// The update folder itself replaced by a link leads out of it: nothing is written there, and a
+// helper run, found through the link or at the place it leads to, deletes nothing there.
 TEST_F(UpdateInstallerTest, AnUpdateFolderThatIsALinkIsNotWrittenThrough)
 {
     const fs::path outside = m_temporary.path() / "elsewhere";
-    fs::create_directories(outside);
+    const fs::path installed = m_temporary.writeFile("elsewhere/Pulsegrove.app/bin/pulsegrove", "elf");
     fs::create_directories(m_root.parent_path());
     fs::create_directory_symlink(outside, m_root);
     EXPECT_FALSE(UpdateInstaller::markHealthyIfRequested(
         markerArguments(QString::fromStdString((m_folder.healthArea() / "healthy").string())), context()));
-    EXPECT_TRUE(fs::is_empty(outside));
+    for (const auto &executable : {installed, m_root / "Pulsegrove.app/bin/pulsegrove"})
+        EXPECT_EQ(UpdateInstaller::helperExitCodeIfRequested(helperArguments(QStringLiteral("4242")),
+                                                             context(executable)),
+                  1);
+    EXPECT_TRUE(fs::exists(installed));
+    EXPECT_EQ(allEntries().size(), 7u) << "only the link, the caches folders and the installed copy";
 }
 
 TEST(RollbackNoticeTests, OnlyAnObjectWithOneValidVersionIsANotice)

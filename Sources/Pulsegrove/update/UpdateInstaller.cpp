@@ -27,6 +27,20 @@ std::filesystem::path physical(const std::filesystem::path &path)
     return error ? path.lexically_normal() : resolved;
 }
 
+// The update folder as it really lies. The folders above it may be links (a linked ~/.cache is
+// common), the root itself never: followed, it could make any folder, the installed
+// application's among them, look like the update folder. Empty when the root is something other
+// than a real folder; missing, it is returned as it is, and nothing lies inside it.
+std::optional<std::filesystem::path> physicalRoot(const std::filesystem::path &root)
+{
+    struct stat status {};
+    if (::lstat(root.c_str(), &status) == 0 && !S_ISDIR(status.st_mode))
+        return std::nullopt;
+    const auto normal = root.lexically_normal();
+    const auto folder = normal.has_filename() ? normal : normal.parent_path();
+    return physical(folder.parent_path()) / folder.filename();
+}
+
 // The copy a helper run deletes: its ".app" folder when that lies inside the update folder,
 // else the executable alone.
 std::filesystem::path helperCopy(const std::filesystem::path &executable, const std::filesystem::path &root)
@@ -70,9 +84,16 @@ std::optional<int> UpdateInstaller::helperExitCodeIfRequested(const QStringList 
     const auto request = UpdateHelperRequest::parse(arguments);
     if (!request || !context.folder)
         return std::nullopt;
-    const auto root = physical(context.folder->root());
+    const auto root = physicalRoot(context.folder->root());
+    if (!root) {
+        // Nothing can be told to lie inside a linked update folder: refused, deleting nothing.
+        if (context.log)
+            Logger(context.log, QStringLiteral("update"))
+                .error(QStringLiteral("Update helper refused: the update folder is a link or not a folder"));
+        return 1;
+    }
     const auto executable = physical(context.executable);
-    if (!UpdateFolder::isStrictlyInside(executable, root))
+    if (!UpdateFolder::isStrictlyInside(executable, *root))
         return std::nullopt;
     if (context.log)
         Logger(context.log, QStringLiteral("update"))
@@ -81,7 +102,7 @@ std::optional<int> UpdateInstaller::helperExitCodeIfRequested(const QStringList 
                                "installed (plan %{private}s)"),
                 {QString::fromStdString(request->installPlan.string())});
     std::error_code ignored;
-    std::filesystem::remove_all(helperCopy(executable, root), ignored);
+    std::filesystem::remove_all(helperCopy(executable, *root), ignored);
     return 1;
 }
 
