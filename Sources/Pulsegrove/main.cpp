@@ -1,10 +1,15 @@
 // The process entry. The update-helper question comes first, before any window, tray item or
-// application object exists; then the single-instance check, so a second plain start only asks
-// the running one to reopen; then the application and its delegate, in launch order.
+// application object exists; then the command line (help, or a refusal of what it cannot read);
+// then the single-instance check, so a second start only hands its request to the running one;
+// then the application and its delegate, in launch order.
 
+#include "Logger.h"
+#include "PlatformFactory.h"
 #include "SingleApplicationInstance.h"
 #include "TerminationSignalNotifier.h"
 #include "app/AppDelegate.h"
+#include "app/LaunchOptions.h"
+#include "quota/CodexExecutableSearch.h"
 #include "update/UpdateInstaller.h"
 #include "views/primitives/ViewFonts.h"
 
@@ -40,6 +45,20 @@ bool hasDisplay()
     return !needsDisplay || !value("DISPLAY").empty() || !value("WAYLAND_DISPLAY").empty();
 }
 
+void write(const QString &text, std::FILE *stream)
+{
+    std::fputs(text.toUtf8().constData(), stream);
+}
+
+// A second start asks the running copy for its preview, or to reopen, and leaves.
+int handOff(const SingleApplicationInstance &instance, const QString &preview)
+{
+    if (preview.isEmpty() ? instance.requestReopen() : instance.requestPreview(preview))
+        return 0;
+    std::fputs("pulsegrove: Pulse Grove 已在运行，但没有回应打开窗口的请求\n", stderr);
+    return 1;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -48,14 +67,20 @@ int main(int argc, char **argv)
     if (const auto exitCode = UpdateInstaller::helperExitCodeIfRequested(arguments))
         return *exitCode;
 
-    SingleApplicationInstance instance;
-    const bool plainStart = arguments.size() <= 1;
-    if (instance.claim() == SingleApplicationInstance::Role::secondary && plainStart) {
-        if (instance.requestReopen())
-            return 0;
-        std::fputs("pulsegrove: Pulse Grove 已在运行，但没有回应打开窗口的请求\n", stderr);
-        return 1;
+    const auto options = LaunchOptions::parse(arguments);
+    if (options.action() == LaunchOptions::Action::showHelp) {
+        write(LaunchOptions::helpText(), stdout);
+        return 0;
     }
+    if (options.action() == LaunchOptions::Action::refuse) {
+        write(options.refusalText(), stderr);
+        return 2;
+    }
+
+    const auto log = PlatformFactory::sharedSystemLog();
+    SingleApplicationInstance instance(SingleApplicationInstance::defaultRuntimeDirectory(), log);
+    if (instance.claim() == SingleApplicationInstance::Role::secondary)
+        return handOff(instance, options.preview());
     if (!hasDisplay()) {
         std::fputs("pulsegrove: 没有可用的图形显示（DISPLAY 与 WAYLAND_DISPLAY 均未设置）\n", stderr);
         return 1;
@@ -76,12 +101,17 @@ int main(int argc, char **argv)
     QObject::connect(&terminationSignals, &TerminationSignalNotifier::terminationRequested, &application,
                      [] { QCoreApplication::quit(); });
 
+    CodexExecutableSearch::setRefusalLog([quotaLog = Logger(log, QStringLiteral("quota"))](const std::string &message) {
+        quotaLog.error(QStringLiteral("%{public}s"), {QString::fromStdString(message)});
+    });
     AppDelegate delegate;
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate,
                      [&delegate] { delegate.applicationWillTerminate(); });
     QObject::connect(&instance, &SingleApplicationInstance::reopenRequested, &delegate, [&delegate] {
         delegate.applicationShouldHandleReopen(AppDelegate::hasVisibleWindows());
     });
+    QObject::connect(&instance, &SingleApplicationInstance::previewRequested, &delegate,
+                     &AppDelegate::openPreview);
     delegate.applicationWillFinishLaunching();
     delegate.applicationDidFinishLaunching(arguments);
     return application.exec();

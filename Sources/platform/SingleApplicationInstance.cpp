@@ -1,9 +1,12 @@
 #include "SingleApplicationInstance.h"
 
+#include "Logger.h"
+#include "foundation/PrivateFolder.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QFileInfo>
 #include <QLocalSocket>
+#include <QRegularExpression>
 #include <QThread>
 #include <unistd.h>
 
@@ -19,18 +22,42 @@ QString baseName()
     return QStringLiteral("io.velorn.Pulsegrove.%1").arg(::getuid());
 }
 
+std::filesystem::path fileSystemPath(const QString &path)
+{
+    return std::filesystem::path(path.toStdString());
+}
+
+bool isPreviewOption(const QString &option)
+{
+    static const QRegularExpression form(QStringLiteral("^--[a-z][a-z-]{0,40}$"));
+    return form.match(option).hasMatch();
+}
+
+std::optional<QString> previewOptionIn(const QByteArray &line)
+{
+    const QByteArray prefix(SingleApplicationInstance::previewRequestPrefix);
+    if (!line.startsWith(prefix) || !line.endsWith('\n'))
+        return std::nullopt;
+    const QString option = QString::fromLatin1(line.sliced(prefix.size()).chopped(1));
+    return isPreviewOption(option) ? std::optional(option) : std::nullopt;
+}
+
 } // namespace
 
 QString SingleApplicationInstance::defaultRuntimeDirectory()
 {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (QDir::isAbsolutePath(runtime) && QFileInfo(runtime).isDir())
+    if (QDir::isAbsolutePath(runtime) && !PrivateFolder::checkOwnerOnly(fileSystemPath(runtime)))
         return runtime;
-    return QDir::tempPath();
+    const QString own = QDir(QDir::tempPath()).filePath(QStringLiteral("io.velorn.Pulsegrove-%1").arg(::getuid()));
+    // Whether it is really ours is checked where it matters, in claim().
+    [[maybe_unused]] const auto ignored = PrivateFolder::createOwnerOnly(fileSystemPath(own));
+    return own;
 }
 
-SingleApplicationInstance::SingleApplicationInstance(const QString &runtimeDirectory, QObject *parent)
-    : QObject(parent), m_runtimeDirectory(runtimeDirectory),
+SingleApplicationInstance::SingleApplicationInstance(const QString &runtimeDirectory,
+                                                     std::shared_ptr<SystemLog> log, QObject *parent)
+    : QObject(parent), m_runtimeDirectory(runtimeDirectory), m_log(std::move(log)),
       m_lock(QDir(runtimeDirectory).filePath(baseName() + QStringLiteral(".lock")))
 {
     // A lock is stale only when its owner is gone, never because it is old: the application
@@ -58,6 +85,16 @@ SingleApplicationInstance::Role SingleApplicationInstance::claim()
 {
     if (m_role == Role::primary)
         return m_role;
+    if (const auto error = PrivateFolder::checkOwnerOnly(fileSystemPath(m_runtimeDirectory))) {
+        // Missing is only a folder that could not be made; anything else may be someone's trap.
+        if (m_log && error != std::errc::no_such_file_or_directory)
+            Logger(m_log, QStringLiteral("app"))
+                .error(QStringLiteral("Running without the single-instance guard: the runtime folder "
+                                      "%{private}s is not a folder of this user's alone (%{public}s)"),
+                       {m_runtimeDirectory, QString::fromStdString(error.message())});
+        m_role = Role::unguarded;
+        return m_role;
+    }
     if (m_lock.tryLock(0)) {
         m_role = Role::primary;
     } else {
@@ -94,10 +131,15 @@ void SingleApplicationInstance::serve()
                 return;
             }
             const QByteArray line = socket->readLine(maximumRequestBytes);
-            if (line == reopenRequest) {
+            const auto preview = previewOptionIn(line);
+            if (line == reopenRequest || preview) {
+                // Answered first: what the request opens may take a while to build.
                 socket->write(acknowledgement);
                 socket->flush();
-                Q_EMIT reopenRequested();
+                if (preview)
+                    Q_EMIT previewRequested(*preview);
+                else
+                    Q_EMIT reopenRequested();
             }
             socket->disconnectFromServer();
         });
@@ -106,13 +148,23 @@ void SingleApplicationInstance::serve()
 
 bool SingleApplicationInstance::requestReopen(int timeoutMs) const
 {
+    return request(reopenRequest, timeoutMs);
+}
+
+bool SingleApplicationInstance::requestPreview(const QString &option, int timeoutMs) const
+{
+    return isPreviewOption(option) && request(previewRequestPrefix + option.toLatin1() + '\n', timeoutMs);
+}
+
+bool SingleApplicationInstance::request(const QByteArray &line, int timeoutMs) const
+{
     const QDeadlineTimer deadline(timeoutMs);
     // The running instance takes the lock a moment before it listens; keep trying until then.
     while (!deadline.hasExpired()) {
         QLocalSocket socket;
         socket.connectToServer(serverName());
         if (socket.waitForConnected(int(std::max<qint64>(deadline.remainingTime(), 1)))) {
-            socket.write(reopenRequest);
+            socket.write(line);
             if (!socket.waitForBytesWritten(int(std::max<qint64>(deadline.remainingTime(), 1))))
                 return false;
             while (!socket.canReadLine() &&

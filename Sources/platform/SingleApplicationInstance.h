@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SystemLog.h"
+
 #include <QLocalServer>
 #include <QLockFile>
 #include <QObject>
@@ -11,7 +13,9 @@ namespace pulsegrove {
 // Keeps one running application per user. The first start takes a lock file in the runtime
 // folder (claim) and, holding it, replaces any socket a crashed run left behind and listens on a local
 // socket named with the user id. A later start finds the lock held, connects, asks the running
-// one to reopen and leaves. A lock whose owner is gone (a crash, a kill) is taken over at once.
+// one to reopen or to open a preview, and leaves. A lock whose owner is gone (a crash, a kill) is
+// taken over at once. The runtime folder must be the user's alone: in a folder anyone else can
+// write to, a planted lock and socket could silence every start, so there is no guard at all.
 class SingleApplicationInstance : public QObject {
     Q_OBJECT
 
@@ -26,21 +30,27 @@ public:
     };
 
     static constexpr const char *reopenRequest = "reopen\n";
+    // Followed by the option ("--" and lower-case letters and dashes) and a line feed.
+    static constexpr const char *previewRequestPrefix = "preview ";
     static constexpr const char *acknowledgement = "ok\n";
 
-    // $XDG_RUNTIME_DIR when it is an absolute path to a folder, else the temporary folder (the
-    // names carry the user id, so users sharing it never meet).
+    // $XDG_RUNTIME_DIR when it is a folder only its user can enter, else the folder
+    // "io.velorn.Pulsegrove-<uid>" in the temporary folder, made owner-only when missing. That
+    // name can be taken by someone else first, which claim() sees: users sharing the temporary
+    // folder never meet.
     static QString defaultRuntimeDirectory();
 
+    // `log` receives the one line that says why the guard is off.
     explicit SingleApplicationInstance(const QString &runtimeDirectory = defaultRuntimeDirectory(),
-                                       QObject *parent = nullptr);
+                                       std::shared_ptr<SystemLog> log = nullptr, QObject *parent = nullptr);
     ~SingleApplicationInstance() override;
 
     QString lockFilePath() const;
     QString serverName() const;
 
     // Takes the lock, or finds who holds it. Needs no application object, so a second start can
-    // ask and leave before it connects to any display.
+    // ask and leave before it connects to any display. Unguarded, with a log line, when the
+    // runtime folder is a link, not the user's, or open to group or others.
     Role claim();
     Role role() const { return m_role; }
     // For the primary, once the application object exists: replaces a socket a crashed run left
@@ -51,15 +61,21 @@ public:
     // From a secondary start: asks the primary to reopen and waits up to `timeoutMs` for its
     // acknowledgement. False when no running instance answered.
     bool requestReopen(int timeoutMs = 3000) const;
+    // The same for opening the preview of `option`.
+    bool requestPreview(const QString &option, int timeoutMs = 3000) const;
 
 Q_SIGNALS:
     // A later start asked this (primary) instance to reopen.
     void reopenRequested();
+    // A later start asked for a preview; `option` has the form of an option, nothing more is known.
+    void previewRequested(const QString &option);
 
 private:
     void serve();
+    bool request(const QByteArray &line, int timeoutMs) const;
 
     QString m_runtimeDirectory;
+    std::shared_ptr<SystemLog> m_log;
     QLockFile m_lock;
     std::unique_ptr<QLocalServer> m_server;
     Role m_role = Role::unguarded;

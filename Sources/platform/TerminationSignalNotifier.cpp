@@ -12,6 +12,8 @@ namespace {
 
 constexpr std::array<int, 3> handledSignals = {SIGTERM, SIGINT, SIGHUP};
 int g_pipe[2] = {-1, -1};
+// The signals this process handles: those not ignored when it started.
+std::array<bool, handledSignals.size()> g_handled = {};
 
 extern "C" void writeSignalNumber(int signalNumber)
 {
@@ -24,7 +26,10 @@ extern "C" void writeSignalNumber(int signalNumber)
 
 void setHandler(void (*handler)(int))
 {
-    for (const int signalNumber : handledSignals) {
+    for (std::size_t index = 0; index < handledSignals.size(); ++index) {
+        if (!g_handled[index])
+            continue;
+        const int signalNumber = handledSignals[index];
         struct sigaction action = {};
         action.sa_handler = handler;
         sigemptyset(&action.sa_mask);
@@ -41,6 +46,12 @@ TerminationSignalNotifier::TerminationSignalNotifier(QObject *parent) : QObject(
         return;
     m_notifier = std::make_unique<QSocketNotifier>(g_pipe[0], QSocketNotifier::Read);
     connect(m_notifier.get(), &QSocketNotifier::activated, this, &TerminationSignalNotifier::readSignals);
+    // A signal ignored by whoever started us (`nohup` ignores SIGHUP) is meant to stay ignored.
+    for (std::size_t index = 0; index < handledSignals.size(); ++index) {
+        struct sigaction current = {};
+        g_handled[index] = ::sigaction(handledSignals[index], nullptr, &current) == 0 &&
+                           current.sa_handler != SIG_IGN;
+    }
     setHandler(writeSignalNumber);
 }
 

@@ -7,6 +7,7 @@
 #include "ViewRendering.h"
 #include "app/AppDelegate.h"
 #include "app/DeveloperPreviewWindows.h"
+#include "app/LaunchOptions.h"
 #include "dashboard/UsageDashboardWindowController.h"
 #include "preferences/PulsegrovePreferenceKeys.h"
 #include "settings/ModuleSettingsView.h"
@@ -322,6 +323,56 @@ TEST_F(AppDelegateTest, ReopenOpensSettingsOnlyWithoutVisibleWindowsAndAQuotaSur
     delegate.store().moduleSettingsRequestHandler();
     EXPECT_TRUE(settings->window()->isVisible());
     EXPECT_EQ(delegate.moduleSettingsController(), settings);
+}
+
+// A later start's preview opens in the running copy, which keeps its one status item and poller.
+TEST_F(AppDelegateTest, AHandedOverPreviewOpensInTheRunningCopy)
+{
+    auto &delegate = launch({});
+    StatusBarController *statusItem = delegate.statusBarController();
+    for (const auto &[option, title] : {std::pair{"--preview-status-item", DeveloperPreviewWindows::statusItemTitle()},
+                                        {"--preview-unknown", DeveloperPreviewWindows::statusItemTitle()},
+                                        {"--preview-settings", DeveloperPreviewWindows::settingsTitle()}}) {
+        delegate.openPreview(QLatin1String(option));
+        EXPECT_EQ(previewTitle(), title) << option;
+        EXPECT_EQ(delegate.statusBarController(), statusItem) << option;
+        EXPECT_TRUE(delegate.store().isPollingEnabled()) << option;
+    }
+}
+
+// The application's options and the toolkit's (with their values) start it, help wins over
+// everything, and anything else is refused, naming the first argument not understood.
+TEST(LaunchOptionsTests, OwnAndToolkitOptionsStartHelpWinsAndTheRestIsRefused)
+{
+    using enum LaunchOptions::Action;
+    struct Row {
+        std::vector<const char *> arguments;
+        LaunchOptions::Action action;
+        const char *preview;
+        const char *unknown;
+    };
+    const std::vector<Row> rows = {
+        {{}, start, "", ""},
+        {{"--preview-status-item", "--preview"}, start, "--preview", ""},
+        {{"-platform", "--preview", "--style", "fusion", "-reverse", "-style=fusion", "-session", "id",
+          "--pulsegrove-update-health-marker", "--help", "--preview-settings"},
+         start,
+         "--preview-settings",
+         ""},
+        {{"--preview=1", "file"}, refuse, "", "--preview=1"},
+        {{"-session"}, refuse, "", "-session"},
+        {{"--bogus", "-h"}, showHelp, "", ""},
+    };
+    for (const auto &row : rows) {
+        QStringList arguments{QStringLiteral("pulsegrove")};
+        for (const char *argument : row.arguments)
+            arguments.append(QLatin1String(argument));
+        const auto options = LaunchOptions::parse(arguments);
+        const auto name = arguments.join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(options.action(), row.action) << name;
+        EXPECT_EQ(options.preview(), QLatin1String(row.preview)) << name;
+        EXPECT_EQ(options.unknownArgument(), QLatin1String(row.unknown)) << name;
+    }
 }
 
 TEST_F(AppDelegateTest, ClosuresHandedOutDoNothingOnceTheDelegateIsGone)

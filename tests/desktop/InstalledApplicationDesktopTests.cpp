@@ -17,6 +17,7 @@
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
+#include <tuple>
 
 namespace pulsegrove::testing {
 namespace {
@@ -175,8 +176,10 @@ protected:
             session->run({"xdotool", "mousemove", std::to_string(x), std::to_string(y), "click", "1"}));
     }
 
-    // Every process started from the scripted codex, by its command line.
-    std::vector<pid_t> codexProcesses() const
+    std::vector<pid_t> codexProcesses() const { return processesOf(m_codex.path()); }
+
+    // Every process started from `program`, by its command line.
+    static std::vector<pid_t> processesOf(const std::string &program)
     {
         std::vector<pid_t> processes;
         for (const auto &entry : std::filesystem::directory_iterator("/proc")) {
@@ -186,7 +189,7 @@ protected:
             std::ifstream file(entry.path() / "cmdline", std::ios::binary);
             std::string argv0;
             std::getline(file, argv0, '\0');
-            if (argv0 == m_codex.path())
+            if (argv0 == program)
                 processes.push_back(pid_t(std::stol(name)));
         }
         return processes;
@@ -263,6 +266,19 @@ TEST_F(InstalledApplication, DocksReopensShowsThePanelOrTheMenuAndLeavesNothingR
     auto third = start();
     icon = trayIcon();
     ASSERT_TRUE(icon);
+
+    // Later starts never make a second copy: a preview option is handed to the running one,
+    // help only prints, and what no option means is refused without touching the running copy.
+    auto preview = start({"--preview-status-item"});
+    EXPECT_EQ(preview->waitForExit(10s), 0);
+    EXPECT_TRUE(waitForTitle("Pulse Grove · 菜单栏预览")) << "the running copy did not open the preview";
+    for (const auto &[arguments, status, output] :
+         {std::tuple{std::vector<std::string>{"--help"}, 0, "--preview-usage-dashboard "},
+          std::tuple{std::vector<std::string>{"--bogus"}, 2, "“--bogus”"}}) {
+        EXPECT_EQ(start(arguments)->waitForExit(10s), status) << arguments[0];
+        EXPECT_NE(applicationLog().find(output), std::string::npos) << arguments[0];
+    }
+    EXPECT_EQ(processesOf(m_executable), std::vector<pid_t>{third->pid()});
     QTest::qWait(300);
     click(*icon);
     const auto menu = waitForWindow([](const Window &window) {

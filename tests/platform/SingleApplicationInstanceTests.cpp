@@ -1,3 +1,6 @@
+#include "RecordingSystemLog.h"
+#include "ScopedEnvironmentVariable.h"
+#include "ScopedUmask.h"
 #include "SingleApplicationInstance.h"
 #include "TemporaryDirectory.h"
 #include "TerminationSignalNotifier.h"
@@ -8,6 +11,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <csignal>
+#include <functional>
 #include <future>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -36,12 +40,17 @@ qint64 endedProcessId()
 }
 
 // Asks from another thread, as a second process would, while this thread serves the request.
-bool requestReopenServed(const SingleApplicationInstance &second, int timeoutMs = 3000)
+bool served(const std::function<bool()> &ask)
 {
-    auto answer = std::async(std::launch::async, [&] { return second.requestReopen(timeoutMs); });
+    auto answer = std::async(std::launch::async, ask);
     while (answer.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
         QCoreApplication::processEvents();
     return answer.get();
+}
+
+bool requestReopenServed(const SingleApplicationInstance &second)
+{
+    return served([&] { return second.requestReopen(); });
 }
 
 } // namespace
@@ -64,6 +73,12 @@ TEST(SingleApplicationInstanceTests, ASecondStartAsksTheFirstToReopenAndNeverTak
         EXPECT_TRUE(requestReopenServed(second));
         EXPECT_EQ(reopened.count(), count);
     }
+    QSignalSpy previews(&first, &SingleApplicationInstance::previewRequested);
+    EXPECT_TRUE(served([&] { return second.requestPreview(QStringLiteral("--preview-status-item")); }));
+    ASSERT_EQ(previews.count(), 1);
+    EXPECT_EQ(previews.takeFirst().at(0).toString(), QStringLiteral("--preview-status-item"));
+    EXPECT_FALSE(second.requestPreview(QStringLiteral("--x\nreopen"), 300)) << "only an option's form is sent";
+    EXPECT_EQ(reopened.count(), 2);
 
     TemporaryDirectory silent;
     SingleApplicationInstance holder(folderOf(silent));
@@ -114,8 +129,11 @@ TEST(SingleApplicationInstanceTests, RequestsOtherThanReopenAreRefused)
     ASSERT_EQ(first.claim(), Role::primary);
     ASSERT_TRUE(first.listen());
     QSignalSpy reopened(&first, &SingleApplicationInstance::reopenRequested);
-    for (const QByteArray &request : {QByteArray("quit\n"), QByteArray("reopen"), QByteArray(4096, 'x'),
-                                      QByteArray("reopen\nreopen\n").mid(1)}) {
+    QSignalSpy previews(&first, &SingleApplicationInstance::previewRequested);
+    for (const QByteArray &request :
+         {QByteArray("quit\n"), QByteArray("reopen"), QByteArray(4096, 'x'), QByteArray("reopen\nreopen\n").mid(1),
+          QByteArray("preview --x"), QByteArray("preview ../x\n"), QByteArray("preview --X\n"),
+          QByteArray("preview --x y\n")}) {
         QLocalSocket socket;
         socket.connectToServer(first.serverName());
         ASSERT_TRUE(socket.waitForConnected(1000));
@@ -125,19 +143,74 @@ TEST(SingleApplicationInstanceTests, RequestsOtherThanReopenAreRefused)
         socket.disconnectFromServer();
         QTest::qWait(20);
     }
-    EXPECT_EQ(reopened.count(), 0);
+    EXPECT_EQ(reopened.count() + previews.count(), 0);
 }
 
-TEST(TerminationSignalNotifierTests, EachTerminationSignalArrivesInTheEventLoop)
+// Without a runtime folder of the session, the lock and socket go to a folder of the user's own
+// in the temporary folder. Its name is predictable, so whatever someone else could have made or
+// changed there is refused with one log line, and the start runs without the guard rather than
+// talk to a socket it cannot trust.
+TEST(SingleApplicationInstanceTests, OnlyAFolderOfTheUsersAloneHoldsTheLockAndSocket)
 {
-    TerminationSignalNotifier notifier;
-    ASSERT_TRUE(notifier.isInstalled());
-    QSignalSpy requested(&notifier, &TerminationSignalNotifier::terminationRequested);
-    for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
-        ::raise(signalNumber);
-        ASSERT_TRUE(requested.wait(2000)) << signalNumber;
-        EXPECT_EQ(requested.takeFirst().at(0).toInt(), signalNumber);
+    TemporaryDirectory temporary;
+    const ScopedUmask openToAll;
+    const ScopedEnvironmentVariable temporaryFolder("TMPDIR", temporary.path().string());
+    const auto own = temporary.path() / ("io.velorn.Pulsegrove-" + std::to_string(::getuid()));
+    ::chmod(temporary.path().c_str(), 0777); // as a runtime folder, open to others, it is refused
+    for (const auto &runtime : {std::optional<std::string>(), std::optional(temporary.path().string())}) {
+        const ScopedEnvironmentVariable runtimeFolder("XDG_RUNTIME_DIR", runtime);
+        EXPECT_EQ(SingleApplicationInstance::defaultRuntimeDirectory().toStdString(), own.string());
+        EXPECT_EQ(std::filesystem::status(own).permissions(), std::filesystem::perms::owner_all);
     }
-    TerminationSignalNotifier second;
-    EXPECT_FALSE(second.isInstalled()) << "one per process";
+    EXPECT_EQ(SingleApplicationInstance(QString::fromStdString(own.string())).claim(), Role::primary);
+
+    struct Case {
+        const char *name;
+        std::function<void(const std::filesystem::path &)> plant;
+    };
+    const std::vector<Case> cases = {
+        {"open to others", [](const auto &folder) { ::chmod(folder.c_str(), 0777); }},
+        {"open to the group", [](const auto &folder) { ::chmod(folder.c_str(), 0750); }},
+        {"a link", [&](const auto &folder) {
+             std::filesystem::remove(folder);
+             std::filesystem::create_directory_symlink(own, folder);
+         }},
+        // Only root can give a folder away: skipped for anyone else.
+        {"another user's", [](const auto &folder) { EXPECT_EQ(::chown(folder.c_str(), 4242, 4242), 0); }},
+    };
+    for (const auto &testCase : cases) {
+        if (testCase.name == cases.back().name && ::geteuid() != 0)
+            continue;
+        const auto folder = temporary.path() / testCase.name;
+        std::filesystem::create_directory(folder);
+        ::chmod(folder.c_str(), 0700);
+        testCase.plant(folder);
+        const auto log = std::make_shared<RecordingSystemLog>();
+        SingleApplicationInstance instance(QString::fromStdString(folder.string()), log);
+        EXPECT_EQ(instance.claim(), Role::unguarded) << testCase.name;
+        EXPECT_FALSE(instance.listen()) << testCase.name;
+        EXPECT_EQ(log->entries.size(), 1u) << testCase.name;
+        EXPECT_FALSE(QFile::exists(instance.lockFilePath())) << testCase.name;
+    }
+}
+
+TEST(TerminationSignalNotifierTests, EachTerminationSignalArrivesInTheEventLoopUnlessIgnoredAtStart)
+{
+    // As under `nohup`: SIGHUP was ignored before the notifier was made, and stays so.
+    ::signal(SIGHUP, SIG_IGN);
+    {
+        TerminationSignalNotifier notifier;
+        ASSERT_TRUE(notifier.isInstalled());
+        QSignalSpy requested(&notifier, &TerminationSignalNotifier::terminationRequested);
+        for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
+            ::raise(signalNumber);
+            ASSERT_EQ(requested.wait(signalNumber == SIGHUP ? 300 : 2000), signalNumber != SIGHUP) << signalNumber;
+            if (signalNumber != SIGHUP) {
+                EXPECT_EQ(requested.takeFirst().at(0).toInt(), signalNumber);
+            }
+        }
+        TerminationSignalNotifier second;
+        EXPECT_FALSE(second.isInstalled()) << "one per process";
+    }
+    EXPECT_EQ(::signal(SIGHUP, SIG_DFL), SIG_IGN) << "the notifier's end must not undo the ignoring either";
 }

@@ -73,11 +73,8 @@ void AppDelegate::applicationWillFinishLaunching()
 void AppDelegate::applicationDidFinishLaunching(const QStringList &arguments)
 {
     const auto has = [&arguments](const char *option) { return arguments.contains(QLatin1String(option)); };
-    const bool anyPreview = has(previewSettingsOption) || has(previewOption) ||
-                            has(previewSystemMenuOption) || has(previewStatusItemOption) ||
-                            has(previewUsageDashboardOption);
-    if (anyPreview && m_dependencies.services.activation)
-        m_dependencies.services.activation->setActivationPolicy(ActivationPolicy::regular);
+    if (std::any_of(previewOptions.begin(), previewOptions.end(), has))
+        presentPreviewsInTaskbar();
     if (has(previewSettingsOption)) {
         showSettingsPreview();
         return;
@@ -139,6 +136,24 @@ void AppDelegate::runPreview(const QStringList &arguments)
     } else if (has(previewUsageDashboardOption)) {
         showUsageDashboard();
     }
+}
+
+void AppDelegate::presentPreviewsInTaskbar()
+{
+    if (m_dependencies.services.activation)
+        m_dependencies.services.activation->setActivationPolicy(ActivationPolicy::regular);
+}
+
+void AppDelegate::openPreview(const QString &option)
+{
+    if (std::none_of(previewOptions.begin(), previewOptions.end(),
+                     [&option](const char *name) { return option == QLatin1String(name); }))
+        return;
+    presentPreviewsInTaskbar();
+    if (option == QLatin1String(previewSettingsOption))
+        showSettingsPreview();
+    else
+        runPreview({option});
 }
 
 void AppDelegate::applicationWillTerminate()

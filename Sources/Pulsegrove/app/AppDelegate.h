@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -52,6 +53,9 @@ public:
     static constexpr const char *previewSystemMenuOption = "--preview-system-menu";
     static constexpr const char *previewStatusItemOption = "--preview-status-item";
     static constexpr const char *previewUsageDashboardOption = "--preview-usage-dashboard";
+    // Every preview option, in the order launch prefers them when several are given.
+    static constexpr std::array previewOptions = {previewSettingsOption, previewOption, previewSystemMenuOption,
+                                                  previewStatusItemOption, previewUsageDashboardOption};
 
     explicit AppDelegate(Dependencies dependencies = Dependencies::production(), QObject *parent = nullptr);
     ~AppDelegate() override;
@@ -61,6 +65,9 @@ public:
     void applicationWillTerminate();
     // Opens the settings window when no window is visible; true in every case.
     bool applicationShouldHandleReopen(bool hasVisibleWindows);
+    // A later start's preview option, handed over instead of starting a second copy: opens that
+    // preview as launch would. Anything else is ignored.
+    void openPreview(const QString &option);
     // Whether the application shows an ordinary window now (popups and the tray do not count).
     static bool hasVisibleWindows();
 
@@ -87,6 +94,7 @@ public:
 private:
     void subscribeToQuotaUpdates();
     void runPreview(const QStringList &arguments);
+    void presentPreviewsInTaskbar();
     void showSettingsPreview();
     void showDashboardPreview(QuotaStore &store, SystemMetricsStore &metricsStore);
     void showSystemMenuPreview(StatusBarController *controller);
