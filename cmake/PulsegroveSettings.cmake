@@ -9,9 +9,7 @@ target_compile_options(pulsegrove_settings INTERFACE -Wall -Wextra)
 if(PULSEGROVE_WARNINGS_AS_ERRORS)
     target_compile_options(pulsegrove_settings INTERFACE -Werror)
 endif()
-target_compile_definitions(pulsegrove_settings INTERFACE
-    QT_NO_CAST_FROM_ASCII
-    QT_NO_CONTEXTLESS_CONNECT)
+target_compile_definitions(pulsegrove_settings INTERFACE QT_NO_CAST_FROM_ASCII)
 
 if(PULSEGROVE_SANITIZE)
     target_compile_options(pulsegrove_settings INTERFACE

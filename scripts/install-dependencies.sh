@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     nlohmann-json3-dev libhowardhinnant-date-dev libicu-dev tzdata
-    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins
+    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-noto-cjk fonts-noto-cjk-extra fonts-dejavu-extra adwaita-icon-theme dbus-daemon libxcb1-dev
     desktop-file-utils libglib2.0-bin systemd xvfb trayer xdotool x11-utils procps util-linux python3
