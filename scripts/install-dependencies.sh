@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    nlohmann-json3-dev libhowardhinnant-date-dev libicu-dev tzdata
+    nlohmann-json3-dev libhowardhinnant-date-dev libcctz-dev tzdata
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-noto-cjk fonts-noto-cjk-extra fonts-dejavu-extra adwaita-icon-theme dbus-daemon libxcb1-dev

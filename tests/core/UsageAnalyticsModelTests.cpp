@@ -49,7 +49,7 @@ TEST(UsageAnalyticsConfigurationTests, LiveConfigurationFollowsTheEnvironment)
          "/srv/codex", "/var/c/io.velorn.Pulsegrove/UsageAnalytics", "Europe/Berlin"},
         // An empty CODEX_HOME names no folder, so the home folder's ".codex" is used.
         {Environment({{"HOME", "/home/ada"}, {"CODEX_HOME", ""}, {"TZ", "UTC"}}), "/home/ada/.codex",
-         "/home/ada/.cache/io.velorn.Pulsegrove/UsageAnalytics", "UTC"},
+         "/home/ada/.cache/io.velorn.Pulsegrove/UsageAnalytics", "Etc/UTC"},
     };
     for (const auto &testCase : cases) {
         const auto configuration = CodexUsageAnalyticsConfiguration::live(testCase.environment);

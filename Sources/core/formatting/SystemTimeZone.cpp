@@ -1,10 +1,10 @@
 #include "formatting/SystemTimeZone.h"
 
+#include "formatting/ZoneData.h"
+#include "formatting/ZoneDatabase.h"
 #include "foundation/SmallFileReader.h"
 
-#include <algorithm>
-#include <mutex>
-#include <regex>
+#include <climits>
 #include <string_view>
 #include <vector>
 
@@ -14,162 +14,78 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Zone files are a few KB; anything far larger is not one, and is not read whole.
-constexpr std::size_t zoneFileSizeLimit = 512 * 1024;
-// The database holds about two thousand entries; a folder far larger is not one to walk.
-constexpr int databaseEntryLimit = 20000;
+// No path or rule is longer: a longer TZ is garbage, refused before anything looks at it.
+constexpr std::size_t tzLengthLimit = PATH_MAX;
 
-// /etc/localtime and the database's entries are links by design.
-std::optional<std::string> smallRegularFile(const fs::path &path)
+// The name a zone file goes by: the first of the names it came with that the database agrees
+// holds this very zone, else the name of a database file with the same content. An alias or a
+// bare name ("CET" copied as "Tokio") gives way to the "Area/City" name of the same zone.
+std::string identifierFor(const std::string &bytes, const std::vector<std::string> &names,
+                          const ZoneDatabase &database)
 {
-    auto result = SmallFileReader::read(path, zoneFileSizeLimit, SmallFileReader::Links::follow);
-    return result.isRead() ? std::optional(std::move(result.content)) : std::nullopt;
-}
-
-bool isZoneFileData(std::string_view bytes)
-{
-    return bytes.starts_with("TZif");
-}
-
-// The zone's identifier within a path into the database: what follows "zoneinfo/" or the
-// database folder itself, without the "posix/" or "right/" variant folders.
-std::optional<std::string> identifierInPath(const fs::path &path, const fs::path &database)
-{
-    const std::string text = path.lexically_normal().generic_string();
-    std::string identifier;
-    const std::string databasePrefix = database.lexically_normal().generic_string() + "/";
-    constexpr std::string_view marker = "/zoneinfo/";
-    if (text.starts_with(databasePrefix))
-        identifier = text.substr(databasePrefix.size());
-    else if (const auto position = text.rfind(marker); position != std::string::npos)
-        identifier = text.substr(position + marker.size());
-    else
-        return std::nullopt;
-    for (const std::string_view variant : {"posix/", "right/"}) {
-        if (identifier.starts_with(variant))
-            identifier.erase(0, variant.size());
-    }
-    return identifier;
-}
-
-std::optional<TimeZone> zoneNamedByPath(const fs::path &path, const fs::path &database)
-{
-    const auto identifier = identifierInPath(path, database);
-    return identifier ? TimeZone::named(*identifier) : std::nullopt;
-}
-
-// A zone whose database file holds exactly these bytes, for a zone file that was copied rather
-// than linked. Several names may share one file; an "Area/City" name is preferred.
-std::optional<std::string> identifierOfSameFile(const std::string &bytes, const fs::path &database)
-{
-    std::error_code error;
-    fs::recursive_directory_iterator entries(database, fs::directory_options::skip_permission_denied, error);
-    std::vector<std::string> matches;
-    int visited = 0;
-    for (; !error && entries != fs::recursive_directory_iterator(); entries.increment(error)) {
-        if (++visited > databaseEntryLimit)
+    std::optional<std::string> identifier;
+    for (const auto &name : names) {
+        if ((identifier = database.identifierIfSame(name, bytes)))
             break;
-        const auto &entry = *entries;
-        const auto name = entry.path().filename().string();
-        if (entries.depth() == 0 && (name == "posix" || name == "right")) {
-            entries.disable_recursion_pending();
-            continue;
-        }
-        std::error_code entryError;
-        if (!entry.is_regular_file(entryError) || entry.is_symlink(entryError) ||
-            entry.file_size(entryError) != bytes.size())
-            continue;
-        if (smallRegularFile(entry.path()) == bytes)
-            matches.push_back(entry.path().lexically_relative(database).generic_string());
     }
-    std::sort(matches.begin(), matches.end(), [](const std::string &left, const std::string &right) {
-        const bool leftIsAreaCity = left.find('/') != std::string::npos;
-        const bool rightIsAreaCity = right.find('/') != std::string::npos;
-        return leftIsAreaCity != rightIsAreaCity ? leftIsAreaCity : left < right;
-    });
-    for (const auto &identifier : matches) {
-        if (TimeZone::named(identifier))
-            return identifier;
+    if (!identifier || identifier->find('/') == std::string::npos) {
+        if (auto same = database.identifierOfSameZone(bytes); same && (!identifier || same->find('/') != std::string::npos))
+            identifier = same;
     }
-    return std::nullopt;
+    if (identifier)
+        return *identifier;
+    // A zone the database does not hold: its closing rule is the best name there is.
+    const auto footer = ZoneData::footer(bytes);
+    return !names.empty() ? names.front() : !footer.empty() ? footer : "localtime";
 }
 
-// The walk costs milliseconds and callers ask for the zone whenever they format, so the answer
-// for the last file and database is kept; a changed file is a different question.
-std::optional<TimeZone> zoneWithSameFile(const std::string &bytes, const fs::path &database)
+// The names a path to a zone file carries: the path itself when it leads into a zone folder,
+// and, for a link, where it leads.
+std::vector<std::string> namesInPath(const fs::path &path, const ZoneDatabase &database)
 {
-    struct Answer {
-        std::string bytes;
-        fs::path database;
-        std::optional<std::string> identifier;
-    };
-    static std::mutex lock;
-    static std::optional<Answer> last;
-    std::unique_lock guard(lock);
-    if (!last || last->bytes != bytes || last->database != database) {
-        guard.unlock();
-        Answer answer{bytes, database, identifierOfSameFile(bytes, database)};
-        guard.lock();
-        last = std::move(answer);
-    }
-    return last->identifier ? TimeZone::named(*last->identifier) : std::nullopt;
-}
-
-// A zone file named by path, taken only when it holds zone data, as the C library would: a
-// link into the database names its zone, a copy is recognised by its bytes.
-std::optional<TimeZone> zoneOfFile(const fs::path &path, const fs::path &database)
-{
-    const auto bytes = smallRegularFile(path);
-    if (!bytes || !isZoneFileData(*bytes))
-        return std::nullopt;
-    if (auto zone = zoneNamedByPath(path, database))
-        return zone;
+    std::vector<std::string> names;
+    std::vector<fs::path> paths{path};
     std::error_code error;
     if (fs::is_symlink(path, error)) {
         auto target = fs::read_symlink(path, error);
-        if (!error && target.is_relative())
-            target = path.parent_path() / target;
-        if (auto zone = error ? std::nullopt : zoneNamedByPath(target, database))
-            return zone;
-        const auto resolved = fs::canonical(path, error);
-        if (auto zone = error ? std::nullopt : zoneNamedByPath(resolved, database))
-            return zone;
+        if (!error)
+            paths.push_back(target.is_relative() ? path.parent_path() / target : target);
+        if (auto resolved = fs::canonical(path, error); !error)
+            paths.push_back(resolved);
     }
-    return zoneWithSameFile(*bytes, database);
+    for (const auto &each : paths) {
+        if (auto name = database.identifierInPath(each))
+            names.push_back(std::move(*name));
+    }
+    return names;
 }
 
-// "CST-8", "UTC0", "<+0530>-5:30": a standard time with its offset west of UTC and no daylight
-// saving. Rules for daylight saving are left alone: a zone is only taken when it is certain.
-std::optional<TimeZone> fixedOffsetZone(const std::string &value)
+// A zone file named by path, taken only when it holds zone data, as the C library would; its
+// content is the zone, whatever the names around it claim.
+std::optional<TimeZone> zoneOfFile(const fs::path &path, std::vector<std::string> names, const ZoneDatabase &database)
 {
-    static const std::regex pattern(
-        R"(^([A-Za-z]{3,}|<[A-Za-z0-9+-]{3,}>)([+-]?)(\d{1,2})(?::(\d{1,2}))?(?::(\d{1,2}))?$)");
-    std::smatch parts;
-    if (!std::regex_match(value, parts, pattern))
+    const auto bytes = ZoneDatabase::zoneFileBytes(path);
+    if (!bytes)
         return std::nullopt;
-    const int hours = std::stoi(parts[3]);
-    const int minutes = parts[4].matched ? std::stoi(parts[4]) : 0;
-    const int seconds = parts[5].matched ? std::stoi(parts[5]) : 0;
-    if (hours > 24 || minutes > 59 || seconds > 59)
-        return std::nullopt;
-    const int secondsWest = hours * 3600 + minutes * 60 + seconds;
-    return TimeZone::fixed(parts[2] == "-" ? secondsWest : -secondsWest, value);
+    for (auto &name : namesInPath(path, database))
+        names.push_back(std::move(name));
+    return TimeZone::fromZoneData(*bytes, identifierFor(*bytes, names, database));
 }
 
-std::optional<TimeZone> zoneOfTZ(std::string value, const fs::path &database)
+std::optional<TimeZone> zoneOfTZ(std::string_view value, const ZoneDatabase &database)
 {
+    if (value.size() > tzLengthLimit)
+        return std::nullopt;
     if (value.starts_with(':'))
-        value.erase(0, 1);
+        value.remove_prefix(1);
     if (value.empty())
         return std::nullopt;
     if (value.starts_with('/'))
-        return zoneOfFile(value, database);
-    if (auto zone = TimeZone::named(value))
+        return zoneOfFile(value, {}, database);
+    // A file of the database first, then the POSIX form, in the C library's order.
+    if (auto zone = zoneOfFile(database.folder() / value, {std::string(value)}, database))
         return zone;
-    if (auto zone = fixedOffsetZone(value))
-        return zone;
-    // A name the database folder holds but ICU does not know under that name.
-    return zoneOfFile(database / value, database);
+    return TimeZone::fromPosixRule(value);
 }
 
 std::optional<std::string> firstLine(const std::optional<std::string> &text)
@@ -183,20 +99,15 @@ std::optional<std::string> firstLine(const std::optional<std::string> &text)
     return text->substr(begin, end == std::string::npos ? std::string::npos : end - begin);
 }
 
-std::optional<TimeZone> zoneOfLocaltime(const SystemTimeZone::Locations &locations, const fs::path &database)
+// /etc/localtime's content is the zone; /etc/timezone, kept beside a copied file by the system's
+// tools, only names it when that name's file agrees, since it can be left stale.
+std::optional<TimeZone> zoneOfLocaltime(const SystemTimeZone::Locations &locations, const ZoneDatabase &database)
 {
-    std::error_code error;
-    if (fs::is_symlink(locations.localtime, error))
-        return zoneOfFile(locations.localtime, database);
-    // A copied file: /etc/timezone, kept beside it by the system's tools, names it.
-    const auto bytes = smallRegularFile(locations.localtime);
-    if (!bytes || !isZoneFileData(*bytes))
-        return std::nullopt;
-    if (const auto name = firstLine(smallRegularFile(locations.timezoneName))) {
-        if (auto zone = TimeZone::named(*name))
-            return zone;
-    }
-    return zoneWithSameFile(*bytes, database);
+    std::vector<std::string> names;
+    const auto timezoneName = SmallFileReader::read(locations.timezoneName, 4096, SmallFileReader::Links::follow);
+    if (auto name = firstLine(timezoneName.isRead() ? std::optional(timezoneName.content) : std::nullopt))
+        names.push_back(std::move(*name));
+    return zoneOfFile(locations.localtime, std::move(names), database);
 }
 
 } // namespace
@@ -208,10 +119,10 @@ TimeZone SystemTimeZone::current(const Environment &environment)
 
 TimeZone SystemTimeZone::current(const Environment &environment, const Locations &locations)
 {
-    const auto database = environment.nonEmptyValue("TZDIR").value_or(locations.database.string());
     try {
-        const auto zone = environment.value("TZ") ? zoneOfTZ(*environment.value("TZ"), database)
-                                                  : zoneOfLocaltime(locations, database);
+        const ZoneDatabase database(environment.nonEmptyValue("TZDIR").value_or(locations.database.string()));
+        const auto tz = environment.value("TZ");
+        const auto zone = tz ? zoneOfTZ(*tz, database) : zoneOfLocaltime(locations, database);
         return zone.value_or(TimeZone::utc());
     } catch (const std::exception &) {
         // Out of memory while walking the database, or a path too long to hold: still a zone.

@@ -8,11 +8,11 @@
 namespace pulsegrove {
 
 // The time zone the application formats dates in, found the way the C library finds the local
-// zone: TZ when it is set (":Area/City", "Area/City", an absolute path to a zone file, or a fixed
-// POSIX offset such as "CST-8"; empty means UTC), else /etc/localtime, whether it is a link into
-// the zone database or a copied file (named by /etc/timezone, or recognised among the database's
-// files). Anything it cannot make sense of gives UTC, as the C library's clock would show; it
-// never fails.
+// zone: TZ when it is set (":Area/City", "Area/City", an absolute path to a zone file, or a POSIX
+// rule such as "CST-8" or "EST5EDT,M3.2.0,M11.1.0"; empty means UTC), else the content of
+// /etc/localtime, linked or copied. The zone is named by its canonical database name where the
+// database holds the same zone. Anything it cannot make sense of gives UTC, as the C library's
+// clock would show; it never fails.
 struct SystemTimeZone {
     SystemTimeZone() = delete;
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -9,21 +10,32 @@
 namespace pulsegrove {
 
 // A time zone with its full rules, past and future, as a small copyable value. The rules come
-// from ICU, which applies each zone's recurring rule after its last listed transition, so an
-// instant in 2040 gets the same daylight-saving treatment as one today.
+// from the system's zone files, the ones the C library and `date` read, including the rule that
+// governs every instant after a file's last listed transition, so an instant in 2040 gets the
+// same daylight-saving treatment as one today.
 class TimeZone {
 public:
     static TimeZone utc();
-    // A zone of the time-zone database by its identifier ("Asia/Shanghai", "Etc/GMT+8"), nothing
-    // for a name the database does not hold. Custom offsets such as "GMT+8" are not identifiers:
-    // TZ reads them the other way round, so they are refused rather than misread.
+    // A zone of the installed database by its identifier ("Asia/Shanghai", "US/Eastern"), under
+    // its canonical identifier ("America/New_York"); nothing for a name the database does not
+    // hold. Custom offsets such as "GMT+8" are not identifiers: TZ reads them the other way
+    // round, so they are refused rather than misread.
     static std::optional<TimeZone> named(std::string_view identifier);
-    // A zone fixed at the given offset east of UTC, for example from a TZ of "CST-8".
+    static std::optional<TimeZone> named(std::string_view identifier, const std::filesystem::path &database);
+    // A zone fixed at the given offset east of UTC.
     static TimeZone fixed(std::int32_t secondsEastOfUTC, std::string_view identifier);
+    // The zone a zone file's bytes describe, nothing when they are not zone data.
+    static std::optional<TimeZone> fromZoneData(const std::string &bytes, std::string identifier);
+    // The zone a POSIX TZ rule describes ("CST-8", "EST5EDT,M3.2.0,M11.1.0"), under that rule as
+    // its identifier; nothing when it is not such a rule.
+    static std::optional<TimeZone> fromPosixRule(std::string_view rule);
 
     // The offset from UTC, daylight saving included, in effect at the instant.
     std::int32_t offsetSeconds(std::int64_t unixSeconds) const;
     std::string identifier() const;
+    // The same offset at every instant from 1800 to 2200, whatever the names: a slim zone file
+    // and the fat one of the same zone describe one zone in different bytes.
+    bool hasSameOffsets(const TimeZone &other) const;
 
     friend bool operator==(const TimeZone &, const TimeZone &);
 
