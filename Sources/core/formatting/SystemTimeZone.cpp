@@ -5,7 +5,9 @@
 #include "foundation/SmallFileReader.h"
 
 #include <climits>
+#include <mutex>
 #include <string_view>
+#include <sys/stat.h>
 #include <vector>
 
 namespace pulsegrove {
@@ -110,6 +112,40 @@ std::optional<TimeZone> zoneOfLocaltime(const SystemTimeZone::Locations &locatio
     return zoneOfFile(locations.localtime, std::move(names), database);
 }
 
+// What the answer depends on: each file's link and what it leads to. Formatters ask for the
+// zone whenever they format, and looking again costs a dozen system calls; comparing stamps, two
+// per file.
+std::vector<std::optional<FileStamp>> stampsOf(const std::vector<fs::path> &paths)
+{
+    std::vector<std::optional<FileStamp>> stamps;
+    for (const auto &path : paths) {
+        struct stat status {};
+        stamps.push_back(FileStamp::ofPath(path));
+        stamps.push_back(::stat(path.c_str(), &status) == 0 ? std::optional(FileStamp::of(status)) : std::nullopt);
+    }
+    return stamps;
+}
+
+struct Answer {
+    std::string question;
+    std::vector<std::optional<FileStamp>> stamps;
+    TimeZone zone;
+};
+
+std::optional<TimeZone> keptAnswer(std::mutex &lock, const std::optional<Answer> &last, const std::string &question,
+                                   const std::vector<std::optional<FileStamp>> &stamps)
+{
+    const std::lock_guard guard(lock);
+    return last && last->question == question && last->stamps == stamps ? std::optional(last->zone) : std::nullopt;
+}
+
+TimeZone find(const std::optional<std::string> &tz, const SystemTimeZone::Locations &locations,
+              const ZoneDatabase &database)
+{
+    const auto zone = tz ? zoneOfTZ(*tz, database) : zoneOfLocaltime(locations, database);
+    return zone.value_or(TimeZone::utc());
+}
+
 } // namespace
 
 TimeZone SystemTimeZone::current(const Environment &environment)
@@ -121,9 +157,23 @@ TimeZone SystemTimeZone::current(const Environment &environment, const Locations
 {
     try {
         const ZoneDatabase database(environment.nonEmptyValue("TZDIR").value_or(locations.database.string()));
-        const auto tz = environment.value("TZ");
-        const auto zone = tz ? zoneOfTZ(*tz, database) : zoneOfLocaltime(locations, database);
-        return zone.value_or(TimeZone::utc());
+        auto tz = environment.value("TZ");
+        if (tz && tz->size() > tzLengthLimit)
+            tz = "";
+        const auto tzFile = tz ? fs::path(tz->starts_with(':') ? tz->substr(1) : *tz) : fs::path();
+        const auto paths = tz ? std::vector{tzFile.is_absolute() ? tzFile : database.folder() / tzFile}
+                              : std::vector{locations.localtime, locations.timezoneName};
+        const auto question = (tz ? "TZ=" + *tz : locations.localtime.string() + "\n" + locations.timezoneName.string()) +
+                              "\n" + database.folder().string();
+        static std::mutex lock;
+        static std::optional<Answer> last;
+        const auto stamps = stampsOf(paths);
+        if (auto kept = keptAnswer(lock, last, question, stamps))
+            return *kept;
+        const auto zone = find(tz, locations, database);
+        const std::lock_guard guard(lock);
+        last = Answer{question, stamps, zone};
+        return zone;
     } catch (const std::exception &) {
         // Out of memory while walking the database, or a path too long to hold: still a zone.
         return TimeZone::utc();
