@@ -25,11 +25,11 @@ TEST(QuotaPanelHeaderModelTests, SubtitlePlanAndFreshness)
         std::optional<QuotaSnapshot> snapshot;
         const char *subtitle;
     } subtitles[] = {
-        {std::nullopt, "实时额度与 MacBook 状态"},
+        {std::nullopt, "实时额度与本机状态"},
         {snapshotWith(true, true), "5 小时与每周额度"},
         {snapshotWith(true, false), "5 小时额度实时监控"},
         {snapshotWith(false, true), "每周额度实时监控"},
-        {snapshotWith(false, false), "实时额度与 MacBook 状态"},
+        {snapshotWith(false, false), "实时额度与本机状态"},
     };
     for (const auto &c : subtitles)
         EXPECT_EQ(QuotaPanelHeaderModel::subtitle(c.snapshot), QString::fromUtf8(c.subtitle)) << c.subtitle;
@@ -99,7 +99,7 @@ TEST(QuotaPanelFooterModelTests, RefreshStateAndMoreMenuEntries)
 
     using Entry = QuotaPanelFooterModel::MenuEntry;
     using Action = QuotaPanelFooterModel::MenuAction;
-    const Entry switchEntry{Entry::Kind::button, QStringLiteral("切换到 Apple 系统菜单"),
+    const Entry switchEntry{Entry::Kind::button, QStringLiteral("切换到系统菜单"),
                             Action::switchToSystemMenu};
     const Entry divider{Entry::Kind::divider, {}, Action::quit};
     const Entry quit{Entry::Kind::button, QStringLiteral("退出 Pulse Grove"), Action::quit};
@@ -107,7 +107,7 @@ TEST(QuotaPanelFooterModelTests, RefreshStateAndMoreMenuEntries)
         return Entry{Entry::Kind::toggle, QStringLiteral("开机自动启动"), Action::toggleLaunchAtLogin,
                      enabled, checked};
     };
-    const Entry approval{Entry::Kind::button, QStringLiteral("打开登录项设置"),
+    const Entry approval{Entry::Kind::button, QStringLiteral("打开自启动设置"),
                          Action::openLoginItemsSettings};
     const struct {
         QuotaPanelFooterModel::MenuState state;

@@ -43,7 +43,7 @@ TEST(RemoteUpdateStoreTests, EveryStateHasItsStatusLineAndButton)
         {State::downloaded(QStringLiteral("1.7.0"), file, true), "版本 1.7.0 已下载并通过核验", "安装并重启",
          false, true},
         {State::downloaded(QStringLiteral("1.7.0"), file, false), "版本 1.7.0 已下载并通过核验",
-         "在 Finder 中显示", false, true},
+         "在文件管理器中显示", false, true},
         {State::confirmingInstall(QStringLiteral("1.7.0"), file), "确认后将安装版本 1.7.0 并重新启动",
          "确认安装", false, true},
         {State::installing(QStringLiteral("1.7.0")), "正在准备安装版本 1.7.0…", "准备中", true, false},

@@ -38,22 +38,22 @@ TEST_F(Controller, StatusItemTextsFollowTheQuotaAndMetricsStores)
         EXPECT_EQ(m_trayHost.lastIcon->toolTip, item.toolTip()) << state;
     };
     expect("nothing known yet", "PG", 0.62, "额度不可用，数据可能已过期 · CPU 核心温度不可用",
-           "Codex 额度与 MacBook 状态");
+           "Codex 额度与本机状态");
 
     refreshQuota();
     expect("fresh quota, no metrics", "40%", 1.0, "5 小时剩余 70%，每周剩余 40% · CPU 核心温度不可用",
-           "Codex 额度与 MacBook 状态");
+           "Codex 额度与本机状态");
 
     sampleMetrics(hotspot(62.4));
     turn();
     expect("fresh metrics", "40%", 1.0, "5 小时剩余 70%，每周剩余 40% · CPU 核心热点 62°C",
-           "Codex 额度与 MacBook 状态");
+           "Codex 额度与本机状态");
 
     m_now = m_now.addingSeconds(20);
     m_store->setModuleVisible(QuotaModule::sparkQuota, false); // any change makes a sync
     turn();
     expect("stale metrics", "40%", 1.0, "5 小时剩余 70%，每周剩余 40% · CPU 核心温度不可用",
-           "Codex 额度与 MacBook 状态");
+           "Codex 额度与本机状态");
 
     m_store->setModuleVisible(QuotaModule::systemMetrics, false);
     turn();
@@ -171,15 +171,15 @@ TEST_F(Controller, MenuRowsWithoutDataShowPlaceholdersAndEverySection)
         {StatusMenuItem::sparkFiveHour, u("5 小时额度：--%"), true, true},
         {StatusMenuItem::quotaStatus, QString(), false, false},
         {StatusMenuItem::resetCredits, u("重置次数：-- 次"), true, true},
-        {StatusMenuItem::deviceSection, u("MacBook 状态 · 查看时每 5 秒更新"), true, false},
+        {StatusMenuItem::deviceSection, u("本机状态 · 查看时每 5 秒更新"), true, false},
         {StatusMenuItem::temperature, u("CPU 核心温度：--°C"), true, true},
-        {StatusMenuItem::temperatureDetail, indented("SMC 温度不可用 · 系统热状态：--"), true, false},
+        {StatusMenuItem::temperatureDetail, indented("温度传感器不可用 · 系统热状态：--"), true, false},
         {StatusMenuItem::modelInsights, u("模型消耗参考"), true, true},
         {StatusMenuItem::usageAnalytics, u("本地用量统计…"), true, true},
         {StatusMenuItem::refresh, u("正在刷新额度…"), true, false},
         {StatusMenuItem::launchAtLogin, u("开机自动启动"), true, false},
         // A hidden row is disabled too, so its shortcut cannot fire.
-        {StatusMenuItem::loginSettings, u("打开登录项设置…"), false, false},
+        {StatusMenuItem::loginSettings, u("打开自启动设置…"), false, false},
         {StatusMenuItem::styleSwitch, u("切换到信息面板样式"), true, true},
         {StatusMenuItem::moduleSettings, u("界面与模块设置…"), true, true},
         {StatusMenuItem::quit, u("退出 Pulse Grove"), true, true},

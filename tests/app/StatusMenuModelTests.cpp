@@ -174,11 +174,11 @@ TEST(StatusMenuModelTests, MetricsRowsTellTemperatureLoadAndMemoryOrWhyNot)
          {u("CPU 核心温度：--°C"), u("数据暂停 · 系统热状态：升温"), u("CPU 占用：--%"), u("内存使用：--%")}},
         {sample(std::nullopt, CPUTemperatureSource::unavailable),
          false,
-         {u("CPU 核心温度：--°C"), u("SMC 温度不可用 · 系统热状态：升温"), u("CPU 占用：13%"),
+         {u("CPU 核心温度：--°C"), u("温度传感器不可用 · 系统热状态：升温"), u("CPU 占用：13%"),
           u("内存使用：50% · 8.0 / 16 GB")}},
         {std::nullopt,
          true,
-         {u("CPU 核心温度：--°C"), u("SMC 温度不可用 · 系统热状态：--"), u("CPU 占用：--%"),
+         {u("CPU 核心温度：--°C"), u("温度传感器不可用 · 系统热状态：--"), u("CPU 占用：--%"),
           u("内存使用：--%")}},
     };
     for (const auto &c : cases)

@@ -32,7 +32,7 @@ TEST_F(SystemMetricsCardTests, FollowsTheStoreFromNoSampleToLiveToStale)
         metricsStore(SystemMetricsSnapshot{95.0, CPUTemperatureSource::cpuCoreMaximum, 50.5, 0.4, 8ull << 30,
                                            16ull << 30, SystemThermalState::serious, m_now});
     SystemMetricsCard card(*store);
-    EXPECT_EQ(card.accessibleName(), QStringLiteral("MacBook 系统状态"));
+    EXPECT_EQ(card.accessibleName(), QStringLiteral("本机系统状态"));
     // The texts themselves are the model's; here the card must show the store's current state.
     const auto expectShown = [&](const char *stage, const char *sensor, const char *temperature,
                                  const char *thermal, const char *memoryDetail, ThemeColor border) {

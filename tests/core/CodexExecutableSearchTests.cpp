@@ -129,6 +129,6 @@ TEST(CodexExecutableSearchTests, FirstExecutableRegularFileWinsAndNoneIsAnError)
         FAIL() << "an executable was found";
     } catch (const CodexRateLimitClientError &error) {
         EXPECT_EQ(error.errorCase(), CodexRateLimitClientError::Case::executableNotFound);
-        EXPECT_STREQ(error.what(), "未找到 Codex。请先安装或登录 Codex 桌面应用。");
+        EXPECT_STREQ(error.what(), "未找到 Codex。请先安装 codex 命令行工具并登录。");
     }
 }

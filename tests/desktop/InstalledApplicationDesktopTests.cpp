@@ -301,7 +301,7 @@ TEST_F(InstalledApplication, EachPreviewOptionOpensItsWindowAtItsSize)
     const std::vector<Case> cases = {
         {"--preview-settings", "Pulse Grove · 设置预览", 440, 610},
         {"--preview", "Pulse Grove · 信息面板预览", 360, std::nullopt},
-        {"--preview-system-menu", "Pulse Grove · Apple 系统菜单预览", 320, 108},
+        {"--preview-system-menu", "Pulse Grove · 系统菜单预览", 320, 108},
         {"--preview-status-item", "Pulse Grove · 菜单栏预览", 300, 112},
         {"--preview-usage-dashboard", "Pulse Grove · 本地用量统计", 1180, 780},
     };

@@ -74,8 +74,8 @@ QWidget *DeveloperPreviewWindows::makeSystemMenuContent(std::function<void(QPush
     auto *content = new QWidget;
     auto *layout = centredStack(content, QMargins(20, 16, 20, 16));
     layout->addWidget(
-        centredLabel(QString::fromUtf8("实际 NSMenu 预览"), ViewFonts::systemFont(13, QFont::Medium)));
-    auto *button = new QPushButton(QString::fromUtf8("打开 Apple 系统菜单"));
+        centredLabel(QString::fromUtf8("实际原生菜单预览"), ViewFonts::systemFont(13, QFont::Medium)));
+    auto *button = new QPushButton(QString::fromUtf8("打开系统菜单"));
     button->setMinimumHeight(32);
     if (openMenu)
         QObject::connect(button, &QPushButton::clicked, button, [button, openMenu] { openMenu(button); });

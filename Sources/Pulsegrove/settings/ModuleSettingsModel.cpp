@@ -19,7 +19,7 @@ ModuleRowContent ModuleSettingsModel::row(QuotaModule module)
         return {QStringLiteral("额度重置次数"), QStringLiteral("可用总数与全部到期明细"),
                 QStringLiteral("arrow.counterclockwise.circle")};
     case QuotaModule::systemMetrics:
-        return {QStringLiteral("MacBook 状态"), QStringLiteral("仅在查看面板时采集温度、CPU 与内存"),
+        return {QStringLiteral("本机状态"), QStringLiteral("仅在查看面板时采集温度、CPU 与内存"),
                 QStringLiteral("laptopcomputer")};
     case QuotaModule::modelInsights:
         return {QStringLiteral("模型消耗参考"), QStringLiteral("官方费率、加速比例与推理强度说明"),

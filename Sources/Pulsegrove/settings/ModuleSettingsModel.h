@@ -45,10 +45,10 @@ struct ModuleSettingsModel {
     static QString updateTitle() { return QStringLiteral("安全更新"); }
     static QString automaticCheckLabel() { return QStringLiteral("打开设置时自动检查更新"); }
     static QString dockSymbol() { return QStringLiteral("dock.rectangle"); }
-    static QString dockTitle() { return QStringLiteral("在 Dock 显示应用图标"); }
+    static QString dockTitle() { return QStringLiteral("在任务栏显示应用图标"); }
     static QString dockDetail()
     {
-        return QStringLiteral("开启后可从 Dock 找到应用；点击图标会重新打开本设置。");
+        return QStringLiteral("开启后可从任务栏找到应用；点击图标会重新打开本设置。");
     }
     static QString footerSymbol() { return QStringLiteral("menubar.rectangle"); }
     static QString footerNote() { return QStringLiteral("菜单栏额度百分比始终保留"); }

@@ -212,7 +212,7 @@ void StatusBarController::updateStatusItemMetadata()
             value += QStringLiteral(" · ") + QString::fromStdString(hint.title);
     }
     m_statusItem.setToolTip(QStringLiteral("Pulse Grove · ") + value);
-    m_statusItem.setAccessibilityLabel(showsMetrics ? text("Codex 额度与 MacBook 状态") : text("Codex 额度"));
+    m_statusItem.setAccessibilityLabel(showsMetrics ? text("Codex 额度与本机状态") : text("Codex 额度"));
     m_statusItem.setAccessibilityValue(value);
 }
 

@@ -142,7 +142,7 @@ StatusMenuModel::metricsRows(const std::optional<SystemMetricsSnapshot> &snapsho
                                  text(" · 系统热状态：") + thermal;
     } else {
         rows.temperature = text("CPU 核心温度：--°C");
-        const QString reason = snapshot && isStale ? text("数据暂停") : text("SMC 温度不可用");
+        const QString reason = snapshot && isStale ? text("数据暂停") : text("温度传感器不可用");
         rows.temperatureDetail = reason + text(" · 系统热状态：") + thermal;
     }
     rows.cpuUsage =

@@ -164,7 +164,7 @@ void SystemStatusMenu::updateItems(const QuotaStore &store, const SystemMetricsS
     launchAtLogin->setText(StatusMenuModel::launchAtLoginTitle(store.launchAtLoginNeedsApproval()));
     launchAtLogin->setChecked(store.launchAtLogin());
     launchAtLogin->setEnabled(store.canManageLaunchAtLogin());
-    item(Item::loginSettings)->setText(text("打开登录项设置…"));
+    item(Item::loginSettings)->setText(text("打开自启动设置…"));
     item(Item::loginSettings)->setVisible(store.launchAtLoginNeedsApproval());
     item(Item::styleSwitch)->setText(text("切换到信息面板样式"));
     item(Item::moduleSettings)->setText(text("界面与模块设置…"));
@@ -192,7 +192,7 @@ void SystemStatusMenu::updateResetCreditsItem(const std::optional<RateLimitReset
 void SystemStatusMenu::updateMetricsItems(const SystemMetricsStore &metricsStore)
 {
     const auto rows = StatusMenuModel::metricsRows(metricsStore.snapshot(), metricsStore.isStale());
-    setInfoTitle(Item::deviceSection, text("MacBook 状态 · 查看时每 5 秒更新"));
+    setInfoTitle(Item::deviceSection, text("本机状态 · 查看时每 5 秒更新"));
     item(Item::temperature)->setText(rows.temperature);
     setInfoTitle(Item::temperatureDetail, rows.temperatureDetail);
     item(Item::cpuUsage)->setText(rows.cpuUsage);

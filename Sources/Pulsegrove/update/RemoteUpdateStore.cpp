@@ -113,7 +113,7 @@ QString RemoteUpdateStore::actionTitle(const State &state)
                           [](const S::Downloading &) { return QStringLiteral("下载中"); },
                           [](const S::Downloaded &s) {
                               return s.automaticInstallReady ? QStringLiteral("安装并重启")
-                                                             : QStringLiteral("在 Finder 中显示");
+                                                             : QStringLiteral("在文件管理器中显示");
                           },
                           [](const S::ConfirmingInstall &) { return QStringLiteral("确认安装"); },
                           [](const S::Installing &) { return QStringLiteral("准备中"); },

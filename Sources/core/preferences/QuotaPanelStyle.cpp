@@ -24,7 +24,7 @@ QuotaPanelStyle QuotaPanelStyles::fromStoredValue(std::optional<std::string_view
 
 std::string_view QuotaPanelStyles::displayName(QuotaPanelStyle style)
 {
-    return style == QuotaPanelStyle::dashboard ? "信息面板" : "Apple 系统";
+    return style == QuotaPanelStyle::dashboard ? "信息面板" : "系统菜单";
 }
 
 } // namespace pulsegrove

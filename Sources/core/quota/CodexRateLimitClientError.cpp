@@ -13,7 +13,7 @@ std::string describe(CodexRateLimitClientError::Case errorCase, const std::strin
     case Case::serverError:
         return "Codex 返回错误：" + payload;
     case Case::executableNotFound:
-        return "未找到 Codex。请先安装或登录 Codex 桌面应用。";
+        return "未找到 Codex。请先安装 codex 命令行工具并登录。";
     case Case::connectionClosed:
         return "Codex 数据服务意外断开。";
     case Case::requestTimedOut:

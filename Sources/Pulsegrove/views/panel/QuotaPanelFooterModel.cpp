@@ -11,12 +11,12 @@ QList<QuotaPanelFooterModel::MenuEntry> QuotaPanelFooterModel::moreMenuEntries(c
 {
     using Kind = MenuEntry::Kind;
     QList<MenuEntry> entries{
-        {Kind::button, QStringLiteral("切换到 Apple 系统菜单"), MenuAction::switchToSystemMenu},
+        {Kind::button, QStringLiteral("切换到系统菜单"), MenuAction::switchToSystemMenu},
         {Kind::toggle, QStringLiteral("开机自动启动"), MenuAction::toggleLaunchAtLogin,
          state.canManageLaunchAtLogin, state.launchAtLogin},
     };
     if (state.launchAtLoginNeedsApproval)
-        entries.append({Kind::button, QStringLiteral("打开登录项设置"), MenuAction::openLoginItemsSettings});
+        entries.append({Kind::button, QStringLiteral("打开自启动设置"), MenuAction::openLoginItemsSettings});
     entries.append({Kind::divider, {}, MenuAction::quit});
     entries.append({Kind::button, QStringLiteral("退出 Pulse Grove"), MenuAction::quit});
     return entries;

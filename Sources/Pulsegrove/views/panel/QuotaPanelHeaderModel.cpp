@@ -12,7 +12,7 @@ QString QuotaPanelHeaderModel::subtitle(const std::optional<QuotaSnapshot> &snap
         return QStringLiteral("5 小时额度实时监控");
     if (weekly)
         return QStringLiteral("每周额度实时监控");
-    return QStringLiteral("实时额度与 MacBook 状态");
+    return QStringLiteral("实时额度与本机状态");
 }
 
 std::optional<CodexPlanTier> QuotaPanelHeaderModel::planTier(const std::optional<QuotaSnapshot> &snapshot)

@@ -34,11 +34,11 @@ struct SystemMetricsCardModel {
     static constexpr double largestShownCelsius = 999;
 
     static QString titleSymbol() { return QStringLiteral("laptopcomputer"); }
-    static QString title() { return QStringLiteral("MacBook 状态"); }
+    static QString title() { return QStringLiteral("本机状态"); }
     static QString sourceSymbol() { return QStringLiteral("shield.lefthalf.filled"); }
-    static QString sourceText() { return QStringLiteral("SMC 只读"); }
+    static QString sourceText() { return QStringLiteral("传感器只读"); }
     static QString sourceSeparator() { return QStringLiteral("·"); }
-    static QString accessibilityLabel() { return QStringLiteral("MacBook 系统状态"); }
+    static QString accessibilityLabel() { return QStringLiteral("本机系统状态"); }
     static QString cpuLabel() { return QStringLiteral("CPU"); }
     static QString cpuDetail() { return QStringLiteral("总占用"); }
     static QString memoryLabel() { return QStringLiteral("内存"); }
