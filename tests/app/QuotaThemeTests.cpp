@@ -2,6 +2,7 @@
 #include "ViewRendering.h"
 #include "preferences/PulsegrovePreferenceKeys.h"
 #include "theme/QuotaTheme.h"
+#include "views/primitives/ViewColors.h"
 
 #include <gtest/gtest.h>
 #include <set>
@@ -33,6 +34,21 @@ TEST(QuotaThemeIDTests, PalettesAreOpaqueAndDistinct)
     }
     EXPECT_EQ(namesAndAccents.size(), 2 * QuotaThemeIDs::allCases.size());
     EXPECT_NEAR(QuotaTheme::border().alphaF(), 0.1, 1e-3);
+}
+
+// The label on an accent-filled button, at rest and pressed, reads at 4.5:1 or better in every
+// theme (white on the emerald accent measured 1.96:1); a deep fill still takes white.
+TEST(QuotaThemeIDTests, TextOnEveryAccentFillReadsAtLeastFourAndAHalfToOne)
+{
+    using ViewColors::contrastRatio;
+    EXPECT_NEAR(contrastRatio(Qt::white, Qt::black), 21.0, 1e-6);
+    EXPECT_NEAR(contrastRatio(Qt::white, QuotaThemeIDs::palette(QuotaThemeID::emerald).accent), 1.96, 0.01);
+    for (const QuotaThemeID theme : QuotaThemeIDs::allCases) {
+        const QColor accent = QuotaThemeIDs::palette(theme).accent;
+        for (const QColor &fill : {accent, accent.darker(125)})
+            EXPECT_GE(contrastRatio(ViewColors::textOnFill(fill), fill), 4.5) << QuotaThemeIDs::id(theme);
+    }
+    EXPECT_EQ(ViewColors::textOnFill(ViewColors::srgb(0.1, 0.12, 0.4)), QColor(Qt::white));
 }
 
 // Read afresh on every call from the standard suite, aurora unless it holds a known raw value: a

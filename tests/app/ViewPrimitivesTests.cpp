@@ -83,6 +83,9 @@ TEST(AccentPrimitivesTests, DrawAtTheirIdealSizeInTheAccent)
         EXPECT_NEAR(image.pixelColor(image.width() / 2, 2).alphaF(), faceOpacity, 0.01);
         EXPECT_GT(testing::countPixelsNear(image, ThemeColor::accent().resolve(), 20), 10);
     }
+    const QImage face = testing::renderTransparent(button);
+    EXPECT_GT(testing::countPixelsNear(face, ViewColors::textOnFill(button.faceColor()), 20), 10)
+        << "the label takes the ink that reads on the accent";
 }
 
 // The text shrinks to the minimum scale before it is elided: roomy; shrunk just enough; shrunk to

@@ -42,11 +42,11 @@ QColor ThemedButton::faceColor() const
     return ViewColors::srgb(1, 1, 1, 0.1);
 }
 
-QColor ThemedButton::labelColor() const
+QColor ThemedButton::labelColor(const QColor &face) const
 {
     if (m_kind == Kind::plain)
         return ThemeColor::secondaryText().resolve();
-    return m_kind == Kind::prominent ? ViewColors::srgb(1, 1, 1) : palette().color(QPalette::ButtonText);
+    return m_kind == Kind::prominent ? ViewColors::textOnFill(face) : palette().color(QPalette::ButtonText);
 }
 
 QSize ThemedButton::sizeHint() const
@@ -86,7 +86,7 @@ void ThemedButton::paintEvent(QPaintEvent *)
     const qreal textWidth = fontMetrics.horizontalAdvance(text());
     const qreal contentWidth = textWidth + (hasSymbol ? m.symbolSide + m.spacing : 0);
     qreal x = (width() - contentWidth) / 2;
-    const QColor label = labelColor();
+    const QColor label = labelColor(face);
     if (hasSymbol) {
         const QRectF symbolRect(x, faceRect.center().y() - m.symbolSide / 2.0, m.symbolSide, m.symbolSide);
         SymbolCatalog::paint(painter, symbolRect, m_symbolName, label);

@@ -7,10 +7,11 @@
 namespace pulsegrove {
 
 // A push button drawn in the panel's own style: a label with an optional leading symbol on a
-// rounded face. `prominent` fills the face with the theme's accent and writes in white;
-// `bordered` lays a faint white face under text in the window's colour; `plain` has no face and
-// writes in the shared secondary text colour, in whatever font it is given, at the text's own
-// height. Sizes follow the platform's regular and large controls.
+// rounded face. `prominent` fills the face with the theme's accent and writes in a dark ink or
+// white, whichever reads better on it; `bordered` lays a faint white face under text in the
+// window's colour; `plain` has no face and writes in the shared secondary text colour, in
+// whatever font it is given, at the text's own height. Sizes follow the platform's regular and
+// large controls.
 class ThemedButton : public QPushButton {
     Q_OBJECT
 
@@ -41,7 +42,8 @@ private:
         qreal cornerRadius;
     };
     Metrics metrics() const;
-    QColor labelColor() const;
+    // The label's colour on `face` as drawn (darker while pressed).
+    QColor labelColor(const QColor &face) const;
 
     QString m_symbolName;
     Kind m_kind;
