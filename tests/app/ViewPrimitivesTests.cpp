@@ -12,6 +12,7 @@
 #include "views/primitives/ThemedButton.h"
 #include "views/primitives/ViewColors.h"
 #include "views/primitives/ViewFonts.h"
+#include "views/primitives/WindowPlacement.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -86,6 +87,27 @@ TEST(AccentPrimitivesTests, DrawAtTheirIdealSizeInTheAccent)
     const QImage face = testing::renderTransparent(button);
     EXPECT_GT(testing::countPixelsNear(face, ViewColors::textOnFill(button.faceColor()), 20), 10)
         << "the label takes the ink that reads on the accent";
+}
+
+// A window opens inside the available area less its frame: centred at its preferred size, shrunk
+// where that does not fit, and never below its minimum (then at the area's top left).
+TEST(WindowPlacementTests, FitsInsideTheAvailableAreaDownToTheMinimum)
+{
+    struct Case {
+        QRect available;
+        QSize preferred, minimum;
+        QMargins frame;
+        QRect expected;
+    };
+    const Case cases[] = {
+        {{0, 32, 1280, 768}, {440, 610}, {420, 560}, {0, 24, 0, 0}, {420, 123, 440, 610}},
+        {{0, 32, 1280, 768}, {1180, 780}, {860, 600}, {0, 24, 0, 0}, {50, 56, 1180, 744}},
+        {{0, 0, 800, 500}, {1180, 780}, {860, 600}, {2, 20, 2, 2}, {2, 20, 860, 600}},
+        {{1280, 0, 1920, 1080}, {440, 610}, {420, 560}, {}, {2020, 235, 440, 610}},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(WindowPlacement::fit(c.available, c.preferred, c.minimum, c.frame), c.expected)
+            << c.preferred.width() << "×" << c.preferred.height() << " in " << c.available.height();
 }
 
 // The text shrinks to the minimum scale before it is elided: roomy; shrunk just enough; shrunk to

@@ -136,6 +136,20 @@ protected:
         return waitForWindow([&](const Window &window) { return window.name == title; });
     }
 
+    // Whether typing `keys` into the window takes it off the screen.
+    bool closesWith(const Window &window, const std::string &keys)
+    {
+        if (!session->run({"xdotool", "windowfocus", "--sync", window.id, "key", keys}))
+            return false;
+        return QTest::qWaitFor(
+            [&] {
+                const auto windows = visibleWindows();
+                return std::none_of(windows.begin(), windows.end(),
+                                    [&](const Window &shown) { return shown.id == window.id; });
+            },
+            5000);
+    }
+
     // The docked icon: a small window of ours inside the tray.
     std::optional<Window> trayIcon()
     {
@@ -243,6 +257,7 @@ TEST_F(InstalledApplication, DocksReopensShowsThePanelOrTheMenuAndLeavesNothingR
     ASSERT_TRUE(settings) << "the reopen did not open the settings window";
     EXPECT_EQ(settings->geometry.width, 440);
     EXPECT_EQ(settings->geometry.height, 610);
+    EXPECT_TRUE(closesWith(*settings, "ctrl+w")) << "Ctrl+W left the settings window open";
 
     // Opening the popover starts a refresh (the snapshot is older than 5 s by now); end the
     // application while its codex child is still answering.
@@ -290,35 +305,43 @@ TEST_F(InstalledApplication, DocksReopensShowsThePanelOrTheMenuAndLeavesNothingR
     expectCleanExit(*third, "SIGTERM with the menu style");
 }
 
-TEST_F(InstalledApplication, EachPreviewOptionOpensItsWindowAtItsSize)
+// Under a 32-pixel top panel, as a window manager reports it, each preview opens inside the 768
+// pixels left (the 1180 × 780 dashboard shrinks to fit), and Escape or Ctrl+W closes it.
+TEST_F(InstalledApplication, EachPreviewOptionOpensItsWindowInsideTheWorkAreaAndClosesFromTheKeyboard)
 {
+    ASSERT_TRUE(session->run({"xprop", "-root", "-f", "_NET_WORKAREA", "32c", "-set", "_NET_WORKAREA",
+                              "0, 32, 1280, 768"}));
     struct Case {
         std::string option;
         std::string title;
         int width;
         std::optional<int> height;
+        std::string closeKeys;
     };
     const std::vector<Case> cases = {
-        {"--preview-settings", "Pulse Grove · 设置预览", 440, 610},
-        {"--preview", "Pulse Grove · 信息面板预览", 360, std::nullopt},
-        {"--preview-system-menu", "Pulse Grove · 系统菜单预览", 320, 108},
-        {"--preview-status-item", "Pulse Grove · 菜单栏预览", 300, 112},
-        {"--preview-usage-dashboard", "Pulse Grove · 本地用量统计", 1180, 780},
+        {"--preview-settings", "Pulse Grove · 设置预览", 440, 610, "Escape"},
+        {"--preview", "Pulse Grove · 信息面板预览", 360, std::nullopt, "ctrl+w"},
+        {"--preview-system-menu", "Pulse Grove · 系统菜单预览", 320, 108, "ctrl+w"},
+        {"--preview-status-item", "Pulse Grove · 菜单栏预览", 300, 112, "Escape"},
+        {"--preview-usage-dashboard", "Pulse Grove · 本地用量统计", 1180, std::nullopt, "ctrl+w"},
     };
     for (const auto &testCase : cases) {
+        SCOPED_TRACE(testCase.option);
         auto application = start({testCase.option});
         const auto window = waitForTitle(testCase.title);
-        ASSERT_TRUE(window) << testCase.option << ": no window titled " << testCase.title;
-        EXPECT_EQ(window->geometry.width, testCase.width) << testCase.option;
-        if (testCase.height) {
-            EXPECT_EQ(window->geometry.height, *testCase.height) << testCase.option;
-        } else {
-            // The panel asks for its own height, within the preview's limit for this screen.
-            EXPECT_GT(window->geometry.height, 200) << testCase.option;
-            EXPECT_LE(window->geometry.height, 770) << testCase.option;
-        }
+        ASSERT_TRUE(window) << "no window titled " << testCase.title;
+        const auto &[x, y, width, height] = window->geometry;
+        EXPECT_EQ(width, testCase.width);
+        if (testCase.height)
+            EXPECT_EQ(height, *testCase.height);
+        else
+            EXPECT_GT(height, 200) << "the panel asks for its own height, the dashboard shrinks";
+        EXPECT_TRUE(x >= 0 && y >= 32 && x + width <= 1280 && y + height <= 800)
+            << x << "," << y << " " << width << "×" << height;
+        EXPECT_TRUE(closesWith(*window, testCase.closeKeys)) << testCase.closeKeys << " left the window open";
         expectCleanExit(*application, testCase.option.c_str());
     }
+    session->run({"xprop", "-root", "-remove", "_NET_WORKAREA"});
 }
 
 TEST_F(InstalledApplication, WithoutADisplayItStopsWithOneLineAndNothingLeft)

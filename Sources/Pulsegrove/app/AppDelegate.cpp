@@ -263,8 +263,12 @@ void AppDelegate::showSettingsPreview()
     auto *layout = new QVBoxLayout(content);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(new ModuleSettingsView(*m_settingsPreviewStore, *updateStore));
-    setPreviewWindow(DeveloperPreviewWindows::makeWindow(DeveloperPreviewWindows::settingsTitle(),
-                                                         QSize(440, 610), content, true));
+    setPreviewWindow(DeveloperPreviewWindows::makeWindow(
+        DeveloperPreviewWindows::settingsTitle(),
+        QSize(ModuleSettingsWindowController::contentWidth, ModuleSettingsWindowController::contentHeight),
+        content, true,
+        QSize(ModuleSettingsWindowController::minimumContentWidth,
+              ModuleSettingsWindowController::minimumContentHeight)));
 }
 
 void AppDelegate::showDashboardPreview(QuotaStore &store, SystemMetricsStore &metricsStore)

@@ -1,12 +1,13 @@
 #include "app/DeveloperPreviewWindows.h"
 
+#include "views/primitives/CloseShortcuts.h"
+#include "views/primitives/DarkPalette.h"
 #include "views/primitives/ViewFonts.h"
+#include "views/primitives/WindowPlacement.h"
 
 #include <QApplication>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -41,7 +42,8 @@ int DeveloperPreviewWindows::panelMaximumHeight(std::optional<int> mainScreenVis
 }
 
 std::unique_ptr<QWidget> DeveloperPreviewWindows::makeWindow(const QString &title, QSize contentSize,
-                                                             QWidget *content, bool miniaturizable)
+                                                             QWidget *content, bool miniaturizable,
+                                                             QSize minimumSize)
 {
     Qt::WindowFlags flags =
         Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
@@ -50,20 +52,19 @@ std::unique_ptr<QWidget> DeveloperPreviewWindows::makeWindow(const QString &titl
     auto window = std::make_unique<QWidget>(nullptr, flags);
     window->setWindowTitle(title);
     window->setAttribute(Qt::WA_DeleteOnClose, false);
+    DarkPalette::apply(window.get());
+    CloseShortcuts::install(*window);
     auto *layout = new QVBoxLayout(window.get());
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(content);
     window->setFixedSize(contentSize);
+    WindowPlacement::placeOnPrimaryScreen(*window, contentSize,
+                                          minimumSize.isEmpty() ? contentSize : minimumSize);
     return window;
 }
 
 void DeveloperPreviewWindows::present(QWidget &window)
 {
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame = window.frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        window.move(frame.topLeft());
-    }
     window.show();
     window.raise();
     window.activateWindow();
@@ -89,9 +90,8 @@ QWidget *DeveloperPreviewWindows::makeStatusItemContent(const QString &title)
     auto *layout = centredStack(content, QMargins(24, 18, 24, 18));
     layout->addWidget(centredLabel(title, QApplication::font("QMenuBar")));
     auto *caption = centredLabel(QString::fromUtf8("系统菜单栏原生文字预览 · 1×"), QApplication::font());
-    QPalette palette = caption->palette();
-    palette.setColor(QPalette::WindowText, palette.color(QPalette::PlaceholderText));
-    caption->setPalette(palette);
+    // By role, so it takes the window's palette once the caption is in it.
+    caption->setForegroundRole(QPalette::PlaceholderText);
     layout->addWidget(caption);
     return content;
 }

@@ -10,9 +10,10 @@ class QPushButton;
 
 namespace pulsegrove {
 
-// The small windows of the developer previews: each shows one surface on its own. A preview
-// window is not resizable (its content decides its size), is kept when closed, and closing it
-// ends nothing.
+// The small windows of the developer previews: each shows one surface on its own, in the dark
+// palette of the application's own windows. A preview window is not resizable (its content
+// decides its size, shrunk only where the screen is smaller), is kept when closed, and closing it
+// (with its button, Escape or Ctrl+W) ends nothing.
 struct DeveloperPreviewWindows {
     DeveloperPreviewWindows() = delete;
 
@@ -28,10 +29,12 @@ struct DeveloperPreviewWindows {
     // without a screen; at most 770 either way.
     static int panelMaximumHeight(std::optional<int> mainScreenVisibleHeight);
 
-    // A window of that title and content size, holding `content`; minimisable or not.
+    // A window of that title and content size, holding `content`, placed inside the primary
+    // screen's available area (shrunk no further than `minimumSize`, by default the content
+    // size); minimisable or not.
     static std::unique_ptr<QWidget> makeWindow(const QString &title, QSize contentSize, QWidget *content,
-                                               bool miniaturizable);
-    // Centres the window on the primary screen, shows it, raises it and gives it the focus.
+                                               bool miniaturizable, QSize minimumSize = {});
+    // Shows the window, raises it and gives it the focus.
     static void present(QWidget &window);
 
     // The native menu's preview: a label and a button that opens the real menu (the action is

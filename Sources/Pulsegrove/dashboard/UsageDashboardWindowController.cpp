@@ -3,7 +3,9 @@
 #include "dashboard/UsageDashboardPageModel.h"
 #include "dashboard/UsageDashboardPageView.h"
 #include "quota/CancellationError.h"
+#include "views/primitives/CloseShortcuts.h"
 #include "views/primitives/DarkPalette.h"
+#include "views/primitives/WindowPlacement.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -29,6 +31,7 @@ UsageDashboardWindowController::UsageDashboardWindowController(
     m_window->setMinimumSize(minimumWidth, minimumHeight);
     m_window->resize(defaultWidth, defaultHeight);
     DarkPalette::apply(m_window.get());
+    CloseShortcuts::install(*m_window);
     auto *layout = new QVBoxLayout(m_window.get());
     layout->setContentsMargins(0, 0, 0, 0);
     m_page = new UsageDashboardPageView;
@@ -64,14 +67,10 @@ void UsageDashboardWindowController::show()
 void UsageDashboardWindowController::placeWindow()
 {
     const QScreen *screen = QGuiApplication::primaryScreen();
-    if (!screen)
+    if (m_window->isVisible() && screen && screen->availableGeometry().contains(m_window->frameGeometry()))
         return;
-    const QRect available = screen->availableGeometry();
-    if (m_window->isVisible() && available.contains(m_window->frameGeometry()))
-        return;
-    QRect frame = m_window->frameGeometry();
-    frame.moveCenter(available.center());
-    m_window->move(frame.topLeft());
+    // A new window asks for its default size, one that has been shown for the size it has now.
+    WindowPlacement::placeOnPrimaryScreen(*m_window, m_window->size(), m_window->minimumSize());
 }
 
 void UsageDashboardWindowController::updateQuotaSnapshots()

@@ -19,7 +19,7 @@ namespace pulsegrove {
 class UsageDashboardPageView;
 
 // The usage-dashboard window: "Pulse Grove · 本地用量统计", its page, the report it loads and
-// the quota rows it keeps current. Closing the window cancels a running load, drops the report,
+// the quota rows it keeps current. Escape and Ctrl+W close it. Closing the window cancels a running load, drops the report,
 // stops the page and calls the close handler once; the owner then drops the controller.
 class UsageDashboardWindowController : public QObject {
     Q_OBJECT
@@ -46,8 +46,8 @@ public:
 
     static QString windowTitle();
 
-    // Refreshes the rows, starts a load when no report is held and none runs, centres the window
-    // when it is new or off screen, and brings it to the front.
+    // Refreshes the rows, starts a load when no report is held and none runs, places the window
+    // inside the screen's available area when it is new or off screen, and brings it to the front.
     void show();
     // With a report held: replaces its rows with the provider's and sends them to the page.
     void updateQuotaSnapshots();

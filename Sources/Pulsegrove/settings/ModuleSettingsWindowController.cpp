@@ -2,11 +2,11 @@
 
 #include "settings/ModuleSettingsView.h"
 #include "stores/QuotaStore.h"
+#include "views/primitives/CloseShortcuts.h"
 #include "views/primitives/DarkPalette.h"
+#include "views/primitives/WindowPlacement.h"
 
 #include <QEvent>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -19,15 +19,13 @@ ModuleSettingsWindowController::ModuleSettingsWindowController(QuotaStore &store
     m_window->setWindowTitle(title());
     DarkPalette::apply(m_window.get());
     m_window->setMinimumSize(minimumContentWidth, minimumContentHeight);
-    m_window->resize(contentWidth, contentHeight);
+    CloseShortcuts::install(*m_window);
     auto *layout = new QVBoxLayout(m_window.get());
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    // Centred once; afterwards the window keeps wherever the user puts it.
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect available = screen->availableGeometry();
-        m_window->move(available.center() - QPoint(contentWidth / 2, contentHeight / 2));
-    }
+    // Placed once; afterwards the window keeps wherever the user puts it.
+    WindowPlacement::placeOnPrimaryScreen(*m_window, QSize(contentWidth, contentHeight),
+                                          QSize(minimumContentWidth, minimumContentHeight));
     m_window->installEventFilter(this);
 }
 

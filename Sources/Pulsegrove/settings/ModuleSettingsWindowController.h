@@ -16,7 +16,8 @@ class QuotaStore;
 // Owns the stand-alone settings window. The window is made once and kept for the controller's
 // life, so it keeps its place and size; its content, a ModuleSettingsView on the controller's own
 // update store, is built when the window is presented without one and dropped whenever the
-// window closes or is hidden, so every opening starts from a fresh view. Main thread only.
+// window closes or is hidden, so every opening starts from a fresh view. It opens inside the
+// screen's available area, and Escape and Ctrl+W close it. Main thread only.
 class ModuleSettingsWindowController : public QObject {
     Q_OBJECT
 
