@@ -14,6 +14,7 @@
 #include "settings/ModuleSettingsWindowController.h"
 #include "stores/QuotaStore.h"
 #include "stores/SystemMetricsStore.h"
+#include "views/primitives/DarkPalette.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -189,6 +190,9 @@ TEST_F(AppDelegateTest, LaunchRunsAtMostOnePreviewByPrecedenceAtItsSizeAndTheSet
         EXPECT_EQ(previewTitle(), testCase.previewTitle) << name;
         if (QWidget *window = delegate.previewWindow()) {
             EXPECT_TRUE(window->isVisible()) << name;
+            EXPECT_EQ(window->palette().color(QPalette::WindowText),
+                      DarkPalette::palette().color(QPalette::WindowText))
+                << name << ": light text on the dark surfaces, as in the application's own windows";
             EXPECT_EQ(window->width(), testCase.previewSize.width()) << name;
             if (testCase.previewSize.height() > 0) {
                 EXPECT_EQ(window->height(), testCase.previewSize.height()) << name;

@@ -309,8 +309,8 @@ TEST_F(InstalledApplication, DocksReopensShowsThePanelOrTheMenuAndLeavesNothingR
 // pixels left (the 1180 × 780 dashboard shrinks to fit), and Escape or Ctrl+W closes it.
 TEST_F(InstalledApplication, EachPreviewOptionOpensItsWindowInsideTheWorkAreaAndClosesFromTheKeyboard)
 {
-    ASSERT_TRUE(session->run({"xprop", "-root", "-f", "_NET_WORKAREA", "32c", "-set", "_NET_WORKAREA",
-                              "0, 32, 1280, 768"}));
+    ASSERT_TRUE(session->run(
+        {"xprop", "-root", "-f", "_NET_WORKAREA", "32c", "-set", "_NET_WORKAREA", "0, 32, 1280, 768"}));
     struct Case {
         std::string option;
         std::string title;
