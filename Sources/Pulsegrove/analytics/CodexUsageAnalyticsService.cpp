@@ -3,7 +3,7 @@
 #include <QPromise>
 #include <QThread>
 #include <QThreadPool>
-#include <QtConcurrent/QtConcurrentRun>
+#include <memory>
 
 namespace pulsegrove {
 
@@ -41,10 +41,21 @@ QFuture<UsageDashboardReport> CodexUsageAnalyticsService::loadReport(bool forceR
                                                                      ProgressCallback progress) const
 {
     Q_UNUSED(forceRebuild);
-    return QtConcurrent::run(analyticsPool(),
-                             [progress = std::move(progress)](QPromise<UsageDashboardReport> &promise) {
-                                 buildReport(promise, progress);
-                             });
+    // Started by hand rather than with QtConcurrent::run: a future of a queued QtConcurrent task
+    // lets whoever waits on it run the task in its own thread, which would put the scan on the
+    // main thread at normal priority whenever the worker was idle but not yet woken.
+    auto promise = std::make_shared<QPromise<UsageDashboardReport>>();
+    QFuture<UsageDashboardReport> future = promise->future();
+    promise->start();
+    analyticsPool()->start([promise, progress = std::move(progress)] {
+        try {
+            buildReport(*promise, progress);
+        } catch (...) {
+            promise->setException(std::current_exception());
+        }
+        promise->finish();
+    });
+    return future;
 }
 
 } // namespace pulsegrove
