@@ -13,8 +13,9 @@
 
 namespace pulsegrove::testing {
 
-// Stands in for the quota panel: it claims its surface in both stores while on screen, as the
-// panel does, and lets the test report a preferred height.
+// Stands in for the quota panel: it claims its surface in both stores when shown, as the panel
+// does, and lets the test report a preferred height. It never gives the claim up, so that closing
+// the popover is seen to withdraw it.
 class FakePanel final : public QWidget {
 public:
     FakePanel(QuotaStore &store, SystemMetricsStore &metricsStore, qreal maximumHeight, QString surfaceID,
@@ -32,11 +33,6 @@ protected:
     {
         m_store.setSurfaceVisible(true, surfaceID);
         m_metricsStore.setVisible(m_store.visibleModules().contains(QuotaModule::systemMetrics), surfaceID);
-    }
-    void hideEvent(QHideEvent *) override
-    {
-        m_store.setSurfaceVisible(false, surfaceID);
-        m_metricsStore.setVisible(false, surfaceID);
     }
 
 private:

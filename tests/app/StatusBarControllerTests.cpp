@@ -319,6 +319,11 @@ TEST_F(Controller, MenuActionsReachTheStoresAndTheHandlers)
     EXPECT_EQ(row(StatusMenuItem::launchAtLogin).text(), u("开机自动启动（等待批准）"));
     row(StatusMenuItem::loginSettings).trigger();
     EXPECT_EQ(m_loginItem->openSettingsCalls, 1);
+    for (const auto status : {LoginItemStatus::notRegistered, LoginItemStatus::enabled}) {
+        row(StatusMenuItem::launchAtLogin).trigger();
+        turn();
+        EXPECT_EQ(m_loginItem->status(), status);
+    }
 
     row(StatusMenuItem::moduleSettings).trigger();
     EXPECT_FALSE(menu().isVisible()) << "the menu stops tracking first";
