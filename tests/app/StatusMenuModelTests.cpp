@@ -132,6 +132,10 @@ TEST(StatusMenuModelTests, ResetCreditRowsCoverCountsDetailsAndMissingDetails)
          {{u("第 1 次 · 2小时后到期 · 3月5日 周四 14:00"), QStringLiteral("clock.badge.exclamationmark")},
           {u("第 2 次 · 1天后到期 · 3月6日 周五 12:00"), QStringLiteral("clock")},
           {u("接口返回 2 条明细，另有 3 次暂无到期记录"), {}, true}}},
+        {RateLimitResetCreditsSummary{2, std::vector{credit("available", 7200)}},
+         "重置次数：2 次可用",
+         {{u("第 1 次 · 2小时后到期 · 3月5日 周四 14:00"), QStringLiteral("clock.badge.exclamationmark")},
+          {u("接口返回 1 条明细，另有 1 次暂无到期记录"), {}, true}}},
         {RateLimitResetCreditsSummary{1, std::vector{credit("available", 7200)}},
          "重置次数：1 次可用",
          {{u("第 1 次 · 2小时后到期 · 3月5日 周四 14:00"), QStringLiteral("clock.badge.exclamationmark")}}},
@@ -276,6 +280,11 @@ TEST(StatusMenuModelTests, VisibilityFollowsModulesAndTheWindowsThatExist)
     withoutSpark.sparkSection = withoutSpark.sparkFiveHour = withoutSpark.sparkWeekly = false;
     withoutSpark.normalSparkSeparator = false;
 
+    RateLimitSnapshot sparkBoth = spark;
+    sparkBoth.secondary = RateLimitWindow{20, 10080, std::nullopt};
+    QuotaModuleSet allButSpark = all;
+    allButSpark.erase(M::sparkQuota);
+
     Model::Visibility systemOnly;
     systemOnly.metrics = systemOnly.actionsSeparator = true;
 
@@ -290,6 +299,8 @@ TEST(StatusMenuModelTests, VisibilityFollowsModulesAndTheWindowsThatExist)
         {"weekly only", snapshotWith(std::nullopt, used(10)), {M::standardQuota}, false, weeklyOnly},
         {"spark five-hour only", snapshotWith(std::nullopt, used(10), spark), all, false, sparkFiveHourOnly},
         {"no spark data", snapshotWith(used(1), used(10)), all, true, withoutSpark},
+        {"spark data, spark module off", snapshotWith(used(1), used(10), sparkBoth), allButSpark, true,
+         withoutSpark},
         {"system module only: the warning goes with the quota area",
          std::nullopt,
          {M::systemMetrics},
