@@ -201,6 +201,7 @@ TEST_F(AppDelegateTest, LaunchRunsAtMostOnePreviewByPrecedenceAtItsSizeAndTheSet
             EXPECT_EQ(delegate.previewWindow(), window) << name << ": a closed preview stays";
         }
         EXPECT_EQ(delegate.statusBarController() != nullptr, testCase.hasStatusItem) << name;
+        EXPECT_TRUE(delegate.store().allowsSystemSettings()) << name << ": the main store manages them";
         EXPECT_EQ(delegate.store().isPollingEnabled(), testCase.hasStatusItem) << name;
         EXPECT_EQ(bool(delegate.store().moduleSettingsRequestHandler), testCase.hasStatusItem) << name;
         const std::vector<std::string> launchHooks = {"health marker", "rollback notice"};

@@ -93,6 +93,9 @@ TEST_F(ModuleSettingsViewTest, TheDockSwitchStoresItsPreference)
     QTest::mouseClick(view.dockSwitch(), Qt::LeftButton);
     EXPECT_EQ(m_defaults->boolValue(PulsegrovePreferenceKeys::showDockIcon), false);
     EXPECT_EQ(m_activation->policyChanges, std::vector<ActivationPolicy>{ActivationPolicy::accessory});
+    ASSERT_TRUE(m_store->automaticallyChecksForUpdates());
+    EXPECT_FALSE(view.dockSwitch()->isChecked());
+    m_store->setAutomaticallyChecksForUpdates(false);
     m_store->setShowDockIcon(true);
     EXPECT_TRUE(view.dockSwitch()->isChecked());
 }

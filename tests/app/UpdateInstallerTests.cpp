@@ -197,6 +197,7 @@ TEST_F(UpdateInstallerTest, AHealthMarkerOutsideTheHealthAreaOrThroughALinkWrite
         health + QStringLiteral("/"),
         health + QStringLiteral("/../escaped"),
         health + QStringLiteral("/x/../../escaped"),
+        health + QStringLiteral("/x/../healthy"),
         health + QStringLiteral("/./healthy"),
         health + QStringLiteral("-sibling/healthy"),
         root + QStringLiteral("/healthy"),
