@@ -5,8 +5,8 @@
 # BUILD_DIR (default build) must hold a built tree with the test helpers (the scripted codex).
 #   - start to tray icon docked, over 5 starts (the codex answers at once; docking does not wait
 #     for it)
-#   - resident memory: idle after start, then after the popover was opened once and closed, and
-#     the peak of the whole run
+#   - resident memory: idle after start, with the popover open, after it closed, and the peak of
+#     the whole run
 #   - CPU time and context switches (wake-ups) of all threads over IDLE_SECONDS (default 60) with
 #     no surface open
 set -euo pipefail
@@ -80,12 +80,13 @@ sorted=($(printf '%s\n' "${times[@]}" | sort -n))
 echo "  median: ${sorted[2]} ms (includes about 5 ms of polling with xdotool)"
 
 sleep 3
-# Resident pages, split into the process's own (anonymous) and mapped files (libraries and the
-# CJK font files, shared with every other program that uses them), and the proportional share.
+# Resident pages, split into the process's own (anonymous), mapped files (libraries and the CJK
+# font files, shared with every other program that uses them) and memory shared with the X server
+# (window backing stores), and the proportional share.
 memory() {
     local pss
     pss=$(awk '$1 == "Pss:" { print $2 }' "/proc/$app/smaps_rollup" 2>/dev/null || echo "?")
-    echo "$(status_kb "$app" VmRSS) kB (anonymous $(status_kb "$app" RssAnon) kB, files $(status_kb "$app" RssFile) kB, proportional $pss kB)"
+    echo "$(status_kb "$app" VmRSS) kB (anonymous $(status_kb "$app" RssAnon) kB, files $(status_kb "$app" RssFile) kB, X shared $(status_kb "$app" RssShmem) kB, proportional $pss kB)"
 }
 echo "resident memory idle after start: $(memory)"
 read -r _ x y width height < <(icon_window)

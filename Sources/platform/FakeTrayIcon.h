@@ -28,6 +28,7 @@ public:
     QRect geometry() const override { return iconGeometry; }
 
     void click() { Q_EMIT clicked(); }
+    void rightClick() { Q_EMIT contextClicked(); }
 
     QIcon icon;
     QString toolTip;

@@ -29,6 +29,8 @@ public:
 Q_SIGNALS:
     // The item was clicked: a single or a double click, counted once.
     void clicked();
+    // The item was right-clicked; trays that show a menu given to setContextMenu() have opened it.
+    void contextClicked();
 };
 
 } // namespace pulsegrove

@@ -345,8 +345,17 @@ TEST_F(Controller, MenuActionsReachTheStoresAndTheHandlers)
     EXPECT_EQ(controller.appliedStyle(), QuotaPanelStyle::dashboard);
     EXPECT_EQ(controller.statusItem().menu(), nullptr);
     EXPECT_TRUE(controller.statusItem().hasAction());
-    EXPECT_EQ(m_trayHost.lastIcon->contextMenu, &menu()) << "right click keeps the menu in both styles";
     EXPECT_TRUE(noSurfaceVisible());
+
+    // Right click keeps the menu in the panel style, and its switch leads back.
+    m_trayHost.lastIcon->rightClick();
+    ASSERT_TRUE(menu().isVisible());
+    EXPECT_EQ(row(StatusMenuItem::styleSwitch).text(), u("切换到系统菜单"));
+    row(StatusMenuItem::styleSwitch).trigger();
+    turn();
+    turn();
+    EXPECT_EQ(m_defaults->stringValue(QuotaStore::panelStyleKey), "system");
+    EXPECT_EQ(controller.statusItem().menu(), &menu());
 }
 
 TEST_F(Controller, LoginItemSettingsStayClosedWithoutSystemSettings)

@@ -198,21 +198,33 @@ TEST_F(StatusItemTest, ADesktopWithoutTrayIsReportedOnceAndKeepsRunning)
     EXPECT_EQ(calls, 1);
 }
 
+// Both menus open beside the icon, where the popover opens, even when opening adds rows.
 TEST_F(StatusItemTest, AClickOpensTheMenuWhenOneIsSetElseCallsTheAction)
 {
     FakeTrayHost host;
-    host.nextIconGeometry = QRect(100, 0, 24, 24);
+    const QRect icon(100, 0, 24, 24);
+    host.nextIconGeometry = icon;
     StatusItem item(&host, m_log);
     QMenu menu;
     menu.addAction(QStringLiteral("row"));
+    QObject::connect(&menu, &QMenu::aboutToShow, &menu, [&] { menu.addAction(QStringLiteral("a longer row that widens the menu")); });
     int calls = 0;
     item.setAction([&] { ++calls; });
     item.setMenu(&menu);
-    host.lastIcon->click();
-    EXPECT_TRUE(menu.isVisible());
+    item.setContextMenu(&menu);
+    EXPECT_EQ(host.lastIcon->contextMenu, nullptr) << "an XEmbed tray would open it over the icon";
+    const auto opensBesideTheIcon = [&](void (FakeTrayIcon::*gesture)()) {
+        (host.lastIcon->*gesture)();
+        ASSERT_TRUE(menu.isVisible());
+        EXPECT_EQ(menu.geometry(), PopoverGeometry::frameOnScreen(menu.size(), icon));
+        EXPECT_GT(menu.geometry().top(), icon.bottom());
+        menu.hide();
+    };
+    opensBesideTheIcon(&FakeTrayIcon::click);
     EXPECT_EQ(calls, 0);
-    menu.hide();
     item.setMenu(nullptr);
+    opensBesideTheIcon(&FakeTrayIcon::rightClick);
+    EXPECT_EQ(calls, 0);
     host.lastIcon->click();
     EXPECT_EQ(calls, 1);
 }

@@ -43,13 +43,15 @@ TEST_F(Popover, EachOpeningHostsAFreshPanelWhoseSurfaceIsWithdrawnOnClose)
         EXPECT_TRUE(controller.statusItem().isHighlighted());
         EXPECT_EQ(m_surfaceWillPresentCalls, round + 1);
         QPointer<FakePanel> shown = panel();
+        QPointer<StatusPopover> window = &controller.popover();
         click();
-        EXPECT_FALSE(controller.popover().isShown());
+        EXPECT_FALSE(controller.isPopoverShown());
         EXPECT_FALSE(controller.statusItem().isHighlighted());
         EXPECT_FALSE(controller.popoverSurfaceID());
-        EXPECT_EQ(controller.popover().content(), nullptr);
         EXPECT_TRUE(noSurfaceVisible());
         EXPECT_TRUE(shown.isNull()) << "a closed popover holds no view tree";
+        turn();
+        EXPECT_TRUE(window.isNull()) << "nor its window and backing store";
         surfaceIDs << id;
     }
     EXPECT_NE(surfaceIDs[0], surfaceIDs[1]);

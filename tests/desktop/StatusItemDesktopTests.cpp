@@ -61,12 +61,15 @@ protected:
             session->screenshot(QDir(folder).filePath(name + QStringLiteral(".png")).toStdString());
     }
     // A click, at least the debounce interval after the one before.
-    void clickIcon()
+    void clickIcon(const char *button = "1")
     {
         QTest::qWait(TrayClickFilter::debounceMilliseconds + 50);
-        const QPoint centre = item().buttonGeometry().center();
+        clickAt(item().buttonGeometry().center(), button);
+    }
+    void clickAt(QPoint point, const char *button = "1")
+    {
         ASSERT_TRUE(session->run(
-            {"xdotool", "mousemove", std::to_string(centre.x()), std::to_string(centre.y()), "click", "1"}));
+            {"xdotool", "mousemove", std::to_string(point.x()), std::to_string(point.y()), "click", button}));
     }
     void press(const char *key) { ASSERT_TRUE(session->run({"xdotool", "key", key})); }
     void useStyle(QuotaPanelStyle style)
@@ -112,13 +115,12 @@ TEST_F(StatusItemOnADesktop, TheIconDocksInTheTrayAndShowsTheTitle)
 TEST_F(StatusItemOnADesktop, AClickOpensThePopoverAtTheIconAndEscapeClosesIt)
 {
     useStyle(QuotaPanelStyle::dashboard);
-    StatusPopover &popover = m_controller->popover();
     for (int round = 0; round < 2; ++round) {
         clickIcon();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return popover.isVisible(); }, 5000)) << "round " << round;
-        ASSERT_TRUE(QTest::qWaitFor([&] { return popover.geometry().top() > 0; }, 2000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return m_controller->isPopoverShown(); }, 5000)) << "round " << round;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return m_controller->popover().geometry().top() > 0; }, 2000));
         const QRect icon = item().buttonGeometry();
-        const QRect frame = popover.frameGeometry();
+        const QRect frame = m_controller->popover().frameGeometry();
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         EXPECT_EQ(frame.top(), icon.bottom() + 1 + PopoverGeometry::anchorGap);
         EXPECT_TRUE(screen.contains(frame));
@@ -132,9 +134,9 @@ TEST_F(StatusItemOnADesktop, AClickOpensThePopoverAtTheIconAndEscapeClosesIt)
             // A second click on the icon closes the popover and does not open it again.
             clickIcon();
         }
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !popover.isVisible(); }, 5000)) << "round " << round;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !m_controller->isPopoverShown(); }, 5000)) << "round " << round;
         QTest::qWait(400);
-        EXPECT_FALSE(popover.isVisible()) << "round " << round;
+        EXPECT_FALSE(m_controller->isPopoverShown()) << "round " << round;
         EXPECT_TRUE(noSurfaceVisible());
     }
 }
@@ -154,6 +156,36 @@ TEST_F(StatusItemOnADesktop, InTheSystemStyleAClickOpensTheMenu)
     EXPECT_TRUE(noSurfaceVisible());
 }
 
+// The right-click menu, kept in both styles: it opens beside the icon, not over it, and its style
+// row, clicked on screen, switches to the other style.
+TEST_F(StatusItemOnADesktop, TheRightClickMenuOpensBesideTheIconAndSwitchesTheStyle)
+{
+    const struct {
+        QuotaPanelStyle style, offered;
+        const char *text;
+    } cases[] = {
+        {QuotaPanelStyle::dashboard, QuotaPanelStyle::system, "切换到系统菜单"},
+        {QuotaPanelStyle::system, QuotaPanelStyle::dashboard, "切换到信息面板样式"},
+    };
+    QMenu *menu = m_controller->systemMenu().menu();
+    QAction *styleSwitch = m_controller->systemMenu().item(StatusMenuItem::styleSwitch);
+    for (const auto &c : cases) {
+        useStyle(c.style);
+        clickIcon("3");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 5000)) << c.text;
+        const QRect icon = item().buttonGeometry();
+        EXPECT_EQ(menu->geometry().top(), icon.bottom() + 1 + PopoverGeometry::anchorGap) << c.text;
+        EXPECT_TRUE(QGuiApplication::primaryScreen()->availableGeometry().contains(menu->geometry()));
+        EXPECT_EQ(styleSwitch->text(), QString::fromUtf8(c.text));
+        if (c.style == QuotaPanelStyle::dashboard)
+            save(QStringLiteral("desktop-context-menu"));
+        clickAt(menu->mapToGlobal(menu->actionGeometry(styleSwitch).center()));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return m_controller->appliedStyle() == c.offered; }, 5000)) << c.text;
+        EXPECT_FALSE(menu->isVisible());
+        EXPECT_TRUE(noSurfaceVisible());
+    }
+}
+
 TEST_F(StatusItemOnADesktop, TheIconComesBackWhenTheTrayRestarts)
 {
     session->stopTray();
@@ -164,9 +196,9 @@ TEST_F(StatusItemOnADesktop, TheIconComesBackWhenTheTrayRestarts)
     ASSERT_TRUE(QTest::qWaitFor([&] { return drawnShare(grabIcon()) > 0.1; }, 5000));
     useStyle(QuotaPanelStyle::dashboard);
     clickIcon();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_controller->popover().isVisible(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_controller->isPopoverShown(); }, 5000));
     press("Escape");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_controller->popover().isVisible(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_controller->isPopoverShown(); }, 5000));
     EXPECT_TRUE(noSurfaceVisible());
 }
 

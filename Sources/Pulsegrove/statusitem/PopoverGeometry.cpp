@@ -1,5 +1,7 @@
 #include "statusitem/PopoverGeometry.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <algorithm>
 #include <cmath>
 
@@ -38,6 +40,14 @@ QRect PopoverGeometry::frame(const QSize &size, const QRect &target, const QRect
     x = std::max(std::min(x, available.right() + 1 - size.width()), available.left());
     y = std::max(std::min(y, available.bottom() + 1 - size.height()), available.top());
     return {QPoint(x, y), size};
+}
+
+QRect PopoverGeometry::frameOnScreen(const QSize &size, const QRect &anchor)
+{
+    const QScreen *screen = QGuiApplication::screenAt(anchor.center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    return frame(size, anchor, screen ? screen->availableGeometry() : QRect(QPoint(0, 0), size));
 }
 
 } // namespace pulsegrove

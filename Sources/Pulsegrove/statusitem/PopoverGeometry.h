@@ -35,6 +35,9 @@ struct PopoverGeometry {
     // else a one-pixel area at the pointer), above it when it does not fit below, and always
     // inside the screen's available area (its top-left corner wins when the popover is larger).
     static QRect frame(const QSize &size, const QRect &anchor, const QRect &available);
+    // The frame on the screen under the anchor's centre (else the primary screen); the popover
+    // and the tray icon's menus both open there.
+    static QRect frameOnScreen(const QSize &size, const QRect &anchor);
 };
 
 } // namespace pulsegrove

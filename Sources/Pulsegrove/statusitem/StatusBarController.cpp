@@ -6,6 +6,7 @@
 #include "insights/QuotaNoticeStore.h"
 #include "insights/QuotaResetHint.h"
 #include "preferences/PulsegrovePreferenceKeys.h"
+#include "statusitem/ClosedSurfaceMemory.h"
 #include "statusitem/PopoverGeometry.h"
 #include "statusitem/StatusMenuModel.h"
 #include "stores/QuotaStore.h"
@@ -79,8 +80,6 @@ StatusBarController::StatusBarController(QuotaStore &store, SystemMetricsStore &
     m_statusItem.setAutosaveName(QString::fromLatin1(autosaveName));
     // Right click offers the menu in both styles; some trays hide an item without a menu.
     m_statusItem.setContextMenu(m_systemMenu.menu());
-    m_popover = std::make_unique<StatusPopover>(m_statusItem.popupPlacement());
-    connect(m_popover.get(), &StatusPopover::didClose, this, &StatusBarController::popoverDidClose);
     connectMenuActions();
     // A button that appears late, or anew after the tray restarted, gets the style's menu or action.
     connect(&m_statusItem, &StatusItem::buttonChanged, this, [this] {
@@ -97,8 +96,10 @@ StatusBarController::StatusBarController(QuotaStore &store, SystemMetricsStore &
 StatusBarController::~StatusBarController()
 {
     // The popover's content withdraws its surface as it goes; closing first keeps that in order.
-    m_popover->disconnect(this);
-    m_popover->performClose();
+    if (m_popover) {
+        m_popover->disconnect(this);
+        m_popover->performClose();
+    }
 }
 
 void StatusBarController::connectMenuActions()
@@ -114,7 +115,7 @@ void StatusBarController::connectMenuActions()
     route(&SystemStatusMenu::showUsageAnalyticsRequested, &StatusBarController::showUsageAnalytics);
     route(&SystemStatusMenu::toggleLaunchAtLoginRequested, &StatusBarController::toggleLaunchAtLogin);
     route(&SystemStatusMenu::openLoginItemsSettingsRequested, &StatusBarController::openLoginItemsSettings);
-    route(&SystemStatusMenu::switchToDashboardStyleRequested, &StatusBarController::switchToDashboardStyle);
+    route(&SystemStatusMenu::switchStyleRequested, &StatusBarController::switchPanelStyle);
     route(&SystemStatusMenu::showModuleSettingsRequested, &StatusBarController::showModuleSettings);
     route(&SystemStatusMenu::quitRequested, &StatusBarController::quitApplication);
 }
@@ -128,7 +129,7 @@ void StatusBarController::observeApplicationFocus()
         if (state == Qt::ApplicationActive)
             return;
         queue(this, [this] {
-            m_popover->performClose();
+            closePopover();
             m_statusItem.highlight(false);
         });
     });
@@ -238,7 +239,7 @@ void StatusBarController::applyPanelStyleIfNeeded()
     if (!m_statusItem.hasButton())
         return;
     if (*m_appliedStyle == QuotaPanelStyle::system) {
-        m_popover->performClose();
+        closePopover();
         m_statusItem.highlight(false);
         m_statusItem.setAction({});
         m_statusItem.setMenu(m_systemMenu.menu());
@@ -266,8 +267,8 @@ void StatusBarController::toggleDashboardPopover()
 {
     if (m_store.panelStyle() != QuotaPanelStyle::dashboard || !m_statusItem.hasButton())
         return;
-    if (m_popover->isShown()) {
-        m_popover->performClose();
+    if (isPopoverShown()) {
+        closePopover();
         m_statusItem.highlight(false);
     } else {
         showDashboardPopover();
@@ -284,12 +285,12 @@ void StatusBarController::showDashboardPopover()
     m_store.refresh(false);
     m_statusItem.highlight(true);
     const qreal limit = screenHeightLimit();
-    if (PopoverGeometry::needsRebuild(m_popover->content() != nullptr, limit,
+    if (PopoverGeometry::needsRebuild(popover().content() != nullptr, limit,
                                       m_configuredPopoverMaximumHeight))
         configurePopover(limit);
     sizePopover(screenHeightLimit());
-    if (!m_popover->isShown())
-        m_popover->showAt(m_statusItem.popupAnchor());
+    if (!popover().isShown())
+        popover().showAt(m_statusItem.popupAnchor());
 }
 
 void StatusBarController::configurePopover(std::optional<qreal> maximumHeight)
@@ -308,15 +309,30 @@ void StatusBarController::configurePopover(std::optional<qreal> maximumHeight)
             ? m_services.panelFactory(m_store, m_metricsStore, m_configuredPopoverMaximumHeight,
                                       *m_popoverSurfaceID, std::move(onPreferredHeightChange))
             : nullptr;
-    m_popover->setContent(content);
+    popover().setContent(content);
     sizePopover(screenHeightLimit());
 }
 
 void StatusBarController::sizePopover(qreal heightLimit)
 {
     const QSizeF target = PopoverGeometry::targetSize(heightLimit, m_preferredPopoverHeight);
-    if (PopoverGeometry::needsResize(m_popover->contentSize(), target))
-        m_popover->setContentSize(target.toSize());
+    if (PopoverGeometry::needsResize(popover().contentSize(), target))
+        popover().setContentSize(target.toSize());
+}
+
+StatusPopover &StatusBarController::popover()
+{
+    if (!m_popover) {
+        m_popover = std::make_unique<StatusPopover>(m_statusItem.popupPlacement());
+        connect(m_popover.get(), &StatusPopover::didClose, this, &StatusBarController::popoverDidClose);
+    }
+    return *m_popover;
+}
+
+void StatusBarController::closePopover()
+{
+    if (m_popover)
+        m_popover->performClose();
 }
 
 void StatusBarController::popoverDidClose()
@@ -327,7 +343,21 @@ void StatusBarController::popoverDidClose()
         m_metricsStore.setVisible(false, *m_popoverSurfaceID);
     }
     m_popoverSurfaceID.reset();
+    if (QWidget *content = m_popover->content())
+        connect(content, &QObject::destroyed, this, &StatusBarController::releaseClosedPopover,
+                Qt::QueuedConnection);
+    else
+        queue(this, [this] { releaseClosedPopover(); });
     m_popover->setContent(nullptr);
+}
+
+void StatusBarController::releaseClosedPopover()
+{
+    // Opened again in the meantime: the caches serve the new panel.
+    if (!m_popover || m_popover->isShown())
+        return;
+    m_popover.reset();
+    ClosedSurfaceMemory::release();
 }
 
 // ---- Native menu
@@ -371,7 +401,7 @@ void StatusBarController::showSystemMenuFromPreview(QWidget *button)
 void StatusBarController::closeQuotaSurfaces()
 {
     m_systemMenu.menu()->hide();
-    m_popover->performClose();
+    closePopover();
     m_statusItem.highlight(false);
 }
 
@@ -396,10 +426,11 @@ void StatusBarController::openLoginItemsSettings()
         m_services.loginItem->openSystemSettingsLoginItems();
 }
 
-void StatusBarController::switchToDashboardStyle()
+void StatusBarController::switchPanelStyle()
 {
     m_systemMenu.menu()->hide();
-    queue(this, [this] { m_store.setPanelStyle(QuotaPanelStyle::dashboard, true); });
+    const QuotaPanelStyle target = StatusMenuModel::styleSwitch(m_store.panelStyle()).target;
+    queue(this, [this, target] { m_store.setPanelStyle(target, true); });
 }
 
 void StatusBarController::showModuleSettings()
@@ -415,7 +446,7 @@ void StatusBarController::showUsageAnalytics()
 void StatusBarController::closeSurfacesThenRequest(std::function<void()> QuotaStore::*handler)
 {
     m_systemMenu.menu()->hide();
-    m_popover->performClose();
+    closePopover();
     // The handler is read when it runs: the application may set it at any time.
     queue(this, [this, handler] {
         if (m_store.*handler)

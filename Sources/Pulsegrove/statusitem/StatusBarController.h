@@ -84,13 +84,17 @@ public:
     void refreshSystemMetrics();
     void toggleLaunchAtLogin();
     void openLoginItemsSettings();
-    void switchToDashboardStyle();
+    // Closes the menu, then stores the style the menu's row offered.
+    void switchPanelStyle();
     void quitApplication();
 
     // Read-only views, for tests and diagnostics.
     StatusItem &statusItem() { return m_statusItem; }
     SystemStatusMenu &systemMenu() { return m_systemMenu; }
-    StatusPopover &popover() { return *m_popover; }
+    // The popover, made when first needed; a closed one is dropped with all it drew, once its
+    // panel is gone, and the next opening makes a new one.
+    StatusPopover &popover();
+    bool isPopoverShown() const { return m_popover && m_popover->isShown(); }
     const std::optional<QuotaPanelStyle> &appliedStyle() const { return m_appliedStyle; }
     qreal preferredPopoverHeight() const { return m_preferredPopoverHeight; }
     qreal configuredPopoverMaximumHeight() const { return m_configuredPopoverMaximumHeight; }
@@ -120,7 +124,11 @@ private:
     void showDashboardPopover();
     void menuWillOpen();
     void menuDidClose();
+    void closePopover();
     void popoverDidClose();
+    // Once the closed popover's panel is gone: the popover's window with its backing store, and
+    // what the process cached for it.
+    void releaseClosedPopover();
     bool resetRemindersEnabled() const;
     // Closes menu and popover, then calls the store's handler in a later turn when one is set.
     void closeSurfacesThenRequest(std::function<void()> QuotaStore::*handler);

@@ -1,8 +1,10 @@
 #include "statusitem/StatusItem.h"
 
+#include "statusitem/PopoverGeometry.h"
 #include "statusitem/StatusItemIconRenderer.h"
 
 #include <QCursor>
+#include <QEvent>
 
 namespace pulsegrove {
 
@@ -43,7 +45,7 @@ void StatusItem::setContextMenu(QMenu *menu)
 {
     m_contextMenu = menu;
     if (m_icon)
-        m_icon->setContextMenu(menu);
+        m_icon->setContextMenu(menuForIcon());
 }
 
 QRect StatusItem::buttonGeometry() const
@@ -64,12 +66,47 @@ QRect StatusItem::popupAnchor() const
 
 void StatusItem::performClick()
 {
-    if (m_menu) {
-        const QRect anchor = popupAnchor();
-        m_menu->popup(QPoint(anchor.left(), anchor.bottom() + 1));
-    } else if (m_action) {
+    if (m_menu)
+        openMenu(m_menu);
+    else if (m_action)
         m_action();
+}
+
+bool StatusItem::opensContextMenu() const
+{
+    return m_host && m_host->kind() == TrayHostKind::xembed;
+}
+
+void StatusItem::openMenu(QMenu *menu)
+{
+    if (m_openMenu)
+        m_openMenu->removeEventFilter(this);
+    m_openMenu = menu;
+    m_openMenuAnchor = popupAnchor();
+    menu->popup(PopoverGeometry::frameOnScreen(menu->sizeHint(), m_openMenuAnchor).topLeft());
+    // The menu fills its rows as it opens and again as data arrive, so its size changes: each
+    // new size is placed anew, where it fits beside the button.
+    placeOpenMenu();
+    menu->installEventFilter(this);
+}
+
+void StatusItem::placeOpenMenu()
+{
+    const QPoint place = PopoverGeometry::frameOnScreen(m_openMenu->size(), m_openMenuAnchor).topLeft();
+    if (m_openMenu->isVisible() && m_openMenu->pos() != place)
+        m_openMenu->move(place);
+}
+
+bool StatusItem::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_openMenu && event->type() == QEvent::Resize) {
+        placeOpenMenu();
+    } else if (watched == m_openMenu && event->type() == QEvent::Hide) {
+        // Opened elsewhere next time (a preview's button), it is not ours to place.
+        m_openMenu->removeEventFilter(this);
+        m_openMenu.clear();
     }
+    return QObject::eventFilter(watched, event);
 }
 
 void StatusItem::followHost()
@@ -83,7 +120,11 @@ void StatusItem::followHost()
     if (m_host && m_host->kind() != TrayHostKind::none) {
         m_icon = m_host->createIcon();
         connect(m_icon.get(), &TrayIcon::clicked, this, &StatusItem::performClick);
-        m_icon->setContextMenu(m_contextMenu);
+        connect(m_icon.get(), &TrayIcon::contextClicked, this, [this] {
+            if (opensContextMenu() && m_contextMenu)
+                openMenu(m_contextMenu);
+        });
+        m_icon->setContextMenu(menuForIcon());
         applyIcon();
         applyToolTip();
         m_icon->setVisible(true);

@@ -61,7 +61,8 @@ public:
     void setAction(std::function<void()> action) { m_action = std::move(action); }
     bool hasAction() const { return static_cast<bool>(m_action); }
     // The menu of a right click, whatever a click does: some trays hide items without one and
-    // open it on a plain click.
+    // open it on a plain click. Trays that draw menus themselves get it; on an XEmbed tray the
+    // item opens it beside the icon, where the popover opens, rather than over the icon.
     void setContextMenu(QMenu *menu);
 
     // The button's area on screen; empty when the tray does not tell or there is no button.
@@ -77,8 +78,18 @@ Q_SIGNALS:
     // The button appeared or went away.
     void buttonChanged();
 
+protected:
+    // Keeps a menu opened from the button beside it while its rows grow or shrink.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void followHost();
+    // Whether the item opens the context menu itself: on XEmbed trays, whose icon has a known place.
+    bool opensContextMenu() const;
+    QMenu *menuForIcon() const { return opensContextMenu() ? nullptr : m_contextMenu.data(); }
+    // Opens a menu beside the button, as the popover opens, and keeps it there while it is open.
+    void openMenu(QMenu *menu);
+    void placeOpenMenu();
     void applyIcon();
     void applyToolTip();
     void reportMissingTray();
@@ -96,6 +107,9 @@ private:
     QPointer<QMenu> m_menu;
     QPointer<QMenu> m_contextMenu;
     std::function<void()> m_action;
+    // The menu opened from the button and the area it opened beside, while it is open.
+    QPointer<QMenu> m_openMenu;
+    QRect m_openMenuAnchor;
     // What the current icon was last given, so unchanged values are not sent again.
     std::optional<std::pair<QString, qreal>> m_appliedIcon;
     std::optional<QString> m_appliedToolTip;

@@ -117,6 +117,13 @@ StatusMenuModel::resetCredits(const std::optional<RateLimitResetCreditsSummary> 
     return result;
 }
 
+StatusMenuModel::StyleSwitch StatusMenuModel::styleSwitch(QuotaPanelStyle current)
+{
+    if (current == QuotaPanelStyle::system)
+        return {text("切换到信息面板样式"), QStringLiteral("rectangle.3.group"), QuotaPanelStyle::dashboard};
+    return {text("切换到系统菜单"), QStringLiteral("menubar.rectangle"), QuotaPanelStyle::system};
+}
+
 QString StatusMenuModel::refreshTitle(bool isRefreshing)
 {
     return isRefreshing ? text("正在刷新额度…") : text("立即刷新");

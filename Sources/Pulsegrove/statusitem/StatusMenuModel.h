@@ -7,6 +7,7 @@
 #include "insights/QuotaResetHint.h"
 #include "metrics/SystemMetricsSnapshot.h"
 #include "preferences/QuotaModule.h"
+#include "preferences/QuotaPanelStyle.h"
 #include "quota/QuotaSnapshot.h"
 
 #include <QList>
@@ -76,6 +77,13 @@ struct StatusMenuModel {
     static std::optional<QString> quotaStatusTitle(bool hasError, bool isStale, bool hasSnapshot);
     static ResetCredits resetCredits(const std::optional<RateLimitResetCreditsSummary> &summary, Date now,
                                      const TimeZone &zone);
+    // The row that switches to the other panel style, in either style: its text, symbol and target.
+    struct StyleSwitch {
+        QString title;
+        QString symbol;
+        QuotaPanelStyle target;
+    };
+    static StyleSwitch styleSwitch(QuotaPanelStyle current);
     static QString refreshTitle(bool isRefreshing);
     static QString launchAtLoginTitle(bool needsApproval);
 

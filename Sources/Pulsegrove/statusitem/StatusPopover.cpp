@@ -2,9 +2,7 @@
 
 #include "statusitem/PopoverGeometry.h"
 
-#include <QGuiApplication>
 #include <QKeyEvent>
-#include <QScreen>
 #include <QVBoxLayout>
 
 namespace pulsegrove {
@@ -76,11 +74,7 @@ void StatusPopover::place()
 {
     if (m_placement == PopupPlacement::compositor)
         return;
-    QScreen *screen = QGuiApplication::screenAt(m_anchor.center());
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    const QRect available = screen ? screen->availableGeometry() : QRect(QPoint(0, 0), size());
-    move(PopoverGeometry::frame(size(), m_anchor, available).topLeft());
+    move(PopoverGeometry::frameOnScreen(size(), m_anchor).topLeft());
 }
 
 void StatusPopover::keyPressEvent(QKeyEvent *event)

@@ -112,8 +112,7 @@ void SystemStatusMenu::configure()
         ->setCheckable(true);
     addTarget(Item::loginSettings, QStringLiteral("gear"),
               &SystemStatusMenu::openLoginItemsSettingsRequested);
-    addTarget(Item::styleSwitch, QStringLiteral("rectangle.3.group"),
-              &SystemStatusMenu::switchToDashboardStyleRequested);
+    addTarget(Item::styleSwitch, {}, &SystemStatusMenu::switchStyleRequested);
     addTarget(Item::moduleSettings, QStringLiteral("slider.horizontal.3"),
               &SystemStatusMenu::showModuleSettingsRequested);
     m_menu->addSeparator();
@@ -166,7 +165,11 @@ void SystemStatusMenu::updateItems(const QuotaStore &store, const SystemMetricsS
     launchAtLogin->setEnabled(store.canManageLaunchAtLogin());
     item(Item::loginSettings)->setText(text("打开自启动设置…"));
     item(Item::loginSettings)->setVisible(store.launchAtLoginNeedsApproval());
-    item(Item::styleSwitch)->setText(text("切换到信息面板样式"));
+    const auto styleSwitch = StatusMenuModel::styleSwitch(store.panelStyle());
+    if (item(Item::styleSwitch)->text() != styleSwitch.title) {
+        item(Item::styleSwitch)->setText(styleSwitch.title);
+        item(Item::styleSwitch)->setIcon(SymbolCatalog::icon(styleSwitch.symbol));
+    }
     item(Item::moduleSettings)->setText(text("界面与模块设置…"));
     item(Item::usageAnalytics)->setText(text("本地用量统计…"));
 

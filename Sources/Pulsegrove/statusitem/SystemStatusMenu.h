@@ -87,7 +87,8 @@ Q_SIGNALS:
     void showUsageAnalyticsRequested();
     void toggleLaunchAtLoginRequested();
     void openLoginItemsSettingsRequested();
-    void switchToDashboardStyleRequested();
+    // The style-switch row, which offers the style that is not the store's.
+    void switchStyleRequested();
     void showModuleSettingsRequested();
     void quitRequested();
 

@@ -88,12 +88,12 @@ TEST_F(StatusNotifierTray, TheItemRegistersWithItsIconToolTipAndMenuAndActivatio
     QTest::qWait(TrayClickFilter::debounceMilliseconds + 50);
     busCall({QStringLiteral("org.kde.StatusNotifierItem.Activate"), QStringLiteral("int32:0"),
              QStringLiteral("int32:0")});
-    StatusPopover &popover = m_controller->popover();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return popover.isVisible(); }, 5000));
-    EXPECT_TRUE(screen.contains(popover.frameGeometry()));
-    EXPECT_EQ(popover.frameGeometry().top(), 5 + 1 + 4) << "just under the pointer";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_controller->isPopoverShown(); }, 5000));
+    const QRect frame = m_controller->popover().frameGeometry();
+    EXPECT_TRUE(screen.contains(frame));
+    EXPECT_EQ(frame.top(), 5 + 1 + 4) << "just under the pointer";
     ASSERT_TRUE(session->run({"xdotool", "key", "Escape"}));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !popover.isVisible(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_controller->isPopoverShown(); }, 5000));
     EXPECT_TRUE(m_store->visibleSurfaces().isEmpty());
 }
 
