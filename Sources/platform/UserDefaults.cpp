@@ -1,5 +1,6 @@
 #include "UserDefaults.h"
 
+#include "BackgroundFileWriter.h"
 #include "Logger.h"
 #include "PlatformFactory.h"
 #include "UserDefaultsStorage.h"
@@ -128,43 +129,65 @@ bool UserDefaults::containsKey(std::string_view key) const
 
 bool UserDefaults::setBool(std::string_view key, bool value)
 {
-    return write([&](Json &object) { object[std::string(key)] = value; });
+    return set(key, Json(value));
 }
 
 bool UserDefaults::setNumber(std::string_view key, double value)
 {
-    if (!std::isfinite(value))
-        return false;
-    return write([&](Json &object) { object[std::string(key)] = value; });
+    return std::isfinite(value) && set(key, Json(value));
 }
 
 bool UserDefaults::setString(std::string_view key, std::string_view value)
 {
-    return write([&](Json &object) { object[std::string(key)] = std::string(value); });
+    return set(key, Json(std::string(value)));
 }
 
 bool UserDefaults::setStringList(std::string_view key, const std::vector<std::string> &value)
 {
-    return write([&](Json &object) { object[std::string(key)] = value; });
+    return set(key, Json(value));
 }
 
 bool UserDefaults::removeValue(std::string_view key)
 {
-    return write([&](Json &object) { object.erase(std::string(key)); });
+    return set(key, std::nullopt);
 }
 
-bool UserDefaults::removePersistentDomain(std::string_view suiteName)
+void UserDefaults::removePersistentDomain(std::string_view suiteName)
 {
     if (suiteName == m_suiteName)
-        return m_storage->remove(*m_logger);
-    if (m_directory.empty())
-        return true;
-    return UserDefaultsStorage::forPath(m_directory / fileNameForSuite(suiteName))->remove(*m_logger);
+        m_storage->remove(*m_logger);
+    else if (!m_directory.empty())
+        UserDefaultsStorage::forPath(m_directory / fileNameForSuite(suiteName))->remove(*m_logger);
 }
 
-bool UserDefaults::write(const std::function<void(nlohmann::json &)> &change)
+void UserDefaults::reload()
 {
-    return m_storage->write(change, *m_logger);
+    m_storage->reload(*m_logger);
+}
+
+bool UserDefaults::flush()
+{
+    return m_storage->flush();
+}
+
+void UserDefaults::flushAll()
+{
+    BackgroundFileWriter::shared().flush();
+}
+
+int UserDefaults::observeChanges(std::function<void(bool writeFailed)> observer)
+{
+    return m_storage->addObserver(std::move(observer));
+}
+
+void UserDefaults::stopObserving(int token)
+{
+    m_storage->removeObserver(token);
+}
+
+bool UserDefaults::set(std::string_view key, std::optional<nlohmann::json> value)
+{
+    return m_storage->change(std::string(key), std::move(value), *m_logger);
 }
 
 } // namespace pulsegrove

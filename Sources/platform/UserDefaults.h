@@ -19,18 +19,20 @@ class UserDefaultsStorage;
 
 // A named suite of typed preferences stored as one JSON object in
 // $XDG_CONFIG_HOME/Pulsegrove/<suite>.json. Values keep their JSON type (bool, number, string,
-// list of strings); reading a key under another type gives nothing. Every write reaches the file
-// at once and atomically, under a lock beside the file (<suite>.json.lock) that our other
-// processes honour, on the file's contents as they are at that moment.
+// list of strings); reading a key under another type gives nothing.
+//
+// Reads and setters work on memory and never wait on the disk: a setter's value is seen at once
+// by every object of the suite in the process, and the process's background file writer takes it
+// to the file in order, coalesced, atomically, under a lock beside the file (<suite>.json.lock)
+// that our other processes honour, on the file's contents as they are at that moment (so other
+// processes' keys survive, and show up here). The file is read at the first access, before each
+// write and on reload(); never by a read, so drawing can read preferences freely.
 //
 // No preference is lost to a bad file or a bad moment: a file that cannot be read for a passing
 // reason makes writes fail (the file stays as it is) until it can; a file that cannot be used
 // (malformed, too large, not a regular file) reads as an empty suite and is moved aside to
-// <suite>.json.corrupt, with a log line, before the next write replaces it.
-//
-// All objects of one suite file in a process share one in-memory copy, so they see each other's
-// writes at once; a change made to the file by another process is picked up on the next read
-// (each read costs one lstat of the file).
+// <suite>.json.corrupt, with a log line, before the next write replaces it. A write that fails
+// is logged and taken back (the suite shows what the file keeps), and observers hear of it.
 class UserDefaults {
 public:
     static constexpr const char *standardSuiteName = "io.velorn.Pulsegrove";
@@ -60,26 +62,41 @@ public:
     std::optional<std::vector<std::string>> stringListValue(std::string_view key) const;
     bool containsKey(std::string_view key) const;
 
-    // Each setter changes the suite, then writes the whole file. They return false (and log why)
-    // when the file could not be written (the value then lives in this process only), could not
-    // be read or locked (nothing changes), or, for setNumber, when the number is not finite and
-    // so has no JSON form (nothing changes).
+    // Each setter changes the suite in memory and queues the write of the whole file. They return
+    // false, changing nothing, when the suite has no file, when the file would grow past the
+    // 1 MiB its readers take (logged), or, for setNumber, when the number is not finite and so
+    // has no JSON form. A write that fails later is reported to the observers and by flush().
     bool setBool(std::string_view key, bool value);
     bool setNumber(std::string_view key, double value);
     bool setString(std::string_view key, std::string_view value);
     bool setStringList(std::string_view key, const std::vector<std::string> &value);
     bool removeValue(std::string_view key);
 
-    // Empties the named suite (this one or another in the same folder) and removes its file.
-    // False when the file exists but could not be removed.
-    bool removePersistentDomain(std::string_view suiteName);
+    // Empties the named suite (this one or another in the same folder) at once and queues the
+    // removal of its file.
+    void removePersistentDomain(std::string_view suiteName);
+
+    // Queues a read of the file, so what another process changed shows up (observers hear of it).
+    void reload();
+    // Waits until every queued write of the process is done; false when a write of this suite
+    // failed since the last flush.
+    bool flush();
+    // Waits until every queued write of the process is done: the application calls it as it ends.
+    static void flushAll();
+
+    // The observer is called on the writer's thread (never from a setter) when the suite's values
+    // changed other than by a setter of this process: another process's change was picked up, or
+    // a write failed and was taken back (`writeFailed`). No call is running once stopObserving
+    // returns.
+    int observeChanges(std::function<void(bool writeFailed)> observer);
+    void stopObserving(int token);
 
     // The file name that holds a suite: the name with '%', '/', control characters and a leading
     // '.' percent-escaped, followed by ".json".
     static std::string fileNameForSuite(std::string_view suiteName);
 
 private:
-    bool write(const std::function<void(nlohmann::json &)> &change);
+    bool set(std::string_view key, std::optional<nlohmann::json> value);
 
     std::string m_suiteName;
     std::filesystem::path m_directory;

@@ -1,7 +1,9 @@
 #include "UserDefaultsStorage.h"
 
 #include "AtomicFile.h"
+#include "BackgroundFileWriter.h"
 #include "InterProcessLock.h"
+#include "OrphanedTemporaryFiles.h"
 #include "foundation/BoundedJSONParser.h"
 #include "foundation/PrivateFolder.h"
 #include "foundation/SmallFileReader.h"
@@ -9,12 +11,15 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
-#include <map>
+#include <sys/stat.h>
 #include <system_error>
 
 namespace pulsegrove {
 
 namespace {
+
+using Json = nlohmann::json;
+using Changes = std::map<std::string, std::optional<Json>>;
 
 // Another process of ours holds the lock only while it reads and writes a few kilobytes.
 constexpr std::chrono::milliseconds lockPatience{3000};
@@ -24,6 +29,11 @@ constexpr int asideNameAttempts = 100;
 QString systemMessage(int error)
 {
     return QString::fromStdString(std::error_code(error, std::generic_category()).message());
+}
+
+QString nameOf(const std::filesystem::path &path)
+{
+    return QString::fromStdString(path.filename().string());
 }
 
 std::filesystem::path asideName(const std::filesystem::path &path, int attempt)
@@ -47,7 +57,68 @@ int renameWithoutReplacing(const std::filesystem::path &from, const std::filesys
     return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
+// Keeps what stands at `path` beside it under the first free ".corrupt" name, with a log line.
+bool moveAside(const std::filesystem::path &path, const std::string &problem, const Logger &logger)
+{
+    int error = EEXIST;
+    for (int attempt = 0; attempt < asideNameAttempts && error == EEXIST; ++attempt) {
+        const auto aside = asideName(path, attempt);
+        error = renameWithoutReplacing(path, aside);
+        if (error == 0) {
+            logger.error(
+                QStringLiteral("Preferences %{public}s could not be used (%{public}s); kept the file as "
+                               "%{public}s and started it afresh"),
+                {nameOf(path), QString::fromStdString(problem), nameOf(aside)});
+            return true;
+        }
+    }
+    logger.error(QStringLiteral("Preferences %{public}s could not be used (%{public}s) nor moved aside "
+                                "(%{public}s); the change was not saved"),
+                 {nameOf(path), QString::fromStdString(problem), systemMessage(error)});
+    return false;
+}
+
+bool isOtherThanRegularFile(const std::filesystem::path &path)
+{
+    struct stat status {};
+    return ::lstat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode);
+}
+
+// A FIFO, a folder or a link where the lock belongs can never be locked; it is moved aside like
+// an unusable suite and a fresh lock file takes its place.
+std::unique_ptr<InterProcessLock> lockSuite(const std::filesystem::path &lockFile, const Logger &logger)
+{
+    auto lock = std::make_unique<InterProcessLock>(lockFile, lockPatience);
+    if (lock->isLocked() || !isOtherThanRegularFile(lockFile) ||
+        !moveAside(lockFile, "not a regular file", logger))
+        return lock;
+    return std::make_unique<InterProcessLock>(lockFile, lockPatience);
+}
+
+void applyChanges(Json &object, const Changes &changes)
+{
+    for (const auto &[key, value] : changes) {
+        if (value)
+            object[key] = *value;
+        else
+            object.erase(key);
+    }
+}
+
+// Settings are nobody else's business; the text is what the file holds.
+std::string serialized(const Json &object)
+{
+    return object.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
 } // namespace
+
+struct UserDefaultsStorage::FileRead {
+    FileState state = FileState::unread;
+    Json object;
+    std::optional<FileStamp> stamp;
+    std::string problem;
+};
 
 UserDefaultsStorage::UserDefaultsStorage(std::filesystem::path path) : m_path(std::move(path)) {}
 
@@ -74,163 +145,252 @@ std::filesystem::path UserDefaultsStorage::lockFileFor(const std::filesystem::pa
     return lockFile;
 }
 
-bool UserDefaultsStorage::write(const Change &change, const Logger &logger)
+bool UserDefaultsStorage::change(const std::string &key, std::optional<Json> value, const Logger &logger)
 {
     const std::lock_guard lock(m_mutex);
-    if (m_path.empty()) {
-        change(m_object);
-        return false;
-    }
-    // The folder is created on the first write. Without one the change can live in memory only,
-    // on top of what this process knows of the file.
-    const std::error_code folderError = PrivateFolder::create(m_path.parent_path());
-    if (folderError) {
-        refreshIfChanged();
-        change(m_object);
-        logger.error(QStringLiteral("Preferences %{public}s could not be saved: %{public}s"),
-                     {fileName(), QString::fromStdString(folderError.message())});
-        return false;
-    }
-    const InterProcessLock fileLock(lockFileFor(m_path), lockPatience);
-    if (!fileLock.isLocked()) {
-        logger.error(QStringLiteral(
-                         "Preferences %{public}s could not be locked (%{public}s); the change was not saved"),
-                     {fileName(), systemMessage(fileLock.error())});
-        return false;
-    }
-    // Another process may have written since this one last looked.
-    load();
-    if (m_state == FileState::unread) {
-        logger.error(
-            QStringLiteral("Preferences %{public}s could not be read (%{public}s); the change was not saved"),
-            {fileName(), QString::fromStdString(m_problem)});
-        return false;
-    }
-    if (m_state == FileState::unusable && !moveAside(logger))
-        return false;
-    change(m_object);
-    return save(logger);
-}
-
-bool UserDefaultsStorage::remove(const Logger &logger)
-{
-    const std::lock_guard lock(m_mutex);
-    m_object = Json::object();
     if (m_path.empty())
-        return true;
-    std::error_code ignored;
-    if (!std::filesystem::is_directory(m_path.parent_path(), ignored)) {
-        settle(FileState::absent, std::nullopt);
-        return true;
-    }
-    const InterProcessLock fileLock(lockFileFor(m_path), lockPatience);
-    if (!fileLock.isLocked()) {
-        logger.error(
-            QStringLiteral("Preferences %{public}s could not be locked (%{public}s); they were not removed"),
-            {fileName(), systemMessage(fileLock.error())});
+        return false;
+    loadOnce();
+    Json changed = m_object;
+    applyChanges(changed, {{key, value}});
+    // Checked here so the caller hears of it at once; the write checks the merged file again.
+    if (serialized(changed).size() > fileSizeLimit) {
+        logger.error(QStringLiteral("Preferences %{public}s would grow past %{public}s bytes; the change "
+                                    "was not saved"),
+                     {fileName(), QString::number(fileSizeLimit)});
         return false;
     }
-    try {
-        AtomicFile::remove(m_path);
-    } catch (const std::system_error &failure) {
-        logger.error(QStringLiteral("Preferences %{public}s could not be removed: %{public}s"),
-                     {fileName(), QString::fromStdString(failure.code().message())});
-        load();
-        return false;
-    }
-    settle(FileState::absent, std::nullopt);
+    m_object = std::move(changed);
+    m_pending[key] = std::move(value);
+    schedule(logger);
     return true;
 }
 
-// Rereads the file only when it is not the version read or written last. A write that failed
-// leaves the old file and its stamp, so this process keeps seeing its own newer values.
-void UserDefaultsStorage::refreshIfChanged()
+void UserDefaultsStorage::remove(const Logger &logger)
 {
-    if (m_path.empty())
-        return;
-    if (m_state != FileState::unread && FileStamp::ofPath(m_path) == m_stamp)
-        return;
-    load();
+    const std::lock_guard lock(m_mutex);
+    m_loaded = true;
+    m_object = Json::object();
+    m_pending.clear();
+    m_pendingRemoval = true;
+    if (!m_path.empty())
+        schedule(logger);
 }
 
-void UserDefaultsStorage::load()
+void UserDefaultsStorage::reload(const Logger &logger)
+{
+    if (!m_path.empty())
+        BackgroundFileWriter::shared().enqueue(
+            [self = shared_from_this(), logger] { self->refresh(logger); });
+}
+
+bool UserDefaultsStorage::flush()
+{
+    BackgroundFileWriter::shared().flush();
+    const std::lock_guard lock(m_mutex);
+    return !std::exchange(m_failedSinceFlush, false);
+}
+
+int UserDefaultsStorage::addObserver(Observer observer)
+{
+    const std::lock_guard lock(m_observerMutex);
+    m_observers.emplace(m_nextObserver, std::move(observer));
+    return m_nextObserver++;
+}
+
+void UserDefaultsStorage::removeObserver(int token)
+{
+    // Taken while a notification runs, so no observer is called once this returns.
+    const std::lock_guard lock(m_observerMutex);
+    m_observers.erase(token);
+}
+
+// The first access reads the file; after that only the writer's thread does.
+void UserDefaultsStorage::loadOnce()
+{
+    if (m_loaded || m_path.empty())
+        return;
+    m_loaded = true;
+    adopt(readFile());
+    m_object = m_disk;
+}
+
+UserDefaultsStorage::FileRead UserDefaultsStorage::readFile() const
 {
     const auto file = SmallFileReader::read(m_path, fileSizeLimit);
     switch (file.status) {
     case SmallFileReader::Status::read: {
         auto parsed = BoundedJSONParser::parse(file.content);
-        if (parsed.isParsed() && parsed.value.is_object()) {
-            m_object = std::move(parsed.value);
-            settle(FileState::usable, file.stamp);
-        } else {
-            settle(FileState::unusable, file.stamp, parsed.isParsed() ? "not a JSON object" : parsed.failure);
-        }
-        return;
+        if (parsed.isParsed() && parsed.value.is_object())
+            return {FileState::usable, std::move(parsed.value), file.stamp, {}};
+        return {
+            FileState::unusable, {}, file.stamp, parsed.isParsed() ? "not a JSON object" : parsed.failure};
     }
     case SmallFileReader::Status::missing:
-        m_object = Json::object();
-        settle(FileState::absent, std::nullopt);
-        return;
+        return {FileState::absent, Json::object(), std::nullopt, {}};
     case SmallFileReader::Status::notRegularFile:
     case SmallFileReader::Status::tooLarge:
-        settle(FileState::unusable, FileStamp::ofPath(m_path), file.description(fileSizeLimit));
-        return;
+        return {FileState::unusable, {}, FileStamp::ofPath(m_path), file.description(fileSizeLimit)};
     case SmallFileReader::Status::failed:
-        // Not remembered: the next access tries again.
-        settle(FileState::unread, std::nullopt, file.description(fileSizeLimit));
+        break;
+    }
+    // Not remembered: the next write tries again.
+    return {FileState::unread, {}, std::nullopt, file.description(fileSizeLimit)};
+}
+
+// An unusable or unread file leaves the copy as it was: what this process knew is still the best
+// guess, and a change made later writes it back.
+void UserDefaultsStorage::adopt(const FileRead &file)
+{
+    m_state = file.state;
+    m_stamp = file.stamp;
+    m_problem = file.problem;
+    if (file.state == FileState::usable || file.state == FileState::absent)
+        m_disk = file.object;
+}
+
+void UserDefaultsStorage::schedule(const Logger &logger)
+{
+    if (std::exchange(m_queued, true))
+        return;
+    BackgroundFileWriter::shared().enqueue(
+        [self = shared_from_this(), logger] { self->writeQueued(logger); });
+}
+
+// On the writer's thread. The changes made until now form this write; later ones queue the next.
+void UserDefaultsStorage::writeQueued(const Logger &logger)
+{
+    Changes changes;
+    bool removal = false;
+    {
+        const std::lock_guard lock(m_mutex);
+        m_queued = false;
+        changes = std::move(m_pending);
+        m_pending.clear();
+        removal = std::exchange(m_pendingRemoval, false);
+    }
+    const auto folder = m_path.parent_path();
+    std::error_code folderError;
+    if (removal && changes.empty() && !std::filesystem::is_directory(folder, folderError)) {
+        adopt({FileState::absent, Json::object(), std::nullopt, {}});
         return;
     }
-}
-
-// An unusable or unread file leaves the copy in memory as it was: what this process knew is
-// still the best guess, and a change made later writes it back.
-void UserDefaultsStorage::settle(FileState state, std::optional<FileStamp> stamp, std::string problem)
-{
-    m_state = state;
-    m_stamp = std::move(stamp);
-    m_problem = std::move(problem);
-}
-
-bool UserDefaultsStorage::moveAside(const Logger &logger)
-{
-    int error = EEXIST;
-    for (int attempt = 0; attempt < asideNameAttempts && error == EEXIST; ++attempt) {
-        const auto aside = asideName(m_path, attempt);
-        error = renameWithoutReplacing(m_path, aside);
-        if (error == 0) {
-            logger.error(
-                QStringLiteral("Preferences %{public}s could not be used (%{public}s); kept the file as "
-                               "%{public}s and started it afresh"),
-                {fileName(), QString::fromStdString(m_problem),
-                 QString::fromStdString(aside.filename().string())});
-            settle(FileState::absent, std::nullopt);
-            return true;
-        }
+    // The folder is created on the first write, the user's alone.
+    folderError = PrivateFolder::create(folder);
+    if (folderError)
+        return failed(logger, QStringLiteral("Preferences %{public}s could not be saved: %{public}s"),
+                      {fileName(), QString::fromStdString(folderError.message())});
+    const auto fileLock = lockSuite(lockFileFor(m_path), logger);
+    if (!fileLock->isLocked())
+        return failed(
+            logger,
+            QStringLiteral(
+                "Preferences %{public}s could not be locked (%{public}s); the change was not saved"),
+            {fileName(), systemMessage(fileLock->error())});
+    OrphanedTemporaryFiles::remove(m_path);
+    // Another process may have written since this one last looked.
+    auto file = readFile();
+    if (file.state == FileState::unread)
+        return failed(
+            logger,
+            QStringLiteral("Preferences %{public}s could not be read (%{public}s); the change was not saved"),
+            {fileName(), QString::fromStdString(file.problem)});
+    if (file.state == FileState::unusable) {
+        if (!moveAside(m_path, file.problem, logger))
+            return failed(logger, {}, {});
+        // Written afresh with every value this process knew.
+        const std::lock_guard lock(m_mutex);
+        file = {FileState::absent, m_disk, std::nullopt, {}};
     }
-    logger.error(QStringLiteral("Preferences %{public}s could not be used (%{public}s) nor moved aside "
-                                "(%{public}s); the change was not saved"),
-                 {fileName(), QString::fromStdString(m_problem), systemMessage(error)});
-    return false;
-}
-
-// Settings are nobody else's business, so the file is readable by its owner only.
-bool UserDefaultsStorage::save(const Logger &logger)
-{
-    const std::string content = m_object.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+    Json merged = removal ? Json::object() : file.object;
+    applyChanges(merged, changes);
+    const std::string content = serialized(merged);
+    {
+        const std::lock_guard lock(m_mutex);
+        adopt(file);
+    }
+    if (content.size() > fileSizeLimit)
+        return failed(
+            logger,
+            QStringLiteral(
+                "Preferences %{public}s would grow past %{public}s bytes; the change was not saved"),
+            {fileName(), QString::number(fileSizeLimit)});
     try {
-        AtomicFile::write(m_path, content, 0600);
+        if (merged.empty())
+            AtomicFile::remove(m_path);
+        else
+            AtomicFile::write(m_path, content, 0600);
     } catch (const std::system_error &failure) {
-        logger.error(QStringLiteral("Preferences %{public}s could not be saved: %{public}s"),
-                     {fileName(), QString::fromStdString(failure.code().message())});
-        return false;
+        return failed(logger, QStringLiteral("Preferences %{public}s could not be saved: %{public}s"),
+                      {fileName(), QString::fromStdString(failure.code().message())});
     }
-    settle(FileState::usable, FileStamp::ofPath(m_path));
+    bool changedElsewhere = false;
+    {
+        const std::lock_guard lock(m_mutex);
+        adopt(
+            {merged.empty() ? FileState::absent : FileState::usable, merged, FileStamp::ofPath(m_path), {}});
+        changedElsewhere = rebuildCopy();
+    }
+    if (changedElsewhere)
+        notify(false);
+}
+
+// On the writer's thread: picks up the file another process changed.
+void UserDefaultsStorage::refresh(const Logger &logger)
+{
+    bool changed = false;
+    {
+        const std::lock_guard lock(m_mutex);
+        if (m_state != FileState::unread && FileStamp::ofPath(m_path) == m_stamp)
+            return;
+    }
+    const auto file = readFile();
+    if (file.state == FileState::unusable)
+        logger.info(QStringLiteral("Preferences %{public}s could not be used (%{public}s)"),
+                    {fileName(), QString::fromStdString(file.problem)});
+    {
+        const std::lock_guard lock(m_mutex);
+        adopt(file);
+        changed = rebuildCopy();
+    }
+    if (changed)
+        notify(false);
+}
+
+// The copy becomes the file's content with the changes not yet written; true when it changed.
+bool UserDefaultsStorage::rebuildCopy()
+{
+    Json rebuilt = m_pendingRemoval ? Json::object() : m_disk;
+    applyChanges(rebuilt, m_pending);
+    if (rebuilt == m_object)
+        return false;
+    m_object = std::move(rebuilt);
     return true;
+}
+
+// The write's changes are dropped and the copy returns to what the file keeps.
+void UserDefaultsStorage::failed(const Logger &logger, const QString &format, const QStringList &arguments)
+{
+    if (!format.isEmpty())
+        logger.error(format, arguments);
+    {
+        const std::lock_guard lock(m_mutex);
+        m_failedSinceFlush = true;
+        rebuildCopy();
+    }
+    notify(true);
+}
+
+void UserDefaultsStorage::notify(bool writeFailed)
+{
+    const std::lock_guard lock(m_observerMutex);
+    for (const auto &[token, observer] : m_observers)
+        observer(writeFailed);
 }
 
 QString UserDefaultsStorage::fileName() const
 {
-    return QString::fromStdString(m_path.filename().string());
+    return nameOf(m_path);
 }
 
 } // namespace pulsegrove

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <nlohmann/json.hpp>
@@ -14,19 +15,27 @@
 namespace pulsegrove {
 
 // The in-memory copy of one suite file, shared by every UserDefaults object of that file in the
-// process. Nothing the user had is ever lost to a bad moment:
-// - the file is re-read whenever its stamp changes, whoever changed it;
+// process. Reads and changes work on memory only; the file is read once at the first access and
+// then only by the process's background file writer, which writes the changes in order and
+// coalesced (each write carries every change made since the last one). Nothing the user had is
+// ever lost to a bad moment:
+// - a write takes a lock that our other processes honour and applies this process's changes to
+//   the file as it is then, so concurrent writers keep each other's keys, and the keys another
+//   process wrote show up here;
 // - a read that fails for a passing reason (no descriptor left, a permission fixed a moment
-//   later) leaves the suite unread: reads keep the last copy, changes are refused and the file is
-//   left alone, and the next access tries again;
+//   later) fails the write and leaves the file alone; the next write tries again;
 // - a file that cannot be used (malformed, not an object, too large, not a regular file) is moved
-//   aside to "<file>.corrupt" with a log line before a change replaces it;
-// - a change is made under a lock that our other processes honour, on the file as it is then,
-//   so concurrent writers keep each other's keys.
-class UserDefaultsStorage {
+//   aside to "<file>.corrupt" with a log line before a write replaces it; so is a lock file that
+//   is not a regular file;
+// - a write that fails is logged and taken back: the copy returns to what the file keeps (with
+//   the changes made since), and the observers hear of it.
+class UserDefaultsStorage : public std::enable_shared_from_this<UserDefaultsStorage> {
 public:
     using Json = nlohmann::json;
-    using Change = std::function<void(Json &)>;
+    // Called on the writer's thread, never while a lock of the storage is held, when values
+    // changed other than by a change of this process: another process's keys were picked up, or
+    // a failed write was taken back (`writeFailed`).
+    using Observer = std::function<void(bool writeFailed)>;
 
     // A real suite is a few kilobytes; a file far larger is not one of ours.
     static constexpr std::size_t fileSizeLimit = 1024 * 1024;
@@ -42,35 +51,58 @@ public:
     template <typename Result, typename Reader> Result read(Reader reader)
     {
         const std::lock_guard lock(m_mutex);
-        refreshIfChanged();
+        loadOnce();
         return reader(m_object);
     }
 
-    // Applies the change to the latest contents of the file and writes the whole suite. False
-    // when nothing reached the file; the change then stays in this process only if the write
-    // itself failed, and is dropped when the file could not be read or locked.
-    bool write(const Change &change, const Logger &logger);
-    // Empties the suite and removes its file; false when a file stays.
-    bool remove(const Logger &logger);
+    // Sets the key to the value, or removes it (no value), in memory at once, and queues the
+    // write. False, with nothing changed, when the suite has no file or the change would make
+    // the file larger than the reader takes (logged).
+    bool change(const std::string &key, std::optional<Json> value, const Logger &logger);
+    // Empties the suite at once and queues the removal of its file.
+    void remove(const Logger &logger);
+    // Queues a read of the file, which picks up what another process changed.
+    void reload(const Logger &logger);
+    // Waits for every queued write; false when one of this suite failed since the last flush.
+    bool flush();
+
+    int addObserver(Observer observer);
+    void removeObserver(int token);
 
 private:
     enum class FileState { unread, absent, usable, unusable };
+    struct FileRead;
 
-    void refreshIfChanged();
-    void load();
-    void settle(FileState state, std::optional<FileStamp> stamp, std::string problem = {});
-    bool moveAside(const Logger &logger);
-    bool save(const Logger &logger);
+    void loadOnce();
+    FileRead readFile() const;
+    void adopt(const FileRead &file);
+    void schedule(const Logger &logger);
+    void writeQueued(const Logger &logger);
+    void refresh(const Logger &logger);
+    bool rebuildCopy();
+    void failed(const Logger &logger, const QString &format, const QStringList &arguments);
+    void notify(bool writeFailed);
     QString fileName() const;
 
     std::mutex m_mutex;
     std::filesystem::path m_path;
+    // What the process sees: the file as last read or written, with the changes not yet written.
     Json m_object = Json::object();
+    Json m_disk = Json::object();
+    std::map<std::string, std::optional<Json>> m_pending;
+    bool m_pendingRemoval = false;
+    bool m_queued = false;
+    bool m_failedSinceFlush = false;
+    bool m_loaded = false;
     FileState m_state = FileState::unread;
-    // The version of the file that m_object reflects (or that was found unusable).
+    // The version of the file that m_disk reflects (or that was found unusable).
     std::optional<FileStamp> m_stamp;
     // Why the file is unread or unusable, for the log.
     std::string m_problem;
+
+    std::mutex m_observerMutex;
+    std::map<int, Observer> m_observers;
+    int m_nextObserver = 0;
 };
 
 } // namespace pulsegrove

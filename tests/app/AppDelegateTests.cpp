@@ -9,6 +9,7 @@
 #include "app/DeveloperPreviewWindows.h"
 #include "app/LaunchOptions.h"
 #include "dashboard/UsageDashboardWindowController.h"
+#include "foundation/SmallFileReader.h"
 #include "preferences/PulsegrovePreferenceKeys.h"
 #include "settings/ModuleSettingsView.h"
 #include "settings/ModuleSettingsWindowController.h"
@@ -21,7 +22,10 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 using namespace pulsegrove;
 using namespace pulsegrove::testing;
@@ -281,6 +285,21 @@ TEST_F(AppDelegateTest, SettingsPreviewStartsFromTheMainStoreOnItsOwnSuite)
         EXPECT_EQ(standard->stringListValue(PulsegrovePreferenceKeys::hiddenModules)->size(), 2u);
         m_delegate.reset();
     }
+}
+
+// Preferences are written in the background; ending the application (quit, SIGTERM) waits for
+// them, here one that was held up by another process's lock until just before the end.
+TEST_F(AppDelegateTest, TerminatingWritesWhatWasSet)
+{
+    AppDelegate &delegate = launch({});
+    const auto suiteFile = m_home.path() / "config/Pulsegrove/io.velorn.Pulsegrove.json";
+    std::filesystem::create_directories(suiteFile.parent_path());
+    const int held = ::open((suiteFile.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    delegate.store().setTheme(QuotaThemeID::emerald);
+    ::close(held);
+    delegate.applicationWillTerminate();
+    EXPECT_NE(SmallFileReader::read(suiteFile, 4096).content.find("emerald"), std::string::npos);
 }
 
 TEST_F(AppDelegateTest, DashboardIsReusedWhileOpenAndBuiltAnewAfterClosing)

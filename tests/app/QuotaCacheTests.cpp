@@ -34,6 +34,7 @@ TEST(QuotaCache, LiesInTheDataFolderAndEverySaveReplacesTheFileWholeWithOneCompa
         return ::stat(cache.fileURL().c_str(), &status) == 0 ? status.st_ino : 0;
     };
     cache.save(snapshot);
+    QuotaCache::flush();
     const auto text = contentOf(cache.fileURL());
     EXPECT_EQ(text.find('\n'), std::string::npos) << text;
     EXPECT_EQ(QuotaSnapshot::decodeJSON(text), snapshot);
@@ -46,6 +47,7 @@ TEST(QuotaCache, LiesInTheDataFolderAndEverySaveReplacesTheFileWholeWithOneCompa
     // overwrite in place, so readers see the old file or the new one.
     const auto first = inode();
     cache.save(snapshot);
+    QuotaCache::flush();
     EXPECT_NE(inode(), first);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(cache.fileURL().parent_path()), {}), 1);
 }
@@ -59,6 +61,7 @@ TEST(QuotaCache, FailuresAreSilentAndKeepWhatWasThere)
     const auto kept = home.writeFile("Pulsegrove/quota-cache.json/keep", "mine");
     for (const auto &path : {blocker / "quota-cache.json", kept.parent_path(), std::filesystem::path()})
         EXPECT_NO_THROW(QuotaCache(path).save(snapshot)) << path;
+    QuotaCache::flush();
     EXPECT_EQ(contentOf(blocker) + contentOf(kept), "minemine");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(home.path() / "Pulsegrove"), {}), 1)
         << "a temporary file stayed behind";

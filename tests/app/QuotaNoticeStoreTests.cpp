@@ -212,6 +212,16 @@ TEST(QuotaNoticeCacheTests, DecodesOnlyWhatItEncodedWhole)
     };
     for (const char *text : damaged)
         EXPECT_EQ(QuotaNoticeCache::decode(text), std::nullopt) << text;
+
+    // A feed past the limit is not kept: the value before it stays.
+    testing::TemporaryDirectory home;
+    const QuotaNoticeCache cache(std::make_shared<UserDefaults>(
+        "io.velorn.Pulsegrove", Environment({{"XDG_CONFIG_HOME", home.path().string()}})));
+    ASSERT_TRUE(cache.save(feed));
+    QuotaNoticeFeed huge = feed;
+    huge.notices.front().summary = QString(QuotaNoticeCache::encodedSizeLimit, u'x');
+    EXPECT_FALSE(cache.save(huge));
+    EXPECT_EQ(cache.load(), feed);
 }
 
 } // namespace

@@ -88,5 +88,22 @@ TEST_F(QuotaStorePreferencesTest, DockIconIsAlwaysWrittenAndSwitchesThePolicyOnl
     EXPECT_EQ(m_activation->activations.size(), 1u);
 }
 
+// A write that fails on the disk is reported and taken back, so neither the store nor the
+// colours show a theme that was not kept.
+TEST_F(QuotaStorePreferencesTest, AThemeThatCannotBeKeptIsReportedAndTakenBack)
+{
+    m_home.writeFile("config/Pulsegrove", "not a folder");
+    auto store = makeStore();
+    QSignalSpy themes(store.get(), &QuotaStore::themeChanged);
+    QSignalSpy failures(store.get(), &QuotaStore::preferenceWriteFailed);
+    store->setTheme(QuotaThemeID::violet);
+    EXPECT_EQ(store->theme(), QuotaThemeID::violet);
+    EXPECT_FALSE(m_defaults->flush());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return failures.count() == 1; }));
+    EXPECT_EQ(store->theme(), QuotaThemeID::aurora);
+    EXPECT_EQ(m_defaults->stringValue(Keys::theme), std::nullopt);
+    EXPECT_EQ(themes.count(), 2);
+}
+
 } // namespace
 } // namespace pulsegrove::testing

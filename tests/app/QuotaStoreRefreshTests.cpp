@@ -16,9 +16,11 @@ TEST_F(QuotaStoreRefreshTest, SuccessPublishesEachValueAfterItsAnnouncementAndSa
 {
     auto store = makeStore();
     QuotaStore *s = store.get();
-    // Each event with the state at that moment: snapshot, live, error, refreshing, cache file.
+    // Each event with the state at that moment: snapshot, live, error, refreshing, cache file
+    // (once the saves asked for until then are written).
     QStringList events;
     const auto note = [&](const char *name) {
+        QuotaCache::flush();
         events << QString::asprintf("%s %d%d%d%d%d", name, s->snapshot().has_value(), s->hasLiveSnapshot(),
                                     s->errorMessage().has_value(), s->isRefreshing(),
                                     std::filesystem::exists(m_cache->fileURL()));
@@ -40,6 +42,7 @@ TEST_F(QuotaStoreRefreshTest, OverlappingOrTooEarlyUnforcedRefreshesReturnAtOnce
     // Written while the clock was an hour ahead: a fetch time in the future holds nothing back.
     m_cache->save(QuotaSnapshot(std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
                                 m_now.addingSeconds(3600)));
+    QuotaCache::flush();
     auto store = makeStore();
     const auto first = store->refresh(false);
     EXPECT_TRUE(store->refresh(true).isFinished());
@@ -68,6 +71,7 @@ TEST_F(QuotaStoreRefreshTest,
     m_now = fetched->fetchedAt().addingSeconds(900.001);
     EXPECT_TRUE(store->isStale());
     m_now = fetched->fetchedAt();
+    QuotaCache::flush();
     const auto cached = makeStore();
     EXPECT_TRUE(cached->snapshot() && cached->isStale()) << "the same snapshot read back from the cache";
 
@@ -124,6 +128,7 @@ TEST_F(QuotaStoreRefreshTest, AnUnusableCacheGivesNoSnapshotNoMessageAndIsReplac
     std::filesystem::remove_all(m_home.path() / file);
     auto store = makeStore();
     await(store->refresh(false));
+    QuotaCache::flush();
     EXPECT_EQ(makeStore()->snapshot(), store->snapshot());
 }
 

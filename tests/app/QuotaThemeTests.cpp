@@ -4,6 +4,7 @@
 #include "theme/QuotaTheme.h"
 #include "views/primitives/ViewColors.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
 #include <set>
 
@@ -72,6 +73,14 @@ TEST(SelectedThemeTests, ReadsTheStandardSuiteAfreshAndFallsBackToAurora)
     UserDefaults preview("io.velorn.Pulsegrove.settings-preview", Environment::current());
     ASSERT_TRUE(preview.setString(PulsegrovePreferenceKeys::theme, "sunset"));
     EXPECT_EQ(QuotaTheme::selected(), QuotaThemeID::graphite);
+
+    // Drawing reads memory: another process's choice shows once the suite is reloaded, not before.
+    ASSERT_TRUE(store.flush());
+    std::ofstream(store.fileURL(), std::ios::trunc) << R"({"io.velorn.Pulsegrove.theme.v1": "emerald"})";
+    EXPECT_EQ(QuotaTheme::selected(), QuotaThemeID::graphite);
+    store.reload();
+    ASSERT_TRUE(store.flush());
+    EXPECT_EQ(QuotaTheme::selected(), QuotaThemeID::emerald);
 }
 
 } // namespace

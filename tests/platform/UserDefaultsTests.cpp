@@ -14,6 +14,7 @@
 #include <nlohmann/json.hpp>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -104,7 +105,8 @@ TEST_F(UserDefaultsTests, ValuesKeepTheirTypeOnDiskAndAcrossObjects)
     const auto writer = suite();
     const auto reader = suite();
     ASSERT_TRUE(writer->setBool("flag", false) && writer->setNumber("count", 2.5) &&
-                writer->setString("theme", "violet") && writer->setStringList("hidden", {"spark", "hints"}));
+                writer->setString("theme", "violet") && writer->setStringList("hidden", {"spark", "hints"}) &&
+                writer->flush());
     EXPECT_EQ(reader->stringListValue("hidden"), (std::vector<std::string>{"spark", "hints"}));
     EXPECT_EQ(fileContents(writer->fileURL()),
               (nlohmann::json{
@@ -138,13 +140,14 @@ TEST_F(UserDefaultsTests, AnUnusableFileIsMovedAsideBeforeTheNextWriteAndNothing
                            const std::function<void(const std::filesystem::path &)> &checkAside) {
         SCOPED_TRACE(name);
         auto defaults = suite();
-        ASSERT_TRUE(defaults->setString("theme", "sunset") && defaults->setNumber("count", 2));
+        ASSERT_TRUE(defaults->setString("theme", "sunset") && defaults->setNumber("count", 2) &&
+                    defaults->flush());
         place();
         // What this process knew stays readable; the bad file is neither used nor yet touched.
         EXPECT_EQ(defaults->stringValue("theme"), "sunset");
         EXPECT_EQ(suite()->numberValue("count"), 2.0);
         const auto errorsBefore = loggedErrors().size();
-        ASSERT_TRUE(defaults->setBool("flag", true));
+        ASSERT_TRUE(defaults->setBool("flag", true) && defaults->flush());
         EXPECT_EQ(fileContents(suiteFile()),
                   (nlohmann::json{{"theme", "sunset"}, {"count", 2}, {"flag", true}}));
         checkAside(suiteFolder() / "io.velorn.Pulsegrove.test.json.corrupt");
@@ -176,21 +179,23 @@ TEST_F(UserDefaultsTests, AnUnusableFileIsMovedAsideBeforeTheNextWriteAndNothing
     EXPECT_EQ(bytesOf(linkTarget), valid);
 
     // A second bad file while the first copy is still there gets a name of its own.
+    const auto defaults = suite();
     writeSuiteFile("first");
-    ASSERT_TRUE(suite()->setBool("flag", true));
+    ASSERT_TRUE(defaults->setBool("flag", true) && defaults->flush());
     writeSuiteFile("second");
-    ASSERT_TRUE(suite()->setBool("flag", false));
+    ASSERT_TRUE(defaults->setBool("flag", false) && defaults->flush());
     EXPECT_EQ(bytesOf(suiteFolder() / "io.velorn.Pulsegrove.test.json.corrupt"), "first");
     EXPECT_EQ(bytesOf(suiteFolder() / "io.velorn.Pulsegrove.test.json.corrupt-1"), "second");
 }
 
 // A file that cannot be read for a passing reason (here: no descriptor left) is not an empty
-// suite: reads keep what was read before, writes fail and leave the file alone, and once the
-// cause has gone every value is back and the next write keeps them all.
+// suite: reads keep what was read before, a write fails, is taken back and leaves the file
+// alone, and once the cause has gone every value is back and the next write keeps them all.
 TEST_F(UserDefaultsTests, AFileThatCannotBeReadForAMomentIsNeitherEmptiedNorOverwritten)
 {
     const auto defaults = suite();
-    ASSERT_TRUE(defaults->setString("theme", "violet") && defaults->setBool("flag", true));
+    ASSERT_TRUE(defaults->setString("theme", "violet") && defaults->setBool("flag", true) &&
+                defaults->flush());
     const auto changedElsewhere = writeSuiteFile(R"({"theme": "violet", "flag": true, "count": 7})");
     const std::string before = bytesOf(changedElsewhere);
     bool setWhileExhausted = true;
@@ -203,7 +208,8 @@ TEST_F(UserDefaultsTests, AFileThatCannotBeReadForAMomentIsNeitherEmptiedNorOver
         const ScopedDescriptorExhaustion exhaustion;
         themeWhileExhausted = defaults->stringValue("theme");
         themeOfFreshSuiteWhileExhausted = suite("io.velorn.Pulsegrove.test")->stringValue("theme");
-        setWhileExhausted = defaults->setString("theme", "emerald");
+        setWhileExhausted = defaults->setString("theme", "emerald") && defaults->flush();
+        themeWhileExhausted = defaults->stringValue("theme");
     }
     EXPECT_EQ(themeWhileExhausted, "violet");
     EXPECT_EQ(themeOfFreshSuiteWhileExhausted, "violet");
@@ -212,8 +218,10 @@ TEST_F(UserDefaultsTests, AFileThatCannotBeReadForAMomentIsNeitherEmptiedNorOver
     ASSERT_FALSE(loggedErrors().empty());
     EXPECT_TRUE(loggedErrors().back().contains(QStringLiteral("the change was not saved")));
 
+    defaults->reload();
+    ASSERT_TRUE(defaults->flush());
     EXPECT_EQ(defaults->numberValue("count"), 7.0);
-    EXPECT_TRUE(defaults->setString("theme", "emerald"));
+    EXPECT_TRUE(defaults->setString("theme", "emerald") && defaults->flush());
     EXPECT_EQ(fileContents(suiteFile()),
               (nlohmann::json{{"theme", "emerald"}, {"flag", true}, {"count", 7}}));
 }
@@ -252,13 +260,26 @@ TEST_F(UserDefaultsTests, ConcurrentWriterProcessesKeepEachOthersKeys)
                                                             "io.velorn.Pulsegrove.test.json.lock"}));
 }
 
-TEST_F(UserDefaultsTests, ChangesMadeElsewhereAreSeenOnTheNextReadOrWriteAndOtherTypesReadAsAbsent)
+// Reads never touch the file; a reload or the next write picks up what another process wrote,
+// and the observers hear of it.
+TEST_F(UserDefaultsTests, ChangesMadeElsewhereAreSeenOnReloadOrTheNextWriteAndOtherTypesReadAsAbsent)
 {
     const auto defaults = suite();
-    EXPECT_TRUE(defaults->setString("theme", "violet"));
+    std::vector<bool> heard;
+    const int token = defaults->observeChanges([&](bool writeFailed) { heard.push_back(writeFailed); });
+    EXPECT_TRUE(defaults->setString("theme", "violet") && defaults->flush());
     const std::string elsewhere =
         R"({"one": 1, "flag": true, "mixed": ["a", 1], "empty": [], "null": null, "theme": )";
     writeSuiteFile(elsewhere + "\"sunset\"}");
+    EXPECT_EQ(defaults->stringValue("theme"), "violet");
+    EXPECT_TRUE(heard.empty());
+    const auto reload = [&] {
+        defaults->reload();
+        ASSERT_TRUE(defaults->flush());
+    };
+    reload();
+    EXPECT_EQ(heard, std::vector<bool>{false});
+    defaults->stopObserving(token);
     EXPECT_EQ(defaults->stringValue("theme"), "sunset");
     EXPECT_EQ(defaults->numberValue("one"), 1.0);
     EXPECT_EQ(defaults->stringListValue("empty"), std::vector<std::string>{});
@@ -268,21 +289,24 @@ TEST_F(UserDefaultsTests, ChangesMadeElsewhereAreSeenOnTheNextReadOrWriteAndOthe
 
     // A write starts from the file's latest contents, so the other writer's keys survive.
     writeSuiteFile(elsewhere + "\"dusk\"}");
-    EXPECT_TRUE(defaults->setBool("flag", false));
+    EXPECT_TRUE(defaults->setBool("flag", false) && defaults->flush());
+    EXPECT_EQ(defaults->stringValue("theme"), "dusk");
     auto expected = nlohmann::json::parse(elsewhere + "\"dusk\"}");
     expected["flag"] = false;
     EXPECT_EQ(fileContents(defaults->fileURL()), expected);
 
     // An edit in place of the same size that puts the old modification time back is still seen:
     // the change time moves on all the same (the pause lets the coarse kernel clock tick).
-    writeSuiteFile(R"({"theme": "dusk"})");
-    ASSERT_EQ(defaults->stringValue("theme"), "dusk");
+    writeSuiteFile(R"({"theme": "dawn"})");
+    reload();
+    ASSERT_EQ(defaults->stringValue("theme"), "dawn");
     struct stat before {};
     ASSERT_EQ(::stat(suiteFile().c_str(), &before), 0);
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
     writeSuiteFile(R"({"theme": "rose"})");
     const timespec times[2] = {before.st_atim, before.st_mtim};
     ASSERT_EQ(::utimensat(AT_FDCWD, suiteFile().c_str(), times, 0), 0);
+    reload();
     EXPECT_EQ(defaults->stringValue("theme"), "rose");
 }
 
@@ -292,12 +316,15 @@ TEST_F(UserDefaultsTests, RemovingADomainRemovesItsFileAndValues)
     auto second = suite("second");
     ASSERT_TRUE(first->setString("b", "2") && second->setString("c", "3"));
 
-    EXPECT_TRUE(first->removePersistentDomain("second"));
-    EXPECT_FALSE(std::filesystem::exists(second->fileURL()));
+    first->removePersistentDomain("second");
     EXPECT_FALSE(second->containsKey("c"));
-    EXPECT_TRUE(first->removePersistentDomain("first"));
+    ASSERT_TRUE(second->flush());
+    EXPECT_FALSE(std::filesystem::exists(second->fileURL()));
+    first->removePersistentDomain("first");
+    first->removePersistentDomain("never-written");
     EXPECT_FALSE(first->containsKey("b"));
-    EXPECT_TRUE(first->removePersistentDomain("never-written"));
+    EXPECT_TRUE(first->flush());
+    EXPECT_FALSE(std::filesystem::exists(first->fileURL()));
 }
 
 TEST_F(UserDefaultsTests, SuiteNamesCannotLeaveTheFolderOrCollide)
@@ -308,44 +335,117 @@ TEST_F(UserDefaultsTests, SuiteNamesCannotLeaveTheFolderOrCollide)
         EXPECT_TRUE(suite(name)->setString("name", name)) << name;
     }
     EXPECT_EQ(UserDefaults::fileNameForSuite("../escape"), "%2E.%2Fescape.json");
+    UserDefaults::flushAll();
     const auto names = suiteFolderNames();
     EXPECT_EQ(std::count_if(names.begin(), names.end(),
                             [](const std::string &name) { return name.ends_with(".json"); }),
               6);
 }
 
-TEST_F(UserDefaultsTests, AFailedWriteIsReportedAndLeavesNoTemporaryFile)
+// A write that fails on the writer's thread is logged, reported to the observers and by flush(),
+// and taken back: the suite shows what the file keeps. No temporary file stays.
+TEST_F(UserDefaultsTests, AFailedWriteIsReportedTakenBackAndLeavesNoTemporaryFile)
 {
     // A file where the suite folder should be makes every write fail, even for root.
     m_folder.writeFile("Pulsegrove", "not a folder");
     const auto defaults = suite();
-    EXPECT_FALSE(defaults->setString("theme", "violet"));
-    EXPECT_EQ(defaults->stringValue("theme"), "violet");
+    int failuresHeard = 0;
+    const int token = defaults->observeChanges([&](bool writeFailed) { failuresHeard += writeFailed; });
+    EXPECT_TRUE(defaults->setString("theme", "violet"));
+    EXPECT_FALSE(defaults->flush());
+    EXPECT_EQ(defaults->stringValue("theme"), std::nullopt);
+    EXPECT_EQ(failuresHeard, 1);
+    defaults->stopObserving(token);
 
     // A file size limit of 0 lets the temporary file be created but not filled.
     std::filesystem::remove(suiteFolder());
-    ASSERT_TRUE(suite()->setString("theme", "sunset"));
+    ASSERT_TRUE(defaults->setString("theme", "sunset") && defaults->flush());
     const std::string before = bytesOf(suiteFile());
     bool setBeyondTheLimit = true;
     {
         const ScopedFileSizeLimit limit(0);
-        setBeyondTheLimit = defaults->setBool("flag", true);
+        setBeyondTheLimit = defaults->setBool("flag", true) && defaults->flush();
     }
     EXPECT_FALSE(setBeyondTheLimit);
-    EXPECT_EQ(defaults->boolValue("flag"), true) << "the value lives on in this process";
+    EXPECT_EQ(defaults->boolValue("flag"), std::nullopt);
     EXPECT_EQ(bytesOf(suiteFile()), before);
     EXPECT_EQ(suiteFolderNames(), (std::vector<std::string>{"io.velorn.Pulsegrove.test.json",
                                                             "io.velorn.Pulsegrove.test.json.lock"}));
     EXPECT_TRUE(loggedErrors().back().contains(QStringLiteral("could not be saved")));
 
-    // A FIFO where the lock file belongs is neither waited on nor locked: no write without a lock.
-    const auto lockFile = suiteFolder() / "io.velorn.Pulsegrove.test.json.lock";
-    std::filesystem::remove(lockFile);
-    HostileFile::place(HostileFile::Kind::fifo, lockFile);
-    EXPECT_FALSE(defaults->setString("theme", "graphite"));
+    // A value that would make the file larger than its readers take is refused at once.
+    EXPECT_FALSE(defaults->setString("pad", std::string(1024 * 1024, 'x')));
+    EXPECT_FALSE(defaults->containsKey("pad"));
+    EXPECT_TRUE(defaults->flush());
     EXPECT_EQ(bytesOf(suiteFile()), before);
-    EXPECT_TRUE(loggedErrors().back().contains(QStringLiteral("could not be locked")));
 
     EXPECT_FALSE(defaults->setNumber("count", std::nan("")));
     EXPECT_FALSE(defaults->containsKey("count"));
+}
+
+// Whatever stands where the lock file belongs (a FIFO that must not be waited on, a folder, a
+// link), it is moved aside like an unusable suite and the write goes on.
+TEST_F(UserDefaultsTests, ALockFileThatIsNotARegularFileIsMovedAside)
+{
+    const auto defaults = suite();
+    ASSERT_TRUE(defaults->setString("theme", "sunset") && defaults->flush());
+    const auto lockFile = suiteFolder() / "io.velorn.Pulsegrove.test.json.lock";
+    const auto aside = suiteFolder() / "io.velorn.Pulsegrove.test.json.lock.corrupt";
+    const auto linkTarget = m_folder.writeFile("elsewhere", "");
+    for (const auto kind :
+         {HostileFile::Kind::fifo, HostileFile::Kind::folder, HostileFile::Kind::linkToRegular}) {
+        SCOPED_TRACE(HostileFile::name(kind));
+        std::filesystem::remove(lockFile);
+        HostileFile::place(kind, lockFile, linkTarget);
+        const auto placedType = std::filesystem::symlink_status(lockFile).type();
+        EXPECT_TRUE(defaults->setString("theme", HostileFile::name(kind)) && defaults->flush());
+        EXPECT_EQ(fileContents(suiteFile())["theme"], HostileFile::name(kind));
+        EXPECT_EQ(std::filesystem::symlink_status(aside).type(), placedType);
+        std::filesystem::remove_all(aside);
+    }
+}
+
+// A setter never waits for the lock: another process may hold it for as long as it likes, the
+// value shows at once and reaches the file once the lock is free.
+TEST_F(UserDefaultsTests, ASetterDoesNotWaitForALockHeldElsewhere)
+{
+    const auto defaults = suite();
+    ASSERT_TRUE(defaults->setString("theme", "sunset") && defaults->flush());
+    const int held = ::open((suiteFile().string() + ".lock").c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    EXPECT_TRUE(defaults->setString("theme", "violet") && defaults->setBool("flag", true));
+    EXPECT_EQ(defaults->stringValue("theme"), "violet");
+    ::close(held);
+    EXPECT_TRUE(defaults->flush());
+    EXPECT_EQ(fileContents(suiteFile()), (nlohmann::json{{"theme", "violet"}, {"flag", true}}));
+}
+
+// Temporary files of killed writers go with the next write of their suite; nothing else does.
+TEST_F(UserDefaultsTests, TheNextWriteRemovesTemporaryFilesOfWritersThatAreGone)
+{
+    const auto defaults = suite();
+    ASSERT_TRUE(defaults->setString("theme", "sunset") && defaults->flush());
+    const pid_t gone = ::fork();
+    if (gone == 0)
+        ::_exit(0);
+    ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
+    const std::string dead = std::to_string(gone);
+    const std::string prefix = "Pulsegrove/.io.velorn.Pulsegrove.test.json.";
+    m_folder.writeFile(prefix + dead + "-3.tmp", "orphan");
+    const std::vector<std::string> kept = {
+        ".io.velorn.Pulsegrove.test.json." + std::to_string(::getpid()) + "-9.tmp", // a live writer's
+        ".io.velorn.Pulsegrove.test.json." + dead + "-x.tmp",                       // not the pattern
+        ".other.json." + dead + "-1.tmp",                                           // another suite's
+    };
+    for (const auto &name : kept)
+        m_folder.writeFile("Pulsegrove/" + name, "kept");
+    HostileFile::place(HostileFile::Kind::fifo,
+                       suiteFolder() / ("." + suiteFile().filename().string() + "." + dead + "-4.tmp"));
+    ASSERT_TRUE(defaults->setBool("flag", true) && defaults->flush());
+    auto expected = kept;
+    expected.push_back(".io.velorn.Pulsegrove.test.json." + dead + "-4.tmp");
+    expected.insert(expected.end(),
+                    {"io.velorn.Pulsegrove.test.json", "io.velorn.Pulsegrove.test.json.lock"});
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(suiteFolderNames(), expected);
 }

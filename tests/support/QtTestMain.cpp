@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #ifdef PULSEGROVE_APPLY_VIEW_FONTS
+#include "BackgroundFileWriter.h"
+#include "TemporaryDirectory.h"
 #include "views/primitives/ViewFonts.h"
 #endif
 
@@ -16,6 +18,8 @@ int main(int argc, char **argv)
     QApplication application(argc, argv);
 #ifdef PULSEGROVE_APPLY_VIEW_FONTS
     pulsegrove::ViewFonts::applyApplicationFont();
+    pulsegrove::testing::TemporaryDirectory::setBeforeRemoval(
+        [] { pulsegrove::BackgroundFileWriter::shared().flush(); });
 #endif
     return RUN_ALL_TESTS();
 }

@@ -16,8 +16,19 @@ TemporaryDirectory::TemporaryDirectory()
     m_path = pattern;
 }
 
+namespace {
+void (*beforeRemoval)() = nullptr;
+}
+
+void TemporaryDirectory::setBeforeRemoval(void (*hook)())
+{
+    beforeRemoval = hook;
+}
+
 TemporaryDirectory::~TemporaryDirectory()
 {
+    if (beforeRemoval)
+        beforeRemoval();
     std::error_code ignored;
     // Tests may leave read-only folders behind; make them writable so removal succeeds.
     for (auto it = std::filesystem::recursive_directory_iterator(m_path, ignored);

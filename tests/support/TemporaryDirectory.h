@@ -14,7 +14,11 @@ public:
 
     const std::filesystem::path &path() const { return m_path; }
     // Writes a file below the folder, creating its parent folders.
-    std::filesystem::path writeFile(const std::filesystem::path &relativePath, const std::string &content) const;
+    std::filesystem::path writeFile(const std::filesystem::path &relativePath,
+                                    const std::string &content) const;
+    // Run before each folder goes: a test main whose code writes in the background lets those
+    // writes land first, so none recreates a removed folder.
+    static void setBeforeRemoval(void (*hook)());
 
 private:
     std::filesystem::path m_path;

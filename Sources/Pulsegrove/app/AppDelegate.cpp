@@ -1,5 +1,6 @@
 #include "app/AppDelegate.h"
 
+#include "BackgroundFileWriter.h"
 #include "PlatformFactory.h"
 #include "analytics/QuotaSnapshotDashboardRows.h"
 #include "app/DeveloperPreviewWindows.h"
@@ -56,6 +57,8 @@ AppDelegate::~AppDelegate()
 {
     for (const auto &connection : m_quotaUpdates)
         disconnect(connection);
+    // Whatever was set reaches the disk before the application goes, however it ends.
+    BackgroundFileWriter::shared().flush();
 }
 
 void AppDelegate::applicationWillFinishLaunching()
@@ -160,6 +163,9 @@ void AppDelegate::applicationWillTerminate()
 {
     m_store->stopPolling();
     m_metricsStore->stopPolling();
+    // Preferences and the quota cache are written in the background; quitting, a logout or
+    // SIGTERM all come through here, and nothing that was set may be lost.
+    BackgroundFileWriter::shared().flush();
 }
 
 bool AppDelegate::applicationShouldHandleReopen(bool hasVisibleWindows)

@@ -74,10 +74,10 @@ std::optional<QuotaNoticeFeed> QuotaNoticeCache::load() const
     return text ? decode(*text) : std::nullopt;
 }
 
-void QuotaNoticeCache::save(const QuotaNoticeFeed &feed) const
+bool QuotaNoticeCache::save(const QuotaNoticeFeed &feed) const
 {
-    if (m_defaults)
-        m_defaults->setString(defaultsKey, encode(feed));
+    const std::string text = encode(feed);
+    return m_defaults && text.size() <= encodedSizeLimit && m_defaults->setString(defaultsKey, text);
 }
 
 std::string QuotaNoticeCache::encode(const QuotaNoticeFeed &feed)
@@ -91,6 +91,8 @@ std::string QuotaNoticeCache::encode(const QuotaNoticeFeed &feed)
 
 std::optional<QuotaNoticeFeed> QuotaNoticeCache::decode(std::string_view text)
 {
+    if (text.size() > encodedSizeLimit)
+        return std::nullopt;
     const auto parsed = BoundedJSONParser::parse(text);
     if (!parsed.isParsed() || !parsed.value.is_object())
         return std::nullopt;

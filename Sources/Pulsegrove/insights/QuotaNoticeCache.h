@@ -3,6 +3,7 @@
 #include "UserDefaults.h"
 #include "insights/QuotaNoticeFeed.h"
 
+#include <cstddef>
 #include <memory>
 #include <optional>
 
@@ -14,12 +15,17 @@ namespace pulsegrove {
 class QuotaNoticeCache {
 public:
     static constexpr const char *defaultsKey = "pg.public-quota-notices.v1";
+    // A real feed encodes to a few kilobytes. The cache shares the application's suite with the
+    // preferences, whose file its readers take up to 1 MiB: a feed that would take more than a
+    // quarter of that is not kept, so it can never crowd the preferences out.
+    static constexpr std::size_t encodedSizeLimit = 256 * 1024;
 
     explicit QuotaNoticeCache(std::shared_ptr<UserDefaults> defaults);
 
     std::optional<QuotaNoticeFeed> load() const;
-    // A failed write leaves the previous value; the feed is still used for this run.
-    void save(const QuotaNoticeFeed &feed) const;
+    // False, writing nothing, when the feed encodes to more than the limit or the defaults
+    // refuse it; the previous value then stays, and the feed is still used for this run.
+    bool save(const QuotaNoticeFeed &feed) const;
 
     static std::string encode(const QuotaNoticeFeed &feed);
     static std::optional<QuotaNoticeFeed> decode(std::string_view text);

@@ -4,6 +4,7 @@
 #include "quota/QuotaSnapshot.h"
 
 #include <filesystem>
+#include <memory>
 
 namespace pulsegrove {
 
@@ -19,14 +20,21 @@ public:
 
     const std::filesystem::path &fileURL() const { return m_fileURL; }
 
-    // Creates the folder and replaces the file atomically. A failure is dropped: the previous
-    // file, if any, stays as it was, and the next successful refresh tries again.
+    // Encodes the snapshot and leaves the writing to the process's background file writer, which
+    // creates the folder and replaces the file atomically; snapshots saved faster than the disk
+    // takes them are coalesced, the latest wins. A failure is dropped: the previous file, if any,
+    // stays as it was, and the next successful refresh tries again.
     void save(const QuotaSnapshot &snapshot) const;
+    // Waits until the saved snapshot is on disk (or its write failed).
+    static void flush();
 
     static std::filesystem::path defaultFileURL(const Environment &environment);
 
 private:
+    struct Pending;
+
     std::filesystem::path m_fileURL;
+    std::shared_ptr<Pending> m_pending;
 };
 
 } // namespace pulsegrove

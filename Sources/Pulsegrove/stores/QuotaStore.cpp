@@ -13,6 +13,14 @@
 
 namespace pulsegrove {
 
+struct QuotaStore::StoredPreferences {
+    QuotaPanelStyle panelStyle;
+    QuotaModuleSet visibleModules;
+    bool showDockIcon;
+    QuotaThemeID theme;
+    bool automaticallyChecksForUpdates;
+};
+
 struct QuotaStore::FetchOutcome {
     std::optional<QuotaSnapshot> snapshot;
     bool cancelled = false;
@@ -63,6 +71,13 @@ QuotaStore::QuotaStore(CodexRateLimitClient client, std::shared_ptr<QuotaCache> 
     if (m_cache)
         m_snapshot = loadCachedSnapshot(m_cache->fileURL());
     loadPreferences();
+    if (m_defaults) {
+        // Heard on the writer's thread, handled on this one.
+        m_defaultsObserver = m_defaults->observeChanges([this](bool writeFailed) {
+            QMetaObject::invokeMethod(
+                this, [this, writeFailed] { takeStoredPreferences(writeFailed); }, Qt::QueuedConnection);
+        });
+    }
     syncLaunchAtLoginState();
     if (m_allowsSystemSettings)
         observeWorkspace();
@@ -70,26 +85,64 @@ QuotaStore::QuotaStore(CodexRateLimitClient client, std::shared_ptr<QuotaCache> 
 
 QuotaStore::~QuotaStore()
 {
+    if (m_defaults)
+        m_defaults->stopObserving(m_defaultsObserver);
     // The continuation of a running fetch is queued to this object and dies with it; waiting
     // here guarantees the exchange, and its child, are over before the members go.
     m_fetchStop.request_stop();
     m_fetchPool.waitForDone();
 }
 
+QuotaStore::StoredPreferences QuotaStore::storedPreferences() const
+{
+    const auto theme = m_defaults->stringValue(PulsegrovePreferenceKeys::theme);
+    return {
+        QuotaPanelStyles::fromStoredValue(m_defaults->stringValue(panelStyleKey)),
+        PulsegrovePreferenceDefaults::visibleModules(
+            m_defaults->stringListValue(PulsegrovePreferenceKeys::hiddenModules)),
+        PulsegrovePreferenceDefaults::showDockIcon(
+            m_defaults->boolValue(PulsegrovePreferenceKeys::showDockIcon)),
+        theme ? QuotaThemeIDs::fromRawValue(*theme).value_or(QuotaThemeID::aurora) : QuotaThemeID::aurora,
+        PulsegrovePreferenceDefaults::automaticallyChecksForUpdates(
+            m_defaults->boolValue(PulsegrovePreferenceKeys::automaticallyChecksForUpdates)),
+    };
+}
+
 void QuotaStore::loadPreferences()
 {
     if (!m_defaults)
         return;
-    m_panelStyle = QuotaPanelStyles::fromStoredValue(m_defaults->stringValue(panelStyleKey));
-    m_visibleModules = PulsegrovePreferenceDefaults::visibleModules(
-        m_defaults->stringListValue(PulsegrovePreferenceKeys::hiddenModules));
-    m_showDockIcon = PulsegrovePreferenceDefaults::showDockIcon(
-        m_defaults->boolValue(PulsegrovePreferenceKeys::showDockIcon));
-    const auto theme = m_defaults->stringValue(PulsegrovePreferenceKeys::theme);
-    m_theme =
-        theme ? QuotaThemeIDs::fromRawValue(*theme).value_or(QuotaThemeID::aurora) : QuotaThemeID::aurora;
-    m_automaticallyChecksForUpdates = PulsegrovePreferenceDefaults::automaticallyChecksForUpdates(
-        m_defaults->boolValue(PulsegrovePreferenceKeys::automaticallyChecksForUpdates));
+    auto stored = storedPreferences();
+    m_panelStyle = stored.panelStyle;
+    m_visibleModules = std::move(stored.visibleModules);
+    m_showDockIcon = stored.showDockIcon;
+    m_theme = stored.theme;
+    m_automaticallyChecksForUpdates = stored.automaticallyChecksForUpdates;
+}
+
+void QuotaStore::takeStoredPreferences(bool writeFailed)
+{
+    auto stored = storedPreferences();
+    const auto take = [this](auto &field, auto value, void (QuotaStore::*changed)()) {
+        if (field != value)
+            publish(field, std::move(value), changed);
+    };
+    take(m_panelStyle, stored.panelStyle, &QuotaStore::panelStyleChanged);
+    take(m_visibleModules, std::move(stored.visibleModules), &QuotaStore::visibleModulesChanged);
+    take(m_showDockIcon, stored.showDockIcon, &QuotaStore::showDockIconChanged);
+    take(m_theme, stored.theme, &QuotaStore::themeChanged);
+    take(m_automaticallyChecksForUpdates, stored.automaticallyChecksForUpdates,
+         &QuotaStore::automaticallyChecksForUpdatesChanged);
+    if (writeFailed)
+        Q_EMIT preferenceWriteFailed();
+}
+
+bool QuotaStore::persist(const std::function<bool(UserDefaults &)> &write)
+{
+    if (!m_defaults || write(*m_defaults))
+        return true;
+    Q_EMIT preferenceWriteFailed();
+    return false;
 }
 
 void QuotaStore::observeWorkspace()
@@ -172,6 +225,8 @@ void QuotaStore::finishRefresh(const FetchOutcome &outcome)
         publish(m_errorMessage, std::optional<QString>(), &QuotaStore::errorMessageChanged);
         if (m_cache)
             m_cache->save(*outcome.snapshot);
+        if (m_defaults)
+            m_defaults->reload();
         m_logger.info(QStringLiteral("Quota refreshed successfully"));
     } else if (!outcome.cancelled) {
         publish(m_errorMessage, std::optional<QString>(outcome.errorDescription),
@@ -229,6 +284,8 @@ void QuotaStore::setSurfaceVisible(bool visible, const QString &source)
     if (wasEmpty == m_visibleSurfaces.isEmpty())
         return;
     schedulePolling();
+    if (visible && m_defaults)
+        m_defaults->reload();
     if (visible && m_pollingEnabled && !m_isSleeping)
         startAsynchronousRefresh();
 }
@@ -252,12 +309,14 @@ void QuotaStore::handleWake()
 
 // ---- Preferences
 
-void QuotaStore::setPanelStyle(QuotaPanelStyle style, bool persist)
+void QuotaStore::setPanelStyle(QuotaPanelStyle style, bool persistStyle)
 {
+    if (persistStyle && !persist([style](UserDefaults &defaults) {
+            return defaults.setString(panelStyleKey, QuotaPanelStyles::rawValue(style));
+        }))
+        return;
     if (style != m_panelStyle)
         publish(m_panelStyle, style, &QuotaStore::panelStyleChanged);
-    if (persist && m_defaults)
-        m_defaults->setString(panelStyleKey, QuotaPanelStyles::rawValue(style));
 }
 
 void QuotaStore::setModuleVisible(QuotaModule module, bool visible)
@@ -269,8 +328,8 @@ void QuotaStore::setModuleVisible(QuotaModule module, bool visible)
         modules.erase(module);
     if (modules == m_visibleModules)
         return;
-    publish(m_visibleModules, modules, &QuotaStore::visibleModulesChanged);
-    saveHiddenModules(modules);
+    if (saveHiddenModules(modules))
+        publish(m_visibleModules, modules, &QuotaStore::visibleModulesChanged);
 }
 
 void QuotaStore::showAllModules()
@@ -278,11 +337,11 @@ void QuotaStore::showAllModules()
     const auto all = QuotaModules::allModules();
     if (all == m_visibleModules)
         return;
-    publish(m_visibleModules, all, &QuotaStore::visibleModulesChanged);
-    saveHiddenModules(all);
+    if (saveHiddenModules(all))
+        publish(m_visibleModules, all, &QuotaStore::visibleModulesChanged);
 }
 
-void QuotaStore::saveHiddenModules(const QuotaModuleSet &visibleModules)
+bool QuotaStore::saveHiddenModules(const QuotaModuleSet &visibleModules)
 {
     std::vector<std::string> hidden;
     for (const auto module : QuotaModules::allCases) {
@@ -290,8 +349,9 @@ void QuotaStore::saveHiddenModules(const QuotaModuleSet &visibleModules)
             hidden.emplace_back(QuotaModules::rawValue(module));
     }
     std::sort(hidden.begin(), hidden.end());
-    if (m_defaults)
-        m_defaults->setStringList(PulsegrovePreferenceKeys::hiddenModules, hidden);
+    return persist([&hidden](UserDefaults &defaults) {
+        return defaults.setStringList(PulsegrovePreferenceKeys::hiddenModules, hidden);
+    });
 }
 
 void QuotaStore::setTheme(QuotaThemeID theme)
@@ -300,17 +360,20 @@ void QuotaStore::setTheme(QuotaThemeID theme)
         return;
     // Stored first: surfaces that hear the change read the palette from the defaults
     // (QuotaTheme::selected) and must find the new theme there already.
-    if (m_defaults)
-        m_defaults->setString(PulsegrovePreferenceKeys::theme, QuotaThemeIDs::rawValue(theme));
-    publish(m_theme, theme, &QuotaStore::themeChanged);
+    if (persist([theme](UserDefaults &defaults) {
+            return defaults.setString(PulsegrovePreferenceKeys::theme, QuotaThemeIDs::rawValue(theme));
+        }))
+        publish(m_theme, theme, &QuotaStore::themeChanged);
 }
 
 void QuotaStore::setShowDockIcon(bool shown)
 {
+    if (!persist([shown](UserDefaults &defaults) {
+            return defaults.setBool(PulsegrovePreferenceKeys::showDockIcon, shown);
+        }))
+        return;
     if (shown != m_showDockIcon)
         publish(m_showDockIcon, shown, &QuotaStore::showDockIconChanged);
-    if (m_defaults)
-        m_defaults->setBool(PulsegrovePreferenceKeys::showDockIcon, shown);
     if (!m_allowsSystemSettings || !m_services.activation)
         return;
     const auto policy = shown ? ActivationPolicy::regular : ActivationPolicy::accessory;
@@ -324,9 +387,10 @@ void QuotaStore::setAutomaticallyChecksForUpdates(bool enabled)
 {
     if (enabled == m_automaticallyChecksForUpdates)
         return;
-    publish(m_automaticallyChecksForUpdates, enabled, &QuotaStore::automaticallyChecksForUpdatesChanged);
-    if (m_defaults)
-        m_defaults->setBool(PulsegrovePreferenceKeys::automaticallyChecksForUpdates, enabled);
+    if (persist([enabled](UserDefaults &defaults) {
+            return defaults.setBool(PulsegrovePreferenceKeys::automaticallyChecksForUpdates, enabled);
+        }))
+        publish(m_automaticallyChecksForUpdates, enabled, &QuotaStore::automaticallyChecksForUpdatesChanged);
 }
 
 // ---- Login item

@@ -33,6 +33,13 @@ namespace pulsegrove {
 // moment it changes and manages the login item. It lives on the main thread; every observable
 // property announces a coming change with objectWillChange() and the new value with its own
 // signal.
+//
+// The preferences live in memory here and in the defaults; writes reach the disk on the
+// process's background file writer, so no setter waits on the disk. A preference shows only a
+// value that is kept: a setter the defaults refuse at once changes nothing, and a write that fails
+// later takes the value back to what the file keeps (announced like any change) and is reported
+// with preferenceWriteFailed(). Values another process stored are picked up when a surface
+// opens and after each successful refresh, never while drawing.
 class QuotaStore final : public QObject {
     Q_OBJECT
     Q_PROPERTY(std::optional<pulsegrove::QuotaSnapshot> snapshot READ snapshot NOTIFY snapshotChanged)
@@ -95,7 +102,7 @@ public:
     void stopPolling();
     void setSurfaceVisible(bool visible, const QString &source);
 
-    void setPanelStyle(QuotaPanelStyle style, bool persist);
+    void setPanelStyle(QuotaPanelStyle style, bool persistStyle);
     void setModuleVisible(QuotaModule module, bool visible);
     void showAllModules();
     void setTheme(QuotaThemeID theme);
@@ -128,14 +135,22 @@ Q_SIGNALS:
     void showDockIconChanged();
     void themeChanged();
     void automaticallyChecksForUpdatesChanged();
+    // A preference could not be kept; the store already shows what is kept instead.
+    void preferenceWriteFailed();
 
 private:
+    struct StoredPreferences;
     struct FetchOutcome;
 
     // Runs on the fetch thread; every outcome becomes a value so nothing is thrown across threads.
     static FetchOutcome runFetch(const CodexRateLimitClient &client, std::stop_token stopToken);
     template <typename T> void publish(T &field, T value, void (QuotaStore::*changed)());
+    StoredPreferences storedPreferences() const;
     void loadPreferences();
+    // Publishes the stored values that differ from the ones shown.
+    void takeStoredPreferences(bool writeFailed);
+    // Runs the defaults' setter; false (reported) when the defaults refused the value.
+    bool persist(const std::function<bool(UserDefaults &)> &write);
     void observeWorkspace();
     void finishRefresh(const FetchOutcome &outcome);
     void startAsynchronousRefresh();
@@ -144,7 +159,7 @@ private:
     void handleWake();
     // Reads the login item's status once; returns it when it was read.
     std::optional<LoginItemStatus> syncLaunchAtLoginState();
-    void saveHiddenModules(const QuotaModuleSet &visibleModules);
+    bool saveHiddenModules(const QuotaModuleSet &visibleModules);
 
     std::optional<QuotaSnapshot> m_snapshot;
     bool m_isRefreshing = false;
@@ -162,6 +177,7 @@ private:
     CodexRateLimitClient m_client;
     std::shared_ptr<QuotaCache> m_cache;
     std::shared_ptr<UserDefaults> m_defaults;
+    int m_defaultsObserver = -1;
     const bool m_allowsSystemSettings;
     PlatformServices m_services;
     Clock m_clock;

@@ -1,7 +1,7 @@
 // defaults_writer <config folder> <suite> <key prefix> <count>
 // Sets <prefix>0 … <prefix><count-1> to their index in the suite, one setter call each, as fast
-// as it can. Exits with the number of setters that reported failure (0 when all succeeded), or
-// 100 for bad arguments.
+// as it can, then waits for the writes. Exits with the number of setters that reported failure
+// (plus one when a write failed; 0 when all succeeded), or 100 for bad arguments.
 #include "UserDefaults.h"
 
 #include <cstdlib>
@@ -20,5 +20,7 @@ int main(int argc, char **argv)
         if (!defaults.setNumber(prefix + std::to_string(index), index))
             ++failures;
     }
+    if (!defaults.flush())
+        ++failures;
     return failures > 99 ? 99 : failures;
 }
