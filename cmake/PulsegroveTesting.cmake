@@ -21,4 +21,9 @@ function(pulsegrove_add_test)
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 60
         PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TZ=UTC" TIMEOUT 120)
+    # Each case above runs in a process of its own, which hides a case that depends on what an
+    # earlier one left behind; the whole program, in one process and a shuffled order, finds it.
+    add_test(NAME ${ARG_NAME}.WholeProgramInOneProcess COMMAND ${ARG_NAME} --gtest_shuffle)
+    set_tests_properties(${ARG_NAME}.WholeProgramInOneProcess PROPERTIES
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TZ=UTC" TIMEOUT 600)
 endfunction()
