@@ -32,6 +32,12 @@ TEST(PreferenceDefaultsTests, HiddenModulesMatchRawValuesExactlyAndBoolsDefaultT
     const std::vector<std::string> everything(
         {"resetHints", "modelInsights", "systemMetrics", "resetCredits", "sparkQuota", "standardQuota"});
     EXPECT_TRUE(PulsegrovePreferenceDefaults::visibleModules(everything).empty());
+    // Stored back sorted, whatever the order read.
+    EXPECT_EQ(PulsegrovePreferenceDefaults::hiddenStoredValues(withoutMetrics),
+              std::vector<std::string>{"systemMetrics"});
+    EXPECT_EQ(PulsegrovePreferenceDefaults::hiddenStoredValues({}),
+              std::vector<std::string>({"modelInsights", "resetCredits", "resetHints", "sparkQuota",
+                                        "standardQuota", "systemMetrics"}));
 
     EXPECT_FALSE(PulsegrovePreferenceDefaults::showDockIcon(false));
     EXPECT_TRUE(PulsegrovePreferenceDefaults::showDockIcon(std::nullopt));

@@ -6,6 +6,7 @@
 #include "app/DeveloperPreviewWindows.h"
 #include "dashboard/UsageDashboardWindowController.h"
 #include "formatting/StatusItemQuotaText.h"
+#include "preferences/PulsegrovePreferenceDefaults.h"
 #include "preferences/PulsegrovePreferenceKeys.h"
 #include "settings/ModuleSettingsView.h"
 #include "settings/ModuleSettingsWindowController.h"
@@ -251,13 +252,8 @@ void AppDelegate::showSettingsPreview()
     // Always from the main store's values, never from an earlier preview's edits.
     suite->removePersistentDomain(DeveloperPreviewWindows::settingsSuiteName);
     suite->setString(PulsegrovePreferenceKeys::theme, QuotaThemeIDs::rawValue(m_store->theme()));
-    std::vector<std::string> hidden;
-    for (const QuotaModule module : QuotaModules::allCases) {
-        if (!m_store->visibleModules().contains(module))
-            hidden.emplace_back(QuotaModules::rawValue(module));
-    }
-    std::sort(hidden.begin(), hidden.end());
-    suite->setStringList(PulsegrovePreferenceKeys::hiddenModules, hidden);
+    suite->setStringList(PulsegrovePreferenceKeys::hiddenModules,
+                         PulsegrovePreferenceDefaults::hiddenStoredValues(m_store->visibleModules()));
     suite->setBool(PulsegrovePreferenceKeys::showDockIcon, m_store->showDockIcon());
     suite->setBool(PulsegrovePreferenceKeys::automaticallyChecksForUpdates, false);
 

@@ -343,12 +343,7 @@ void QuotaStore::showAllModules()
 
 bool QuotaStore::saveHiddenModules(const QuotaModuleSet &visibleModules)
 {
-    std::vector<std::string> hidden;
-    for (const auto module : QuotaModules::allCases) {
-        if (!visibleModules.count(module))
-            hidden.emplace_back(QuotaModules::rawValue(module));
-    }
-    std::sort(hidden.begin(), hidden.end());
+    const auto hidden = PulsegrovePreferenceDefaults::hiddenStoredValues(visibleModules);
     return persist([&hidden](UserDefaults &defaults) {
         return defaults.setStringList(PulsegrovePreferenceKeys::hiddenModules, hidden);
     });

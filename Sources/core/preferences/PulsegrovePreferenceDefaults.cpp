@@ -1,5 +1,7 @@
 #include "preferences/PulsegrovePreferenceDefaults.h"
 
+#include <algorithm>
+
 namespace pulsegrove {
 
 QuotaModuleSet PulsegrovePreferenceDefaults::visibleModules(
@@ -13,6 +15,18 @@ QuotaModuleSet PulsegrovePreferenceDefaults::visibleModules(
             visible.erase(*module);
     }
     return visible;
+}
+
+std::vector<std::string>
+PulsegrovePreferenceDefaults::hiddenStoredValues(const QuotaModuleSet &visibleModules)
+{
+    std::vector<std::string> hidden;
+    for (const QuotaModule module : QuotaModules::allCases) {
+        if (!visibleModules.contains(module))
+            hidden.emplace_back(QuotaModules::rawValue(module));
+    }
+    std::sort(hidden.begin(), hidden.end());
+    return hidden;
 }
 
 } // namespace pulsegrove
