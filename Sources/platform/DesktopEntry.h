@@ -17,7 +17,6 @@ public:
     // Never fails: lines that are neither comments, group headers nor "key=value" are skipped.
     static DesktopEntry parse(std::string_view text);
 
-    bool hasGroup(const std::string &group) const { return m_groups.count(group) != 0; }
     // The value with the string escapes (\s \n \t \r \\) resolved. A key given twice keeps its
     // last value; localised keys ("Name[de]") are separate keys.
     std::optional<std::string> value(const std::string &group, const std::string &key) const;

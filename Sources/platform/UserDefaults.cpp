@@ -147,11 +147,6 @@ bool UserDefaults::setStringList(std::string_view key, const std::vector<std::st
     return set(key, Json(value));
 }
 
-bool UserDefaults::removeValue(std::string_view key)
-{
-    return set(key, std::nullopt);
-}
-
 void UserDefaults::removePersistentDomain(std::string_view suiteName)
 {
     if (suiteName == m_suiteName)

@@ -70,7 +70,6 @@ public:
     bool setNumber(std::string_view key, double value);
     bool setString(std::string_view key, std::string_view value);
     bool setStringList(std::string_view key, const std::vector<std::string> &value);
-    bool removeValue(std::string_view key);
 
     // Empties the named suite (this one or another in the same folder) at once and queues the
     // removal of its file.

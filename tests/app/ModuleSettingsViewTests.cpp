@@ -3,6 +3,7 @@
 #include "preferences/PulsegrovePreferenceKeys.h"
 #include "settings/ModuleSettingsModel.h"
 #include "settings/ModuleSettingsView.h"
+#include "settings/ModuleSettingsWindowController.h"
 #include "settings/ThemePickerModel.h"
 #include "settings/ThemeSwatchButton.h"
 #include "theme/QuotaTheme.h"
@@ -227,9 +228,8 @@ TEST_F(ModuleSettingsViewTest, DoneClosesTheFirstVisibleSettingsWindowElseDismis
     };
     auto hiddenSettings = window(QString(), QStringLiteral("Pulse Grove · 界面与模块设置"));
     auto other = window(QStringLiteral("io.velorn.Pulsegrove.dashboard"), QStringLiteral("用量"));
-    auto scene = window(QStringLiteral("com_apple_SwiftUI_Settings_window"), QStringLiteral("Pulse Grove"));
-    auto titled =
-        window(QStringLiteral("io.velorn.Pulsegrove.module-settings"), QStringLiteral("界面与模块设置"));
+    auto scene = window(ModuleSettingsWindowController::identifier(), QStringLiteral("Pulse Grove"));
+    auto titled = window(QStringLiteral("io.velorn.Pulsegrove.preview"), QStringLiteral("界面与模块设置"));
     for (QWidget *shown : {other.get(), scene.get(), titled.get()})
         shown->show();
     int dismissals = 0;

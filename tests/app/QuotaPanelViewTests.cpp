@@ -163,10 +163,16 @@ TEST_F(QuotaPanelViewTests, FooterActionsGoThroughTheStore)
     auto metrics = metricsStore();
     auto view = makePanel(*store, *metrics);
     QuotaPanelFooter &footer = *view->footer();
-    footer.settingsButton()->click(); // no handler yet: nothing happens
+    ThemedButton *settingsButton = nullptr;
+    for (ThemedButton *button : footer.findChildren<ThemedButton *>()) {
+        if (button->text() == QuotaPanelFooterModel::settingsTitle())
+            settingsButton = button;
+    }
+    ASSERT_NE(settingsButton, nullptr);
+    settingsButton->click(); // no handler yet: nothing happens
     int settings = 0;
     store->moduleSettingsRequestHandler = [&] { ++settings; };
-    footer.settingsButton()->click();
+    settingsButton->click();
     EXPECT_EQ(settings, 1);
 
     store->refreshLaunchAtLoginState();

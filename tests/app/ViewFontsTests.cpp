@@ -87,7 +87,7 @@ TEST(ViewFontsTests, SizesAreLogicalPixelsAndTrackingWidensText)
     }
 
     for (const qreal points : {9.0, 10.5, 14.0, 30.0}) {
-        const QFont font = ViewFonts::systemFont(points, QFont::Bold, FontDesign::rounded);
+        const QFont font = ViewFonts::systemFont(points, QFont::Bold);
         EXPECT_NEAR(QFontInfo(font).pixelSize(), points, 0.5) << points;
         EXPECT_NEAR(QFontMetricsF(font).height(), points * 1.45, points * 0.1) << points;
     }

@@ -65,9 +65,8 @@ TEST(AccentPrimitivesTests, DrawAtTheirIdealSizeInTheAccent)
 {
     const testing::IsolatedTheme theme;
     IconTile tile(QStringLiteral("arrow.counterclockwise.circle"), IconTileStyle{});
-    CapsuleTag tag(QStringLiteral("3 次可用"),
-                   {.font = ViewFonts::systemFont(10.5, QFont::Bold, FontDesign::rounded),
-                    .trailingSymbol = QStringLiteral("chevron.down")});
+    CapsuleTag tag(QStringLiteral("3 次可用"), {.font = ViewFonts::systemFont(10.5, QFont::Bold),
+                                                .trailingSymbol = QStringLiteral("chevron.down")});
     ThemedButton button(QStringLiteral("打开模块设置"), QStringLiteral("slider.horizontal.3"),
                         ThemedButton::Kind::prominent, ThemedButton::ControlSize::large);
     EXPECT_EQ(tile.size(), QSize(34, 34));

@@ -78,7 +78,6 @@ public:
 
     QuotaStore &store() const { return *m_store; }
     SystemMetricsStore &metricsStore() const { return *m_metricsStore; }
-    const CodexUsageAnalyticsService &usageAnalyticsService() const { return m_usageAnalyticsService; }
     StatusBarController *statusBarController() const { return m_statusBarController.get(); }
     UsageDashboardWindowController *usageDashboardController() const
     {

@@ -1,5 +1,8 @@
 #include "settings/ModuleSettingsModel.h"
 
+#include "settings/ModuleSettingsView.h"
+#include "settings/ModuleSettingsWindowController.h"
+
 #include <QApplication>
 #include <QWidget>
 #include <QWindow>
@@ -64,7 +67,7 @@ bool ModuleSettingsModel::checksAfterAutomaticCheckChange(bool enabled, const Re
 
 bool ModuleSettingsModel::isSettingsWindow(const QString &identifier, const QString &title)
 {
-    return identifier == settingsSceneIdentifier() ||
+    return identifier == ModuleSettingsWindowController::identifier() ||
            title.contains(QStringLiteral("设置"), Qt::CaseInsensitive);
 }
 

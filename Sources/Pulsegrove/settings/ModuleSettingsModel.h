@@ -35,9 +35,6 @@ struct ModuleSettingsModel {
     static constexpr int rowSpacing = 12;
     static constexpr int rowDividerInset = 51;
 
-    // The identifier of the window a settings scene would open, which "完成" also closes.
-    static QString settingsSceneIdentifier() { return QStringLiteral("com_apple_SwiftUI_Settings_window"); }
-
     static QString headerSymbol() { return QStringLiteral("slider.horizontal.3"); }
     static QString headerTitle() { return QStringLiteral("界面与模块设置"); }
     static QString headerSubtitle() { return QStringLiteral("自定义菜单和信息面板中显示的内容"); }
@@ -69,7 +66,7 @@ struct ModuleSettingsModel {
     // Switching automatic checks on checks at once only while nothing was checked yet.
     static bool checksAfterAutomaticCheckChange(bool enabled, const RemoteUpdateState &state);
 
-    // A settings window: the settings scene's identifier, or a title containing "设置".
+    // A settings window: the settings window controller's identifier, or a title containing "设置".
     static bool isSettingsWindow(const QString &identifier, const QString &title);
     // The first visible settings window of `windows`, in their order; null when none.
     static QWidget *firstSettingsWindow(const QList<QWidget *> &windows);

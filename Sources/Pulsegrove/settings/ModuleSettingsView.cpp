@@ -81,14 +81,13 @@ QWidget *ModuleSettingsView::header()
                                                  18, ThemeColor::accent()}));
     auto *titles = new QVBoxLayout;
     titles->setSpacing(4);
-    titles->addWidget(ViewLabels::makeLabel(Model::headerTitle(),
-                                            ViewFonts::systemFont(17, QFont::Bold, FontDesign::rounded)));
+    titles->addWidget(ViewLabels::makeLabel(Model::headerTitle(), ViewFonts::systemFont(17, QFont::Bold)));
     titles->addWidget(ViewLabels::makeLabel(Model::headerSubtitle(), ViewFonts::systemFont(11, QFont::Medium),
                                             ThemeColor::secondaryText()));
     layout->addLayout(titles);
     SettingsLayout::addSpacer(layout, 12);
     CapsuleTagStyle counterStyle;
-    counterStyle.font = ViewFonts::systemFont(10, QFont::Bold, FontDesign::rounded);
+    counterStyle.font = ViewFonts::systemFont(10, QFont::Bold);
     counterStyle.horizontalPadding = 9;
     counterStyle.verticalPadding = 5;
     m_counter = new CapsuleTag(Model::counterText(m_store.visibleModules()), counterStyle);

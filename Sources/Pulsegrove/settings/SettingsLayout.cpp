@@ -13,7 +13,7 @@ namespace pulsegrove {
 
 QFont SettingsLayout::titleFont()
 {
-    return ViewFonts::systemFont(12.5, QFont::DemiBold, FontDesign::rounded);
+    return ViewFonts::systemFont(12.5, QFont::DemiBold);
 }
 
 QFont SettingsLayout::detailFont()

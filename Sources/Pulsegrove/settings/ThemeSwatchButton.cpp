@@ -19,7 +19,7 @@ ThemeSwatchButton::ThemeSwatchButton(QuotaThemeID theme, std::function<QuotaThem
     : QAbstractButton(parent), m_theme(theme), m_currentTheme(std::move(currentTheme))
 {
     setCheckable(true);
-    setFont(ViewFonts::systemFont(8.5, QFont::Bold, FontDesign::rounded));
+    setFont(ViewFonts::systemFont(8.5, QFont::Bold));
     setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);

@@ -37,7 +37,7 @@ std::optional<ViewShadow> PlanBadgeModel::glow(const CodexPlanTier &tier)
 
 QFont PlanBadgeModel::textFont()
 {
-    return ViewFonts::tracked(ViewFonts::systemFont(textPoints, QFont::Bold, FontDesign::rounded), tracking);
+    return ViewFonts::tracked(ViewFonts::systemFont(textPoints, QFont::Bold), tracking);
 }
 
 QSizeF PlanBadgeModel::idealSize(const CodexPlanTier &tier)

@@ -17,8 +17,7 @@ StateMessageCard::StateMessageCard(const Content &content, QWidget *parent)
     m_layout->setSpacing(PanelStateModel::messageSpacing);
     m_layout->addWidget(new SymbolView(content.symbolName, content.symbolPoints, ThemeColor::accent()), 0,
                         Qt::AlignHCenter);
-    m_titleLabel =
-        ViewLabels::makeLabel(content.title, ViewFonts::systemFont(14, QFont::Bold, FontDesign::rounded));
+    m_titleLabel = ViewLabels::makeLabel(content.title, ViewFonts::systemFont(14, QFont::Bold));
     m_layout->addWidget(m_titleLabel, 0, Qt::AlignHCenter);
     m_detailText =
         new WrappingText(content.detail, ViewFonts::systemFont(content.detailPoints, QFont::Medium),

@@ -31,9 +31,8 @@ QWidget *makeHeader(const QString &label, const std::optional<RateLimitWindow> &
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(headerSpacing);
     BaselineRow baselines(row);
-    const QFont labelFont =
-        ViewFonts::tracked(ViewFonts::systemFont(9, QFont::Bold, FontDesign::rounded), 0.5);
-    const QFont figureFont = ViewFonts::systemFont(17, QFont::Bold, FontDesign::rounded);
+    const QFont labelFont = ViewFonts::tracked(ViewFonts::systemFont(9, QFont::Bold), 0.5);
+    const QFont figureFont = ViewFonts::systemFont(17, QFont::Bold);
     baselines.addText(ViewLabels::makeLabel(label, labelFont, ThemeColor::secondaryText()), labelFont);
     baselines.addStretch();
     baselines.addText(ViewLabels::makeLabel(Model::percentText(window), figureFont), figureFont);

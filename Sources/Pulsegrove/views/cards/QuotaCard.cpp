@@ -26,7 +26,7 @@ constexpr int suffixSpacing = 4;
 CapsuleTag *makeTag(const QString &shortLabel)
 {
     CapsuleTagStyle style;
-    style.font = ViewFonts::tracked(ViewFonts::systemFont(9, QFont::Bold, FontDesign::rounded), 0.7);
+    style.font = ViewFonts::tracked(ViewFonts::systemFont(9, QFont::Bold), 0.7);
     style.horizontalPadding = 7;
     style.verticalPadding = 4;
     return new CapsuleTag(shortLabel, style);
@@ -70,7 +70,7 @@ QWidget *QuotaCard::makeHeader(const QString &title, const QString &shortLabel)
     leadingLayout->setContentsMargins(0, 0, 0, 0);
     leadingLayout->setSpacing(tagSpacing);
     CapsuleTag *tag = makeTag(shortLabel);
-    const QFont titleFont = ViewFonts::systemFont(13, QFont::DemiBold, FontDesign::rounded);
+    const QFont titleFont = ViewFonts::systemFont(13, QFont::DemiBold);
     QLabel *titleLabel = ViewLabels::makeLabel(title, titleFont);
     leadingLayout->addWidget(tag, 0, Qt::AlignVCenter);
     leadingLayout->addWidget(titleLabel, 0, Qt::AlignVCenter);
@@ -86,7 +86,7 @@ QWidget *QuotaCard::makeHeader(const QString &title, const QString &shortLabel)
     baselines.addWidget(leading, titleBaseline);
     baselines.addStretch();
     if (m_window) {
-        const QFont figureFont = ViewFonts::systemFont(25, QFont::Bold, FontDesign::rounded);
+        const QFont figureFont = ViewFonts::systemFont(25, QFont::Bold);
         const QFont suffixFont = ViewFonts::systemFont(10, QFont::Medium);
         baselines.addText(ViewLabels::makeLabel(Model::remainingText(*m_window), figureFont), figureFont);
         row->addSpacing(suffixSpacing);

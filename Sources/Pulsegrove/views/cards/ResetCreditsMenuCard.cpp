@@ -55,7 +55,7 @@ private:
 CapsuleTagStyle faceStyle()
 {
     CapsuleTagStyle style;
-    style.font = ViewFonts::systemFont(10.5, QFont::Bold, FontDesign::rounded);
+    style.font = ViewFonts::systemFont(10.5, QFont::Bold);
     style.horizontalPadding = 9;
     style.verticalPadding = 6;
     style.trailingSymbol = QStringLiteral("chevron.down");
@@ -68,8 +68,7 @@ QLayout *makeTexts()
 {
     auto *texts = new QVBoxLayout;
     texts->setSpacing(Model::textSpacing);
-    texts->addWidget(
-        ViewLabels::makeLabel(Model::title(), ViewFonts::systemFont(12.5, QFont::Bold, FontDesign::rounded)));
+    texts->addWidget(ViewLabels::makeLabel(Model::title(), ViewFonts::systemFont(12.5, QFont::Bold)));
     texts->addWidget(ViewLabels::makeLabel(Model::subtitle(), ViewFonts::systemFont(9.5, QFont::Medium),
                                            ThemeColor::secondaryText()));
     return texts;
@@ -91,11 +90,11 @@ ResetCreditsMenuCard::ResetCreditsMenuCard(const std::optional<RateLimitResetCre
     layout->addLayout(makeTexts());
     layout->addSpacing(minimumGap - Model::spacing > 0 ? minimumGap - Model::spacing : 0);
     layout->addStretch(1);
-    m_button = new MenuCapsule(Model::faceText(m_summary), faceStyle(), m_menu);
-    m_button->setToolTip(Model::toolTip());
-    m_button->setAccessibleName(Model::accessibilityLabel());
-    m_button->setAccessibleDescription(Model::accessibilityValue(m_summary));
-    layout->addWidget(m_button, 0, Qt::AlignVCenter);
+    auto *button = new MenuCapsule(Model::faceText(m_summary), faceStyle(), m_menu);
+    button->setToolTip(Model::toolTip());
+    button->setAccessibleName(Model::accessibilityLabel());
+    button->setAccessibleDescription(Model::accessibilityValue(m_summary));
+    layout->addWidget(button, 0, Qt::AlignVCenter);
     setContentLayout(layout);
     rebuildMenu(m_timeline->now());
 }

@@ -9,7 +9,6 @@ class QMenu;
 
 namespace pulsegrove {
 
-class CapsuleTag;
 class MinuteTimeline;
 
 // The number of available reset credits, with a menu that lists each available credit and its
@@ -22,7 +21,6 @@ public:
     explicit ResetCreditsMenuCard(const std::optional<RateLimitResetCreditsSummary> &summary,
                                   QWidget *parent = nullptr);
 
-    CapsuleTag *menuButton() const { return m_button; }
     QMenu *menu() const { return m_menu; }
     MinuteTimeline *timeline() const { return m_timeline; }
     // Rebuilds the rows for `now`; the menu does this against the timeline's date as it opens.
@@ -30,7 +28,6 @@ public:
 
 private:
     std::optional<RateLimitResetCreditsSummary> m_summary;
-    CapsuleTag *m_button;
     QMenu *m_menu;
     MinuteTimeline *m_timeline;
 };

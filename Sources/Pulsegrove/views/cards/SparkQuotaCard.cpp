@@ -29,8 +29,7 @@ QWidget *makeHeader(const RateLimitSnapshot &snapshot)
     row->addWidget(new SymbolView(Model::symbol(), 11, ThemeColor::accent()), 0, Qt::AlignVCenter);
     // A name of any length is elided on one line; it is drawn as plain text, never as markup.
     const QColor textColor = DarkPalette::palette().color(QPalette::WindowText);
-    auto *name = new SymbolLabel(QString(), Model::name(snapshot),
-                                 ViewFonts::systemFont(12.5, QFont::Bold, FontDesign::rounded),
+    auto *name = new SymbolLabel(QString(), Model::name(snapshot), ViewFonts::systemFont(12.5, QFont::Bold),
                                  ThemeColor::fixed(textColor));
     row->addWidget(name, 1, Qt::AlignVCenter);
     CapsuleTagStyle badge;

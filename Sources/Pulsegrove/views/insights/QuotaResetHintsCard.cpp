@@ -48,8 +48,7 @@ QuotaResetHintsCard::QuotaResetHintsCard(const std::optional<QuotaSnapshot> &sna
     auto *layout = new QVBoxLayout;
     layout->setSpacing(Model::spacing);
     layout->addWidget(makeHeader());
-    m_titleLabel =
-        ViewLabels::makeLabel(QString(), ViewFonts::systemFont(13, QFont::DemiBold, FontDesign::rounded));
+    m_titleLabel = ViewLabels::makeLabel(QString(), ViewFonts::systemFont(13, QFont::DemiBold));
     m_titleLabel->setWordWrap(true);
     layout->addWidget(m_titleLabel);
     m_detailLabel = ViewLabels::makeLabel(QString(), ViewFonts::systemFont(10.5, QFont::Medium),

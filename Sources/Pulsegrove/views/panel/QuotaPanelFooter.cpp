@@ -49,28 +49,28 @@ QuotaPanelFooter::QuotaPanelFooter(QuotaStore &store, QWidget *parent) : QWidget
 
     auto *buttons = new QHBoxLayout;
     buttons->setSpacing(Model::buttonSpacing);
-    m_dashboard = makeBorderedButton(Model::dashboardTitle(), Model::dashboardSymbol());
-    m_settings = makeBorderedButton(Model::settingsTitle(), Model::settingsSymbol());
-    buttons->addWidget(m_dashboard, 1);
-    buttons->addWidget(m_settings, 1);
+    auto *dashboard = makeBorderedButton(Model::dashboardTitle(), Model::dashboardSymbol());
+    auto *settings = makeBorderedButton(Model::settingsTitle(), Model::settingsSymbol());
+    buttons->addWidget(dashboard, 1);
+    buttons->addWidget(settings, 1);
     layout->addLayout(buttons);
 
     auto *actions = new QHBoxLayout;
     m_refresh = makePlainButton(Model::refreshTitle(false), Model::refreshSymbol());
-    m_more = makePlainButton(Model::moreTitle(), Model::moreSymbol());
+    auto *more = makePlainButton(Model::moreTitle(), Model::moreSymbol());
     actions->addWidget(m_refresh);
     actions->addStretch(1);
-    actions->addWidget(m_more);
+    actions->addWidget(more);
     layout->addLayout(actions);
 
     m_menu = new PanelMenu(this);
-    m_more->setMenu(m_menu);
+    more->setMenu(m_menu);
     connect(m_menu, &QMenu::aboutToShow, this, &QuotaPanelFooter::rebuildMoreMenu);
 
     // The handlers are read when pressed: the host may set them after the panel was made.
-    connect(m_dashboard, &QPushButton::clicked, this,
+    connect(dashboard, &QPushButton::clicked, this,
             [this] { callIfSet(m_store.usageAnalyticsRequestHandler); });
-    connect(m_settings, &QPushButton::clicked, this,
+    connect(settings, &QPushButton::clicked, this,
             [this] { callIfSet(m_store.moduleSettingsRequestHandler); });
     // The store ignores a refresh while one runs, so the returned future needs no keeping.
     connect(m_refresh, &QPushButton::clicked, this, [this] { m_store.refresh(true); });

@@ -23,10 +23,6 @@ public:
     // Shows whether a refresh runs.
     void apply(bool isRefreshing);
 
-    ThemedButton *dashboardButton() const { return m_dashboard; }
-    ThemedButton *settingsButton() const { return m_settings; }
-    ThemedButton *refreshButton() const { return m_refresh; }
-    ThemedButton *moreButton() const { return m_more; }
     // The "更多" menu, rebuilt from the store each time it is about to open.
     QMenu *moreMenu() const { return m_menu; }
     void rebuildMoreMenu();
@@ -36,10 +32,7 @@ public:
 
 private:
     QuotaStore &m_store;
-    ThemedButton *m_dashboard;
-    ThemedButton *m_settings;
     ThemedButton *m_refresh;
-    ThemedButton *m_more;
     QMenu *m_menu;
 };
 

@@ -44,8 +44,8 @@ QuotaPanelHeader::QuotaPanelHeader(QWidget *parent) : QWidget(parent)
 
     auto *titles = new QVBoxLayout;
     titles->setSpacing(titleSpacing);
-    titles->addWidget(ViewLabels::makeLabel(QuotaPanelHeaderModel::title(),
-                                            ViewFonts::systemFont(14, QFont::Bold, FontDesign::rounded)));
+    titles->addWidget(
+        ViewLabels::makeLabel(QuotaPanelHeaderModel::title(), ViewFonts::systemFont(14, QFont::Bold)));
     m_subtitle = ViewLabels::makeLabel(QuotaPanelHeaderModel::subtitle(std::nullopt),
                                        ViewFonts::systemFont(10, QFont::Medium), ThemeColor::secondaryText());
     titles->addWidget(m_subtitle);
@@ -84,11 +84,6 @@ void QuotaPanelHeader::apply(const std::optional<QuotaSnapshot> &snapshot, bool 
         m_badge = new PlanBadge(*tier);
         m_trailing->insertWidget(0, m_badge, 0, Qt::AlignRight);
     }
-}
-
-QString QuotaPanelHeader::subtitleText() const
-{
-    return m_subtitle->text();
 }
 
 QString QuotaPanelHeader::freshnessText() const

@@ -24,10 +24,7 @@ public:
     // Shows the state of the store's quota.
     void apply(const std::optional<QuotaSnapshot> &snapshot, bool isStale);
 
-    QString subtitleText() const;
     QString freshnessText() const;
-    // The badge shown, or null.
-    PlanBadge *planBadge() const { return m_badge; }
 
 private:
     QLabel *m_subtitle;

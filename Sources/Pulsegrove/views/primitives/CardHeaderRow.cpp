@@ -15,9 +15,8 @@ QHBoxLayout *make(QWidget *row, const QString &symbolName, const QString &title,
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(spacing);
     layout->addWidget(new SymbolView(symbolName, 11, ThemeColor::accent()), 0, Qt::AlignVCenter);
-    layout->addWidget(
-        ViewLabels::makeLabel(title, ViewFonts::systemFont(12.5, QFont::Bold, FontDesign::rounded)), 0,
-        Qt::AlignVCenter);
+    layout->addWidget(ViewLabels::makeLabel(title, ViewFonts::systemFont(12.5, QFont::Bold)), 0,
+                      Qt::AlignVCenter);
     layout->addStretch(1);
     return layout;
 }

@@ -20,11 +20,6 @@ OverlayScrollArea::OverlayScrollArea(QWidget *parent) : QScrollArea(parent)
     placeIndicator();
 }
 
-bool OverlayScrollArea::isIndicatorShown() const
-{
-    return m_indicator->isVisibleTo(this);
-}
-
 void OverlayScrollArea::resizeEvent(QResizeEvent *event)
 {
     QScrollArea::resizeEvent(event);

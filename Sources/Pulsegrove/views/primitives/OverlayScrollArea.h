@@ -19,9 +19,6 @@ public:
 
     explicit OverlayScrollArea(QWidget *parent = nullptr);
 
-    // Shown only while the content is taller than the area.
-    bool isIndicatorShown() const;
-
 protected:
     void resizeEvent(QResizeEvent *event) override;
 

@@ -1,7 +1,5 @@
 #include "views/primitives/SymbolShapes.h"
 
-#include "views/primitives/SymbolDrawings.h"
-
 #include <QPainterPathStroker>
 #include <QTransform>
 #include <QtMath>
@@ -125,12 +123,6 @@ QPainterPath bolt(const QRectF &box, bool horizontal)
         transform.scale(box.width() / 10, box.height() / 16);
     }
     return transform.map(shape);
-}
-
-QPainterPath scaledAboutCentre(const QPainterPath &path, qreal factor)
-{
-    const qreal middle = SymbolDrawings::gridSide / 2;
-    return QTransform().translate(middle, middle).scale(factor, factor).translate(-middle, -middle).map(path);
 }
 
 } // namespace pulsegrove::SymbolShapes

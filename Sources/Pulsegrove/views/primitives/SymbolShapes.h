@@ -38,8 +38,6 @@ QPainterPath arcArrow(QPointF centre, qreal radius, qreal startAngle, qreal swee
 QPainterPath sparkle(QPointF centre, qreal radius);
 // A lightning bolt standing upright in `box`, or lying on its side.
 QPainterPath bolt(const QRectF &box, bool horizontal = false);
-// The same outline scaled by `factor` about the grid's centre.
-QPainterPath scaledAboutCentre(const QPainterPath &path, qreal factor);
 
 } // namespace SymbolShapes
 

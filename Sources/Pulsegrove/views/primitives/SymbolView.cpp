@@ -13,12 +13,6 @@ SymbolView::SymbolView(const QString &symbolName, qreal points, const ThemeColor
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
-void SymbolView::setTint(const ThemeColor &tint)
-{
-    m_tint = tint;
-    update();
-}
-
 QSize SymbolView::sizeHint() const
 {
     const int side = static_cast<int>(std::ceil(m_points));

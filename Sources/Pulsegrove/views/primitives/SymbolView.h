@@ -16,7 +16,6 @@ public:
 
     const QString &symbolName() const { return m_symbolName; }
     const ThemeColor &tint() const { return m_tint; }
-    void setTint(const ThemeColor &tint);
 
     QSize sizeHint() const override;
 

@@ -24,9 +24,8 @@ QStringList families()
             QStringLiteral("Source Han Sans SC"), QStringLiteral("Source Han Sans CN")};
 }
 
-QFont systemFont(qreal points, QFont::Weight weight, FontDesign design)
+QFont systemFont(qreal points, QFont::Weight weight)
 {
-    Q_UNUSED(design)
     QFont font;
     font.setFamilies(families());
     font.setStyleHint(QFont::SansSerif);

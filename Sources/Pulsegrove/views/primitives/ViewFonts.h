@@ -5,8 +5,6 @@
 
 namespace pulsegrove {
 
-enum class FontDesign { standard, rounded };
-
 // The interface's fonts. All text is Simplified Chinese beside Latin digits and names, so every
 // view asks for the Simplified Chinese face of one family first, whatever the user's locale: the
 // locale's own fallback would give Japanese glyph forms in a Japanese or English session, and a
@@ -15,16 +13,14 @@ enum class FontDesign { standard, rounded };
 // Sizes are given in the same points as every other length of the layout, and one point is one
 // logical pixel: the size is converted with the screen's logical DPI, so text keeps its
 // proportion to the fixed widths and paddings around it whatever font DPI the desktop sets, and
-// both grow together with the device pixel ratio. No rounded face ships with the desktop, so the
-// rounded design falls back to the standard one.
+// both grow together with the device pixel ratio.
 namespace ViewFonts {
 
 // The families asked for, best first: the Simplified Chinese faces of Noto Sans CJK (Latin
 // included), then its other packagings.
 QStringList families();
 
-QFont systemFont(qreal points, QFont::Weight weight = QFont::Normal,
-                 FontDesign design = FontDesign::standard);
+QFont systemFont(qreal points, QFont::Weight weight = QFont::Normal);
 
 // The same font with `tracking` points added after every character.
 QFont tracked(QFont font, qreal tracking);

@@ -28,7 +28,6 @@ public:
     // At most this many lines, the last one elided when the text goes on; 0 (the default) means
     // as many as the text needs.
     void setMaximumLineCount(int count);
-    int maximumLineCount() const { return m_maximumLineCount; }
 
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override;

@@ -85,8 +85,7 @@ QWidget *SystemMetricsCard::makeReadingRow()
     column->setSpacing(Model::temperatureColumnSpacing);
     m_sensorLabel =
         ViewLabels::makeLabel(QString(), smallSecondaryFont(QFont::DemiBold), ThemeColor::secondaryText());
-    m_temperatureLabel =
-        ViewLabels::makeLabel(QString(), ViewFonts::systemFont(30, QFont::Bold, FontDesign::rounded));
+    m_temperatureLabel = ViewLabels::makeLabel(QString(), ViewFonts::systemFont(30, QFont::Bold));
     m_severityLabel = ViewLabels::makeLabel(QString(), smallSecondaryFont(QFont::Bold));
     for (QLabel *label : {m_sensorLabel, m_temperatureLabel, m_severityLabel}) {
         // The column's width is fixed; a text wider than it is cut rather than widening the card.
@@ -179,11 +178,6 @@ void SystemMetricsCard::apply(const std::optional<SystemMetricsSnapshot> &snapsh
 QString SystemMetricsCard::temperatureText() const
 {
     return m_temperatureLabel->text();
-}
-
-QString SystemMetricsCard::severityText() const
-{
-    return m_severityLabel->text();
 }
 
 QString SystemMetricsCard::sensorText() const

@@ -28,7 +28,6 @@ public:
 
     // The shown texts, for tests and diagnostics.
     QString temperatureText() const;
-    QString severityText() const;
     QString sensorText() const;
     QString statusMarkText() const;
     QString thermalStateText() const;

@@ -20,8 +20,8 @@ SystemUsageMeter::SystemUsageMeter(const QString &label, std::optional<double> p
     m_layout->setContentsMargins(0, 0, 0, 0);
     m_layout->setSpacing(spacing);
 
-    const QFont labelFont = ViewFonts::systemFont(9.5, QFont::Bold, FontDesign::rounded);
-    const QFont valueFont = ViewFonts::systemFont(14, QFont::Bold, FontDesign::rounded);
+    const QFont labelFont = ViewFonts::systemFont(9.5, QFont::Bold);
+    const QFont valueFont = ViewFonts::systemFont(14, QFont::Bold);
     auto *header = new QHBoxLayout;
     BaselineRow baselines(header);
     baselines.addText(ViewLabels::makeLabel(label, labelFont, ThemeColor::secondaryText()), labelFont);
