@@ -3,6 +3,7 @@
 #include "dashboard/UsageDashboardPageModel.h"
 #include "dashboard/UsageDashboardPageView.h"
 #include "quota/CancellationError.h"
+#include "stores/FutureCompletion.h"
 #include "views/primitives/CloseShortcuts.h"
 #include "views/primitives/DarkPalette.h"
 #include "views/primitives/WindowPlacement.h"
@@ -102,17 +103,21 @@ void UsageDashboardWindowController::startLoad(bool rebuild)
             },
             Qt::QueuedConnection);
     };
-    m_loading = std::make_unique<QFutureWatcher<UsageDashboardReport>>();
-    connect(m_loading.get(), &QFutureWatcher<UsageDashboardReport>::finished, this,
-            &UsageDashboardWindowController::finishLoad);
-    m_loading->setFuture(m_reportLoader(rebuild, std::move(progress)));
+    m_loading = m_reportLoader(rebuild, std::move(progress));
+    whenFinished(this, *m_loading, [this, generation](const QFuture<UsageDashboardReport> &finished) {
+        finishLoad(generation, finished);
+    });
     sendToPage(UsageDashboardPageView::scanEvent, UsageScanState{}.toJSON().dump());
 }
 
-void UsageDashboardWindowController::finishLoad()
+void UsageDashboardWindowController::finishLoad(quint64 generation,
+                                                const QFuture<UsageDashboardReport> &finished)
 {
-    const auto loading = std::move(m_loading);
-    QFuture<UsageDashboardReport> future = loading->future();
+    // A cancelled or replaced load's end belongs to nobody.
+    if (!m_loading || generation != m_loadGeneration)
+        return;
+    m_loading.reset();
+    QFuture<UsageDashboardReport> future = finished;
     try {
         // Rethrows what the load threw; a cancellation is silent.
         future.waitForFinished();
@@ -136,9 +141,7 @@ void UsageDashboardWindowController::cancelLoad()
 {
     if (!m_loading)
         return;
-    const auto loading = std::move(m_loading);
-    loading->disconnect(this);
-    QFuture<UsageDashboardReport> future = loading->future();
+    QFuture<UsageDashboardReport> future = *std::exchange(m_loading, std::nullopt);
     future.cancel();
 }
 

@@ -5,7 +5,7 @@
 #include "analytics/CodexUsageAnalyticsService.h"
 #include "analytics/UsageDashboardReport.h"
 
-#include <QFutureWatcher>
+#include <QFuture>
 #include <QObject>
 #include <functional>
 #include <memory>
@@ -55,14 +55,14 @@ public:
     QWidget *window() const { return m_window.get(); }
     UsageDashboardPageView *page() const { return m_page; }
     const std::optional<UsageDashboardReport> &report() const { return m_report; }
-    bool isLoading() const { return m_loading != nullptr; }
+    bool isLoading() const { return m_loading.has_value(); }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void startLoad(bool rebuild);
-    void finishLoad();
+    void finishLoad(quint64 generation, const QFuture<UsageDashboardReport> &future);
     void cancelLoad();
     void handleClose();
     void sendToPage(const char *event, const std::string &payload);
@@ -76,7 +76,8 @@ private:
     UsageDashboardPageView *m_page = nullptr;
     bool m_pageReady = false;
     std::optional<UsageDashboardReport> m_report;
-    std::unique_ptr<QFutureWatcher<UsageDashboardReport>> m_loading;
+    // The running load, if any.
+    std::optional<QFuture<UsageDashboardReport>> m_loading;
     quint64 m_loadGeneration = 0;
     bool m_closeHandled = false;
 };

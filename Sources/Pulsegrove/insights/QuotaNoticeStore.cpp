@@ -1,6 +1,7 @@
 #include "insights/QuotaNoticeStore.h"
 
-#include <QFutureWatcher>
+#include "stores/FutureCompletion.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -104,14 +105,11 @@ void QuotaNoticeStore::startFetch()
     const std::uint64_t generation = ++m_nextGeneration;
     m_fetchGeneration = generation;
     publish(std::move(loading));
-    // A watcher owned by the store, rather than a continuation with the store as its context:
-    // a check that ends after the store is gone then simply has nobody to tell.
-    auto *watcher = new QFutureWatcher<Outcome>(this);
-    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, generation] {
-        watcher->deleteLater();
-        finishFetch(generation, outcomeOf(watcher->future()));
-    });
-    watcher->setFuture(m_fetcher(m_fetchStop.get_token()));
+    // A check that ends after the store is gone has nobody to tell.
+    whenFinished(this, m_fetcher(m_fetchStop.get_token()),
+                 [this, generation](const QFuture<Outcome> &finished) {
+                     finishFetch(generation, outcomeOf(finished));
+                 });
 }
 
 void QuotaNoticeStore::finishFetch(std::uint64_t generation, const std::optional<QList<QuotaNotice>> &notices)

@@ -6,6 +6,7 @@
 #include "quota/CancellationError.h"
 #include "quota/CodexRateLimitClientError.h"
 #include "quota/FetchErrorDescription.h"
+#include "stores/FutureCompletion.h"
 
 #include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
@@ -214,7 +215,8 @@ QFuture<void> QuotaStore::refresh(bool force)
     publish(m_isRefreshing, true, &QuotaStore::isRefreshingChanged);
     m_fetchStop = std::stop_source();
     auto fetch = QtConcurrent::run(&m_fetchPool, &QuotaStore::runFetch, m_client, m_fetchStop.get_token());
-    return fetch.then(this, [this](const FetchOutcome &outcome) { finishRefresh(outcome); });
+    return whenFinished(this, fetch,
+                        [this](const QFuture<FetchOutcome> &finished) { finishRefresh(finished.result()); });
 }
 
 void QuotaStore::finishRefresh(const FetchOutcome &outcome)

@@ -1,8 +1,8 @@
 #include "update/RemoteUpdateStore.h"
 
-#include <QFutureWatcher>
+#include "stores/FutureCompletion.h"
+
 #include <QMetaObject>
-#include <QPromise>
 
 namespace pulsegrove {
 
@@ -13,29 +13,13 @@ template <typename... Handlers> struct Overloaded : Handlers... {
 };
 template <typename... Handlers> Overloaded(Handlers...) -> Overloaded<Handlers...>;
 
-// Runs `handler` on `context`'s thread with the future's result, or with nothing when the
-// future ended without one (its promise was dropped). The returned future finishes after the
-// handler. Unlike QFuture::then(context, …), which Qt 6.4 may still call once the context is
-// gone, nothing runs after `context` is destroyed: the watcher goes with it, and the returned
-// future then ends cancelled.
+// Runs `handler` on the store's thread with the operation's result, or with nothing when the
+// operation ended without one (its promise was dropped).
 template <typename T, typename Handler>
-QFuture<void> whenFinished(QObject *context, QFuture<T> future, Handler handler)
+QFuture<void> whenOperationFinished(QObject *store, QFuture<T> future, Handler handler)
 {
-    auto promise = std::make_shared<QPromise<void>>();
-    promise->start();
-    QFuture<void> done = promise->future();
-    auto *watcher = new QFutureWatcher<T>(context);
-    QObject::connect(watcher, &QFutureWatcher<T>::finished, context, [watcher, promise, handler]() mutable {
-        const QFuture<T> finished = watcher->future();
-        std::optional<T> result;
-        if (finished.resultCount() > 0)
-            result = finished.result();
-        watcher->deleteLater();
-        handler(std::move(result));
-        promise->finish();
-    });
-    watcher->setFuture(future);
-    return done;
+    return whenFinished(store, std::move(future),
+                        [handler](const QFuture<T> &finished) mutable { handler(resultOf(finished)); });
 }
 
 } // namespace
@@ -162,7 +146,7 @@ QFuture<void> RemoteUpdateStore::check(std::stop_token cancellation)
                                                Qt::QueuedConnection);
                                        }));
     }
-    return whenFinished(
+    return whenOperationFinished(
         this, m_operations.check(cancellation),
         [this, generation, cancellation](std::optional<RemoteUpdateCheckOutcome> outcome) {
             // A check that gave no answer at all is one that could not be made.
@@ -238,7 +222,7 @@ QFuture<void> RemoteUpdateStore::download(QString version)
         return QtFuture::makeReadyFuture();
     }
     setState(State::downloading(version));
-    return whenFinished(
+    return whenOperationFinished(
         this, m_operations.downloadAndVerify(*m_candidate),
         [this, version](std::optional<std::variant<RemoteUpdateDownload, QString>> result) {
             if (m_state != State::downloading(version))
@@ -259,13 +243,14 @@ QFuture<void> RemoteUpdateStore::install(QString version, std::filesystem::path 
         setState(State::downloaded(version, fileURL, false));
         return QtFuture::makeReadyFuture();
     }
-    return whenFinished(this, m_operations.install(version, fileURL),
-                        [this, version, fileURL](std::optional<bool> started) {
-                            // A started installation ends this process; one that could not start
-                            // leaves the file where the user can install it by hand.
-                            if (!started.value_or(false) && m_state == State::installing(version))
-                                setState(State::downloaded(version, fileURL, false));
-                        });
+    return whenOperationFinished(this, m_operations.install(version, fileURL),
+                                 [this, version, fileURL](std::optional<bool> started) {
+                                     // A started installation ends this process; one that could
+                                     // not start leaves the file where the user can install it by
+                                     // hand.
+                                     if (!started.value_or(false) && m_state == State::installing(version))
+                                         setState(State::downloaded(version, fileURL, false));
+                                 });
 }
 
 } // namespace pulsegrove
