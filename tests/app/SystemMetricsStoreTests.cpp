@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 #include <algorithm>
 #include <condition_variable>
 #include <functional>
@@ -59,8 +60,12 @@ protected:
     {
         m_script->next = snapshotWith(55.0, 40.0, m_now);
         m_store = std::make_unique<SystemMetricsStore>(nullptr, &m_workspace, [this] { return m_now; });
-        m_store->setSamplerFactory(
-            [this] { return m_samplers.emplace_back(std::make_shared<FakeSampler>(m_script)).lock(); });
+        // Samplers are made on the sampling worker.
+        m_store->setSamplerFactory([this] {
+            std::lock_guard lock(m_script->mutex);
+            m_samplerMadeOnMainThread |= QThread::currentThread() == QCoreApplication::instance()->thread();
+            return m_samplers.emplace_back(std::make_shared<FakeSampler>(m_script)).lock();
+        });
         // Long enough that the loop never samples a second time unless a test shortens it.
         m_store->setPollingInterval(std::chrono::hours(1));
     }
@@ -68,9 +73,14 @@ protected:
 
     void advance(double seconds) { m_now = m_now.addingSeconds(seconds); }
     void hold(bool holding) { m_script->set(m_script->holding, holding); }
-    int created() const { return static_cast<int>(m_samplers.size()); }
-    int destroyed() const
+    int created()
     {
+        std::lock_guard lock(m_script->mutex);
+        return static_cast<int>(m_samplers.size());
+    }
+    int destroyed()
+    {
+        std::lock_guard lock(m_script->mutex);
         return int(std::ranges::count_if(m_samplers, [](auto &s) { return s.expired(); }));
     }
     int samplesStarted()
@@ -118,6 +128,7 @@ protected:
     Date m_now = Date::fromReferenceSeconds(800'000'000);
     std::shared_ptr<SamplerScript> m_script = std::make_shared<SamplerScript>();
     std::vector<std::weak_ptr<FakeSampler>> m_samplers;
+    bool m_samplerMadeOnMainThread = false;
     FakeWorkspace m_workspace;
     std::unique_ptr<SystemMetricsStore> m_store;
 };
@@ -149,6 +160,7 @@ TEST_F(SystemMetricsStoreTests, OneLoopRunsWhileAnySurfaceIsVisible)
     show("b");
     settle(1);
     EXPECT_EQ(created(), 1);
+    EXPECT_FALSE(m_samplerMadeOnMainThread) << "hardware discovery never holds up the interface";
     EXPECT_EQ(samplesStarted(), 1);
     EXPECT_EQ(m_store->snapshot(), snapshotWith(55.0, 40.0, m_now));
     EXPECT_TRUE(m_store->isWaitingForNextSample());

@@ -1,11 +1,34 @@
 #include "stores/SystemMetricsStore.h"
 
 #include "metrics/SystemMetricsSampler.h"
+#include "stores/FutureCompletion.h"
 
 #include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace pulsegrove {
+
+namespace {
+
+// On the sampling worker: makes the sampler when the loop has none yet, handing it back through
+// `made`, then samples.
+std::optional<SystemMetricsSnapshot>
+takeSample(std::shared_ptr<SystemMetricsSampling> sampler, const SystemMetricsStore::SamplerFactory &factory,
+           const std::shared_ptr<std::shared_ptr<SystemMetricsSampling>> &made)
+{
+    try {
+        if (!sampler && factory)
+            sampler = *made = factory();
+        if (!sampler)
+            return std::nullopt;
+        return sampler->sample();
+    } catch (...) {
+        // A sampler must not throw; if one does, the sample is simply lost.
+        return std::nullopt;
+    }
+}
+
+} // namespace
 
 SystemMetricsStore::SystemMetricsStore(std::shared_ptr<SystemMetricsSampling> sampler, Workspace *workspace,
                                        Clock clock, QObject *parent)
@@ -77,7 +100,6 @@ void SystemMetricsStore::startPolling()
 {
     if (m_isPolling || m_isSleeping || m_visibleConsumers.isEmpty())
         return;
-    ensureSampler();
     m_isPolling = true;
     ++m_pollingGeneration;
     // The first sample is taken at once, on the next turn of the event loop.
@@ -124,24 +146,28 @@ QFuture<void> SystemMetricsStore::performRefresh(bool force, std::optional<std::
         return QtFuture::makeReadyFuture();
     }
     publish(m_isSampling, true, &SystemMetricsStore::isSamplingChanged);
-    std::shared_ptr<SystemMetricsSampling> sampler = ensureSampler();
-    auto work = QtConcurrent::run(&m_samplingPool, [sampler]() -> std::optional<SystemMetricsSnapshot> {
-        if (!sampler)
-            return std::nullopt;
-        try {
-            return sampler->sample();
-        } catch (...) {
-            // A sampler must not throw; if one does, the sample is simply lost.
-            return std::nullopt;
-        }
-    });
-    // The loop goes on from this one continuation: a second one chained on it would be handed a
+    // The first sample of a loop makes the sampler on the worker too: its hardware discovery reads
+    // the machine's sensor tree, which must not hold up the interface.
+    auto made = std::make_shared<std::shared_ptr<SystemMetricsSampling>>();
+    auto work = QtConcurrent::run(&m_samplingPool, &takeSample, m_sampler, m_samplerFactory, made);
+    // The loop goes on from this one completion: a second one chained on it would be handed a
     // dead store when the store goes away between the two.
-    return work.then(this, [this, pollingGeneration](const std::optional<SystemMetricsSnapshot> &result) {
-        finishRefresh(result, pollingGeneration);
-        if (pollingGeneration)
-            scheduleNextPoll(*pollingGeneration);
-    });
+    const std::uint64_t loop = m_pollingGeneration;
+    return whenFinished(this, work,
+                        [this, pollingGeneration, made, loop](const QFuture<SampleResult> &finished) {
+                            adoptSampler(std::exchange(*made, nullptr), loop);
+                            finishRefresh(resultOf(finished).value_or(std::nullopt), pollingGeneration);
+                            if (pollingGeneration)
+                                scheduleNextPoll(*pollingGeneration);
+                        });
+}
+
+void SystemMetricsStore::adoptSampler(std::shared_ptr<SystemMetricsSampling> sampler, std::uint64_t loop)
+{
+    // Kept only by the loop it was made for: one that stopped meanwhile (sleep, no surface) drops
+    // it, and the next loop discovers the hardware afresh.
+    if (sampler && !m_sampler && m_isPolling && loop == m_pollingGeneration)
+        m_sampler = std::move(sampler);
 }
 
 void SystemMetricsStore::finishRefresh(const std::optional<SystemMetricsSnapshot> &result,
@@ -156,13 +182,6 @@ void SystemMetricsStore::finishRefresh(const std::optional<SystemMetricsSnapshot
     publish(m_snapshot, result, &SystemMetricsStore::snapshotChanged);
     publish(m_errorMessage, nothingRead ? std::optional<QString>(unavailableMessage()) : std::nullopt,
             &SystemMetricsStore::errorMessageChanged);
-}
-
-const std::shared_ptr<SystemMetricsSampling> &SystemMetricsStore::ensureSampler()
-{
-    if (!m_sampler && m_samplerFactory)
-        m_sampler = m_samplerFactory();
-    return m_sampler;
 }
 
 void SystemMetricsStore::stopPolling()

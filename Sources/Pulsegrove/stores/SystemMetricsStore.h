@@ -65,7 +65,7 @@ public:
     // Forgets every surface, stops sampling and stops listening to sleep and wake.
     void stopPolling();
 
-    // Seams for tests: how samplers are made (on the main thread) and the pause between samples.
+    // Seams for tests: how samplers are made (on the sampling worker) and the pause between samples.
     void setSamplerFactory(SamplerFactory factory) { m_samplerFactory = std::move(factory); }
     void setPollingInterval(std::chrono::milliseconds interval) { m_pollingInterval = interval; }
 
@@ -93,9 +93,9 @@ private:
     void scheduleNextPoll(std::uint64_t generation);
     // A refresh of the polling loop of that generation drops its result once the loop is cancelled.
     QFuture<void> performRefresh(bool force, std::optional<std::uint64_t> pollingGeneration);
-    void finishRefresh(const std::optional<SystemMetricsSnapshot> &result,
-                       std::optional<std::uint64_t> pollingGeneration);
-    const std::shared_ptr<SystemMetricsSampling> &ensureSampler();
+    using SampleResult = std::optional<SystemMetricsSnapshot>;
+    void finishRefresh(const SampleResult &result, std::optional<std::uint64_t> pollingGeneration);
+    void adoptSampler(std::shared_ptr<SystemMetricsSampling> sampler, std::uint64_t loop);
     void handleSleep();
     void handleWake();
 
