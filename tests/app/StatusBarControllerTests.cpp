@@ -110,6 +110,12 @@ TEST_F(Controller, ManyStoreChangesInOneTurnGiveOneSyncInALaterTurn)
     turn();
     EXPECT_EQ(syncs.count(), 1);
     EXPECT_FALSE(controller.isStoreSyncScheduled());
+
+    // Likewise a sample: its start is one update, its result (sampling, snapshot, error) another.
+    QSignalSpy metricsSyncs(&controller, &StatusBarController::metricsSynced);
+    sampleMetrics(SystemMetricsSnapshot{});
+    turn();
+    EXPECT_EQ(metricsSyncs.count(), 2);
 }
 
 TEST_F(Controller, TheNativeMenuClaimsItsSurfacesOnlyWhileOpen)

@@ -150,10 +150,16 @@ void StatusBarController::observeStore()
 
 void StatusBarController::observeMetricsStore()
 {
+    // A sample publishes several properties in one turn; the rows and the tool tip follow once.
     connect(&m_metricsStore, &SystemMetricsStore::objectWillChange, this, [this] {
+        if (m_metricsSyncScheduled)
+            return;
+        m_metricsSyncScheduled = true;
         queue(this, [this] {
+            m_metricsSyncScheduled = false;
             m_systemMenu.updateMetricsItems(m_metricsStore);
             updateStatusItemMetadata();
+            Q_EMIT metricsSynced();
         });
     });
 }

@@ -105,6 +105,8 @@ public:
 Q_SIGNALS:
     // A sync from the stores ran.
     void synced();
+    // The metric rows and the tool tip followed the metrics store.
+    void metricsSynced();
 
 private:
     void connectMenuActions();
@@ -145,6 +147,7 @@ private:
     qreal m_configuredPopoverMaximumHeight = 770.0;
     bool m_isSystemMenuVisible = false;
     bool m_storeSyncScheduled = false;
+    bool m_metricsSyncScheduled = false;
     std::optional<QString> m_popoverSurfaceID;
 };
 
