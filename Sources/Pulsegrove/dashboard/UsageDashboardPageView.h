@@ -12,9 +12,9 @@ class QLabel;
 
 namespace pulsegrove {
 
-// The dashboard's page: a native view that takes the same events, in the same JSON encoding, as
-// the dashboard's web page was designed to take. The encoding is the contract between the
-// window controller and the page, so the page decodes every payload itself.
+// The dashboard's page: a native view that takes the window controller's events as JSON
+// payloads. The encoding is the contract between the window controller and the page, so the
+// page decodes every payload itself.
 class UsageDashboardPageView : public QWidget {
     Q_OBJECT
 

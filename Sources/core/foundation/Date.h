@@ -4,8 +4,8 @@
 
 namespace pulsegrove {
 
-// An instant held the way the original platform holds it: seconds since 2001-01-01 00:00:00 UTC
-// as a double. Keeping that representation lets the quota cache's "fetchedAt" round-trip exactly.
+// An instant held as seconds since 2001-01-01 00:00:00 UTC in a double, the form the quota
+// cache's "fetchedAt" is stored in, so it round-trips exactly.
 class Date {
 public:
     // Seconds between 1970-01-01 and 2001-01-01, both UTC.

@@ -8,9 +8,9 @@
 
 namespace pulsegrove {
 
-// Where the user's files live on a freedesktop system. The application was designed around the
-// home folder's "Library/Application Support" and "Library/Caches"; every such path goes through
-// libraryPath(), which maps them to $XDG_DATA_HOME and $XDG_CACHE_HOME.
+// Where the user's files live on a freedesktop system. The application names its folders by the
+// library-relative paths "Library/Application Support" and "Library/Caches"; every such path goes
+// through libraryPath(), which maps them to $XDG_DATA_HOME and $XDG_CACHE_HOME.
 class UserDirectories {
 public:
     // HOME when set and not empty, else the account's home from the password database.

@@ -7,7 +7,7 @@ class QWidget;
 namespace pulsegrove {
 
 // The panel and the settings window always draw in a dark scheme, whatever the desktop's own
-// colours are: light text on dark surfaces, so the themed gradients and cards read as designed.
+// colours are: light text on dark surfaces, the only scheme the themed gradients and cards are drawn for.
 class DarkPalette {
 public:
     static QPalette palette();
