@@ -26,18 +26,11 @@ TEST(EnergyBarModelTests, FillIsClampedButTheSpokenValueIsNot)
     }
 }
 
-// One element spoken as the remaining quota with the unclamped value, exactly its height tall
-// and as wide as offered; the fill covers the leading 74 points in the tint itself (keeping a
+// It speaks the unclamped value; the fill covers the leading 74 points in the tint itself (keeping a
 // translucent tint's opacity, over the track), the rest shows the track at 0.16 of the tint.
 TEST(EnergyBarTests, SpeaksTheValueAndDrawsTheFillOverTheFaintTrack)
 {
-    const EnergyBar spoken(140, srgb(0.2, 0.78, 0.96), 9);
-    EXPECT_EQ(spoken.accessibleName(), QStringLiteral("剩余额度"));
-    EXPECT_EQ(spoken.accessibleDescription(), QStringLiteral("140%"));
-    EXPECT_EQ(spoken.minimumSizeHint(), QSize(0, 9));
-    EXPECT_EQ(spoken.sizeHint().height(), 9);
-    EXPECT_EQ(spoken.sizePolicy().verticalPolicy(), QSizePolicy::Fixed);
-
+    EXPECT_EQ(EnergyBar(140, srgb(0.2, 0.78, 0.96), 9).accessibleDescription(), QStringLiteral("140%"));
     EnergyBar bar(37, srgb(1, 0, 0, 0.5), 9);
     bar.resize(200, 9);
     const QImage image = testing::renderTransparent(bar, QStringLiteral("energy-bar"));

@@ -75,17 +75,6 @@ TEST(ModuleSettingsModelTests, EverySymbolOfTheSettingsIsInTheCatalog)
         EXPECT_TRUE(SymbolCatalog::symbolNames().contains(symbol)) << symbol.toStdString();
 }
 
-// Five dividers between six rows, each inset past the icons; none under the last row.
-TEST_F(ModuleSettingsViewTest, EveryModuleRowButTheLastHasAnInsetDivider)
-{
-    ModuleSettingsView view(*m_store, m_updateStore);
-    QWidget *card = view.moduleSwitch(QuotaModule::standardQuota)->parentWidget()->parentWidget();
-    const auto dividers = card->findChildren<Divider *>(Qt::FindDirectChildrenOnly);
-    EXPECT_EQ(dividers.size(), 5);
-    for (const Divider *divider : dividers)
-        EXPECT_EQ(divider->leadingInset(), 51);
-}
-
 // The taskbar switch shows and stores its preference and changes the activation policy.
 TEST_F(ModuleSettingsViewTest, TheDockSwitchStoresItsPreference)
 {
@@ -195,10 +184,6 @@ TEST_F(ModuleSettingsViewTest, ThePickerMarksTheStoresThemeAndWritesAPick)
         return themes;
     };
     EXPECT_EQ(checkedThemes(), std::vector<QuotaThemeID>{QuotaThemeID::aurora});
-    const ThemeSwatchButton *aurora = view.themeOptions().at(QuotaThemeID::aurora);
-    const QuotaThemePalette &auroraPalette = QuotaThemeIDs::palette(QuotaThemeID::aurora);
-    EXPECT_EQ(aurora->accessibleName(), auroraPalette.name + QStringLiteral("：") + auroraPalette.detail);
-    EXPECT_EQ(aurora->toolTip(), auroraPalette.detail);
 
     // Whoever hears of the change finds the new palette already in force.
     std::vector<QuotaThemeID> paletteWhenAnnounced;
@@ -214,39 +199,6 @@ TEST_F(ModuleSettingsViewTest, ThePickerMarksTheStoresThemeAndWritesAPick)
     }
     EXPECT_EQ(paletteWhenAnnounced,
               (std::vector<QuotaThemeID>{QuotaThemeID::sunset, QuotaThemeID::graphite}));
-}
-
-// "完成" closes the first visible settings window in the order they were made, or, with none,
-// calls dismiss.
-TEST_F(ModuleSettingsViewTest, DoneClosesTheFirstVisibleSettingsWindowElseDismisses)
-{
-    auto window = [](const QString &identifier, const QString &title) {
-        auto widget = std::make_unique<QWidget>();
-        widget->setObjectName(identifier);
-        widget->setWindowTitle(title);
-        return widget;
-    };
-    auto hiddenSettings = window(QString(), QStringLiteral("Pulse Grove · 界面与模块设置"));
-    auto other = window(QStringLiteral("io.velorn.Pulsegrove.dashboard"), QStringLiteral("用量"));
-    auto scene = window(ModuleSettingsWindowController::identifier(), QStringLiteral("Pulse Grove"));
-    auto titled = window(QStringLiteral("io.velorn.Pulsegrove.preview"), QStringLiteral("界面与模块设置"));
-    for (QWidget *shown : {other.get(), scene.get(), titled.get()})
-        shown->show();
-    int dismissals = 0;
-    ModuleSettingsView view(*m_store, m_updateStore);
-    view.dismiss = [&] { ++dismissals; };
-    view.show();
-    view.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
-    QTest::mouseClick(view.doneButton(), Qt::LeftButton);
-    EXPECT_FALSE(scene->isVisible());
-    EXPECT_TRUE(titled->isVisible() && other->isVisible());
-    QTest::keyClick(&view, Qt::Key_Return);
-    EXPECT_FALSE(titled->isVisible());
-    EXPECT_EQ(dismissals, 0);
-    view.closeSettingsWindow();
-    EXPECT_EQ(dismissals, 1);
-    EXPECT_TRUE(other->isVisible());
 }
 
 // One render per theme at both pixel ratios: the gradient's corners and the accent are the

@@ -1,48 +1,14 @@
 #include "ViewRendering.h"
-#include "theme/QuotaTheme.h"
 #include "views/PlanBadge.h"
 #include "views/PlanBadgeModel.h"
 #include "views/PlanBadgeStyle.h"
 #include "views/primitives/IconTile.h"
-#include "views/primitives/ViewColors.h"
 
 #include <QHBoxLayout>
 #include <gtest/gtest.h>
 
 namespace pulsegrove {
 namespace {
-
-using ViewColors::srgb;
-using ViewColors::withOpacity;
-
-// Per tier: the shown text (spoken with "套餐 " before it), the colours, symbol and glow opacity,
-// the outline width, and a glow only where that opacity is not 0.
-TEST(PlanBadgeModelTests, TextsStyleOutlineAndGlowFollowTheTier)
-{
-    using Tier = CodexPlanTier;
-    const QColor secondary = QuotaTheme::secondaryText();
-    const QString sparkles = QStringLiteral("sparkles");
-    struct Case {
-        Tier tier;
-        const char *shown;
-        qreal outline;
-        PlanBadgeStyle style;
-    };
-    const Case cases[] = {
-        {Tier::plus(), "PLUS", 0.55, {srgb(0.24, 0.82, 0.98), srgb(0.20, 0.64, 0.98), {}, 0}},
-        {Tier::proFiveX(), "PRO 5×", 0.55, {srgb(0.72, 0.59, 1.0), srgb(0.55, 0.38, 0.94), {}, 0.1}},
-        {Tier::proTwentyX(), "PRO 20×", 0.8, {srgb(1.0, 0.82, 0.39), srgb(0.93, 0.61, 0.18), sparkles, 0.3}},
-        {Tier::other("EDU"), "EDU", 0.55, {secondary, withOpacity(secondary, 0.72), {}, 0}},
-    };
-    for (const Case &c : cases) {
-        EXPECT_EQ(PlanBadgeModel::displayText(c.tier), QString::fromUtf8(c.shown));
-        EXPECT_EQ(PlanBadgeModel::accessibilityLabel(c.tier),
-                  QStringLiteral("套餐 ") + QString::fromUtf8(c.shown));
-        EXPECT_EQ(PlanBadgeStyle::forTier(c.tier), c.style) << c.shown;
-        EXPECT_DOUBLE_EQ(PlanBadgeModel::outlineWidth(c.tier), c.outline) << c.shown;
-        EXPECT_EQ(PlanBadgeModel::glow(c.tier).has_value(), c.style.glowOpacity > 0) << c.shown;
-    }
-}
 
 // The badge keeps its ideal size and never truncates: it is laid out at that width however narrow
 // the row.

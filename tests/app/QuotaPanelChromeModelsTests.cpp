@@ -18,8 +18,8 @@ QuotaSnapshot snapshotWith(bool fiveHour, bool weekly, std::optional<std::string
                          std::nullopt, std::move(planType), std::nullopt, fetchedAt);
 }
 
-// The subtitle names the windows the snapshot carries; the marker tells waiting, cached or live.
-TEST(QuotaPanelHeaderModelTests, SubtitlePlanAndFreshness)
+// The subtitle names the windows the snapshot carries; an unknown plan still gets a badge.
+TEST(QuotaPanelHeaderModelTests, SubtitleAndPlan)
 {
     const struct {
         std::optional<QuotaSnapshot> snapshot;
@@ -40,12 +40,6 @@ TEST(QuotaPanelHeaderModelTests, SubtitlePlanAndFreshness)
     EXPECT_EQ(QuotaPanelHeaderModel::planTier(snapshotWith(true, true, "team-unknown")),
               CodexPlanTier::other("CODEX"))
         << "an unknown plan still gets a badge";
-
-    EXPECT_EQ(QuotaPanelHeaderModel::freshnessText(false, true), QStringLiteral("等待"));
-    EXPECT_EQ(QuotaPanelHeaderModel::freshnessText(true, true), QStringLiteral("缓存"));
-    EXPECT_EQ(QuotaPanelHeaderModel::freshnessText(true, false), QStringLiteral("实时"));
-    EXPECT_EQ(QuotaPanelHeaderModel::freshnessDotColor(true), ThemeColor::secondaryText());
-    EXPECT_EQ(QuotaPanelHeaderModel::freshnessDotColor(false), ThemeColor::accent());
 }
 
 // A failure shows the store's message verbatim on at most two lines; live data the short time;
@@ -86,39 +80,6 @@ TEST(QuotaPanelStatusModelTests, TextSymbolAndLinesByState)
     // The zone is the one given: the same read at 14:13 in Shanghai.
     const QTimeZone shanghai("Asia/Shanghai");
     EXPECT_EQ(QuotaPanelStatusModel::shortTime(fetchedAt, chinese, shanghai), QStringLiteral("14:13"));
-}
-
-// The refresh button cannot be pressed while a refresh runs; the menu offers the login-items
-// button only while approval is pending and disables the toggle when the item cannot be managed.
-TEST(QuotaPanelFooterModelTests, RefreshStateAndMoreMenuEntries)
-{
-    EXPECT_EQ(QuotaPanelFooterModel::refreshTitle(true), QStringLiteral("刷新中"));
-    EXPECT_FALSE(QuotaPanelFooterModel::isRefreshEnabled(true));
-    EXPECT_EQ(QuotaPanelFooterModel::refreshTitle(false), QStringLiteral("刷新额度"));
-    EXPECT_TRUE(QuotaPanelFooterModel::isRefreshEnabled(false));
-
-    using Entry = QuotaPanelFooterModel::MenuEntry;
-    using Action = QuotaPanelFooterModel::MenuAction;
-    const Entry switchEntry{Entry::Kind::button, QStringLiteral("切换到系统菜单"),
-                            Action::switchToSystemMenu};
-    const Entry divider{Entry::Kind::divider, {}, Action::quit};
-    const Entry quit{Entry::Kind::button, QStringLiteral("退出 Pulse Grove"), Action::quit};
-    const auto toggle = [](bool enabled, bool checked) {
-        return Entry{Entry::Kind::toggle, QStringLiteral("开机自动启动"), Action::toggleLaunchAtLogin,
-                     enabled, checked};
-    };
-    const Entry approval{Entry::Kind::button, QStringLiteral("打开自启动设置"),
-                         Action::openLoginItemsSettings};
-    const struct {
-        QuotaPanelFooterModel::MenuState state;
-        QList<Entry> entries;
-    } cases[] = {
-        {{false, false, false}, {switchEntry, toggle(false, false), divider, quit}},
-        {{true, true, false}, {switchEntry, toggle(true, true), divider, quit}},
-        {{true, false, true}, {switchEntry, toggle(false, true), approval, divider, quit}},
-    };
-    for (const auto &c : cases)
-        EXPECT_EQ(QuotaPanelFooterModel::moreMenuEntries(c.state), c.entries);
 }
 
 } // namespace

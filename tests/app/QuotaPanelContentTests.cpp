@@ -78,32 +78,5 @@ TEST(QuotaPanelContentTests, ElementsFollowTheVisibleModulesAndTheStoreState)
         EXPECT_EQ(kinds(QuotaPanelContent::elements(c.inputs)), c.expected) << c.name;
 }
 
-// Each element carries what its view is built from, so an unchanged element keeps its view.
-TEST(QuotaPanelContentTests, ElementsCarryTheirInputs)
-{
-    const QuotaSnapshot snapshot = snapshotWith(true, true, sparkWith(10080), std::nullopt);
-    const auto elements = QuotaPanelContent::elements(
-        {snapshot, false, QStringLiteral("超时"), true, QuotaModules::allModules()});
-    ASSERT_EQ(elements.size(), 8u);
-    const struct {
-        std::size_t index;
-        const char *title, *shortLabel;
-        std::optional<RateLimitWindow> window;
-    } quotaCards[] = {{0, "5 小时额度", "5H", snapshot.fiveHour()}, {1, "每周额度", "7D", snapshot.weekly()}};
-    for (const auto &c : quotaCards) {
-        EXPECT_EQ(elements[c.index].title, QString::fromUtf8(c.title));
-        EXPECT_EQ(elements[c.index].shortLabel, QString::fromUtf8(c.shortLabel));
-        EXPECT_EQ(elements[c.index].window, c.window);
-    }
-    EXPECT_TRUE(elements[4].isStale);
-    EXPECT_EQ(elements[7].message, QStringLiteral("超时"));
-    EXPECT_TRUE(elements[7].isStale);
-
-    const auto empty =
-        QuotaPanelContent::elements({std::nullopt, false, QString(), true, {Module::resetCredits}});
-    ASSERT_EQ(empty.size(), 1u);
-    EXPECT_EQ(empty[0].message, QString()) << "an empty message is kept, not dropped";
-}
-
 } // namespace
 } // namespace pulsegrove

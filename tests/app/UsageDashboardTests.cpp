@@ -130,11 +130,7 @@ TEST(CodexUsageAnalyticsServiceTests, ACancelledLoadEndsWithoutAReport)
 TEST_F(UsageDashboardControllerTest, WindowIsBuiltHiddenAndShowLoadsOnceWithTheProvidersRows)
 {
     const auto controller = makeController();
-    QWidget *window = controller->window();
-    EXPECT_EQ(window->windowTitle(), QString::fromUtf8("Pulse Grove · 本地用量统计"));
-    EXPECT_EQ(window->size(), QSize(1180, 780));
-    EXPECT_EQ(window->minimumSize(), QSize(860, 600));
-    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(controller->window()->isVisible());
     EXPECT_TRUE(m_loader.rebuilds.empty());
     controller->updateQuotaSnapshots();
     EXPECT_EQ(m_providerCalls, 0) << "no report is held yet";
@@ -292,7 +288,6 @@ TEST(UsageDashboardPageTests, ModelTextsClampRoundAndFallBack)
         EXPECT_EQ(UsageDashboardPageModel::percentText(percent), text) << percent;
         EXPECT_EQ(UsageDashboardPageModel::barPercent(percent), bar) << percent;
     }
-    EXPECT_EQ(UsageDashboardPageModel::usedText(42), QString::fromUtf8("已用 42%"));
     EXPECT_EQ(UsageDashboardPageModel::resetText(std::string("2026-03-05T14:05:00Z"), now, utc),
               QString::fromUtf8("重置于 3月5日 14:05"));
     for (const auto &missing : {std::optional<std::string>(), std::optional<std::string>("tomorrow")})
@@ -301,9 +296,6 @@ TEST(UsageDashboardPageTests, ModelTextsClampRoundAndFallBack)
                   "2026-03-01T08:00:00Z", now,
                   Environment(std::map<std::string, std::string>{{"TZ", "Asia/Shanghai"}})),
               QString::fromUtf8("获取于 3月1日 16:00"));
-    EXPECT_EQ(UsageDashboardPageModel::staleMark(true), QString::fromUtf8("缓存数据 · 可能已过期"));
-    EXPECT_EQ(UsageDashboardPageModel::staleMark(false), std::nullopt);
-    EXPECT_EQ(UsageDashboardPageModel::windowTag(UsageQuotaWindow::weekly), QString::fromUtf8("每周"));
 }
 
 TEST(UsageDashboardPageTests, RendersRowsWithTheirStaleMarkInEveryTheme)
