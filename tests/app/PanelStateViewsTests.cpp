@@ -1,4 +1,4 @@
-#include "ViewRendering.h"
+#include "CardRendering.h"
 #include "theme/QuotaTheme.h"
 #include "views/EmptyStateView.h"
 #include "views/LoadingStateView.h"
@@ -15,9 +15,6 @@
 namespace pulsegrove {
 namespace {
 
-// The panel's content column: 360 wide less 16 on each side.
-constexpr int contentWidth = 328;
-
 QStringList labelTexts(const QWidget &view)
 {
     QStringList texts;
@@ -33,7 +30,7 @@ QStringList labelTexts(const QWidget &view)
 void expectSensibleRender(QWidget &view, const QString &name, int minimumHeight, int maximumHeight)
 {
     DarkPalette::apply(&view);
-    const QImage image = testing::renderAtWidth(view, contentWidth, name);
+    const QImage image = testing::renderAtWidth(view, testing::panelContentWidth, name);
     EXPECT_TRUE(image.height() >= minimumHeight && image.height() <= maximumHeight) << image.height();
     EXPECT_GT(testing::countPixelsNear(image, QuotaThemeIDs::palette(QuotaTheme::selected()).accent, 24), 10);
     EXPECT_GT(testing::countPixelsNear(image, QuotaTheme::secondaryText(), 40), 10);
@@ -52,14 +49,14 @@ TEST(EmptyStateViewTests, ShowsTheMessageVerbatimAndWrappedOrTheHintOnlyWithoutO
 
     EmptyStateView emptyMessage{QString()};
     EXPECT_EQ(emptyMessage.detailText()->text(), QString());
-    const int oneLineHeight = testing::renderAtWidth(emptyMessage, contentWidth).height();
+    const int oneLineHeight = testing::renderAtWidth(emptyMessage, testing::panelContentWidth).height();
     EXPECT_GT(emptyMessage.detailText()->height(), 5) << "an empty message still takes its line";
 
     for (const QString &message : {QStringLiteral("无法读取额度：").repeated(12),
                                    QStringLiteral("spawn failed: ") + QString(150, QLatin1Char('x'))}) {
         EmptyStateView view{message};
-        EXPECT_LE(view.minimumSizeHint().width(), contentWidth);
-        EXPECT_GT(testing::renderAtWidth(view, contentWidth, QStringLiteral("empty-state-long")).height(),
+        EXPECT_LE(view.minimumSizeHint().width(), testing::panelContentWidth);
+        EXPECT_GT(testing::renderAtWidth(view, testing::panelContentWidth, QStringLiteral("empty-state-long")).height(),
                   oneLineHeight + 20);
     }
 }

@@ -1,3 +1,4 @@
+#include "CardRendering.h"
 #include "QuotaPanelTestFixture.h"
 #include "views/cards/ResetCreditsMenuCard.h"
 #include "views/cards/SparkQuotaCard.h"
@@ -13,8 +14,6 @@
 
 namespace pulsegrove::testing {
 namespace {
-
-constexpr int contentWidth = 328;
 
 // A quota answer at the edges of what decodes: shares beyond both ends, resets long past and
 // absurdly far ahead, a long limit name full of markup, and fifty reset credits.
@@ -61,8 +60,8 @@ TEST_F(QuotaPanelBadInputTests, HostileQuotaStaysInsideThePanelAsPlainText)
         const QWidget *view = panel.contentView(index);
         if (!view)
             continue;
-        EXPECT_LE(view->minimumSizeHint().width(), contentWidth) << index;
-        EXPECT_LE(view->width(), contentWidth) << index;
+        EXPECT_LE(view->minimumSizeHint().width(), panelContentWidth) << index;
+        EXPECT_LE(view->width(), panelContentWidth) << index;
     }
     for (const QLabel *label : panel.findChildren<QLabel *>())
         EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->text().toStdString();
