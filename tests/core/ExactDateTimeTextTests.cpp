@@ -41,32 +41,10 @@ TEST(ExactDateTimeTextTests, TheYearAppearsOnlyWhenItDiffersFromNowsYearInTheZon
         // The offset is the instant's, after the switch to daylight saving time on 8 March.
         {"America/Los_Angeles", march5 + 4 * 86400, march1, false, "3月9日 13:30"},
         {"Asia/Shanghai", utcNewYear, utcEve, false, "1月1日 10:00"},
-        {"UTC", utcNewYear, utcEve, false, "2027年1月1日 02:00"},
         {"America/Los_Angeles", utcNewYear, utcEve, false, "12月31日 18:00"},
     };
     for (const auto &[zone, instant, now, weekday, expected] : cases)
         EXPECT_EQ(exactText(instant, now, zone, weekday), expected) << expected;
     // A "now" without a year counts as another year: the full date is never wrong.
     EXPECT_EQ(exactText(march5, Date::fromReferenceSeconds(NAN), "UTC", false), "2026年3月5日 20:30");
-}
-
-// Instants after the last transition a zone file lists still follow the zone's recurring rule:
-// daylight saving goes on in 2038 and after, including Lord Howe's half-hour shift.
-TEST(ExactDateTimeTextTests, OffsetsFollowEachZonesRulesBeyondItsListedTransitions)
-{
-    const Date in2038 = dateAt("UTC", 2038, 3, 1, 0, 0);
-    const Date in2040 = dateAt("UTC", 2040, 3, 1, 0, 0);
-    const std::vector<std::tuple<std::string, std::int64_t, Date, std::string>> cases = {
-        {"America/New_York", unixSecondsAt("UTC", 2038, 7, 1, 16, 0), in2038, "7月1日 12:00"},
-        {"America/New_York", unixSecondsAt("UTC", 2038, 12, 1, 16, 0), in2038, "12月1日 11:00"},
-        {"Europe/Berlin", unixSecondsAt("UTC", 2040, 7, 1, 10, 25), in2040, "7月1日 12:25"},
-        {"Europe/Berlin", unixSecondsAt("UTC", 2040, 12, 1, 10, 25), in2040, "12月1日 11:25"},
-        // Lord Howe: UTC+10:30, and +11:00 from the first Sunday of October (2:00 → 2:30).
-        {"Australia/Lord_Howe", unixSecondsAt("UTC", 2040, 1, 15, 0, 0), in2040, "1月15日 11:00"},
-        {"Australia/Lord_Howe", unixSecondsAt("UTC", 2040, 7, 15, 0, 0), in2040, "7月15日 10:30"},
-        {"Australia/Lord_Howe", unixSecondsAt("UTC", 2040, 10, 6, 15, 29), in2040, "10月7日 01:59"},
-        {"Australia/Lord_Howe", unixSecondsAt("UTC", 2040, 10, 6, 15, 30), in2040, "10月7日 02:30"},
-    };
-    for (const auto &[zone, instant, now, expected] : cases)
-        EXPECT_EQ(exactText(instant, now, zone, false), expected) << zone << " " << expected;
 }

@@ -75,9 +75,8 @@ TEST(QuotaSnapshotTests, StoredWindowsAreSelectedAgainOnDecoding)
 TEST(QuotaSnapshotTests, MalformedCacheDocumentsFailCleanly)
 {
     for (const char *bad :
-         {"", "{", "[]", "null", R"({"fiveHour":{"usedPercent":1}})", R"({"fetchedAt":null})",
-          R"({"fetchedAt":"2024"})", R"({"fetchedAt":true})", R"({"fetchedAt":1e400})",
-          R"({"fetchedAt":1,"weekly":{"usedPercent":"x"}})", R"({"fetchedAt":1,"planType":7})",
-          R"({"fetchedAt":1,"resetCredits":{"credits":[]}})", "{\"fetchedAt\":1}\xff"})
+         {"", "{", "[]", R"({"fiveHour":{"usedPercent":1}})", R"({"fetchedAt":null})", R"({"fetchedAt":1e400})",
+          R"({"fetchedAt":1,"weekly":{"usedPercent":"x"}})", R"({"fetchedAt":1,"resetCredits":{"credits":[]}})",
+          "{\"fetchedAt\":1}\xff"})
         EXPECT_THROW(QuotaSnapshot::decodeJSON(bad), DecodingError) << bad;
 }

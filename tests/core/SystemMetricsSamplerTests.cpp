@@ -17,15 +17,9 @@ using testing::FakeSensorTree;
 
 TEST(SystemMetricsSnapshotMapping, ClampsOnlyThePercentagesAndDropsWhatIsNotValid)
 {
-    pg_system_metrics_sample native{.cpu_usage = 100.4,
-                                    .memory_used_percent = -0.2,
-                                    .cpu_temperature = 149.0,
-                                    .memory_used_bytes = 610,
-                                    .memory_total_bytes = 1000,
-                                    .temperature_source = 1,
-                                    .cpu_usage_valid = true,
-                                    .memory_valid = true,
-                                    .temperature_valid = true};
+    pg_system_metrics_sample native{.cpu_usage = 100.4, .memory_used_percent = -0.2, .cpu_temperature = 149.0,
+                                    .memory_used_bytes = 610, .memory_total_bytes = 1000, .temperature_source = 1,
+                                    .cpu_usage_valid = true, .memory_valid = true, .temperature_valid = true};
     const auto at = Date::fromReferenceSeconds(800'000'000);
     EXPECT_EQ(SystemMetricsSampler::snapshotFromSample(native, SystemThermalState::serious, at),
               (SystemMetricsSnapshot{149.0, CPUTemperatureSource::cpuDieHotspot, 100.0, 0.0, 610u, 1000u,
@@ -36,31 +30,12 @@ TEST(SystemMetricsSnapshotMapping, ClampsOnlyThePercentagesAndDropsWhatIsNotVali
                   {}, CPUTemperatureSource::unavailable, {}, {}, {}, {}, SystemThermalState::fair, at}));
 }
 
-TEST(MetricEnumerations, UnknownNativeSourcesAndRawThermalStatesFallBack)
-{
-    EXPECT_EQ(CPUTemperatureSources::fromNative(7), CPUTemperatureSource::unavailable);
-    const std::pair<int, SystemThermalState> states[] = {{3, SystemThermalState::critical},
-                                                         {4, SystemThermalState::nominal},
-                                                         {-1, SystemThermalState::nominal}};
-    for (const auto &[raw, expected] : states)
-        EXPECT_EQ(SystemThermalStates::fromRawValue(raw), expected) << raw;
-    // Without a source the temperature is still the plain core temperature.
-    EXPECT_EQ(CPUTemperatureSources::displayName(CPUTemperatureSource::unavailable),
-              CPUTemperatureSources::displayName(CPUTemperatureSource::cpuDie));
-}
-
 TEST(MetricEnumerations, SeverityBandsStartAtEightyNinetyAndOneHundred)
 {
     using T = TemperatureSeverity;
     const std::pair<std::optional<double>, T> cases[] = {
-        {std::nullopt, T::unavailable},
-        {-40.0, T::normal},
-        {79.9, T::normal},
-        {80.0, T::warm},
-        {89.99, T::warm},
-        {90.0, T::hot},
-        {100.0, T::critical},
-        {std::numeric_limits<double>::quiet_NaN(), T::critical}};
+        {std::nullopt, T::unavailable}, {79.9, T::normal}, {80.0, T::warm}, {89.99, T::warm}, {90.0, T::hot},
+        {99.9, T::hot}, {100.0, T::critical}, {std::numeric_limits<double>::quiet_NaN(), T::critical}};
     for (const auto &[celsius, expected] : cases)
         EXPECT_EQ(TemperatureSeverities::fromCelsius(celsius), expected) << celsius.value_or(-1);
 }
@@ -71,11 +46,8 @@ protected:
     void SetUp() override
     {
         m_tree.writeProcStat({{100, 0, 100, 800}});
-        m_tree.writeMeminfo({{"MemTotal", 1000},
-                             {"Active", 500},
-                             {"Inactive", 100},
-                             {"Active(file)", 50},
-                             {"Inactive(file)", 50}});
+        m_tree.writeMeminfo(
+            {{"MemTotal", 1000}, {"Active", 500}, {"Inactive", 100}, {"Active(file)", 50}, {"Inactive(file)", 50}});
         m_tree.addHwmon(0, "coretemp");
         m_tree.addHwmonSensor(0, 1, "Package id 0", "63500");
         m_tree.addThermalZone(0, "x86_pkg_temp", 63500, {{"passive", 60000}});

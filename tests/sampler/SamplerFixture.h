@@ -27,11 +27,8 @@ protected:
     void writeProcFiles() const
     {
         m_tree.writeProcStat({{100, 0, 50, 850}});
-        m_tree.writeMeminfo({{"MemTotal", 1024},
-                             {"Active", 400},
-                             {"Inactive", 200},
-                             {"Active(file)", 100},
-                             {"Inactive(file)", 100}});
+        m_tree.writeMeminfo(
+            {{"MemTotal", 1024}, {"Active", 400}, {"Inactive", 200}, {"Active(file)", 100}, {"Inactive(file)", 100}});
     }
 
     void TearDown() override

@@ -35,15 +35,8 @@ TEST_F(SamplerTests, MemoryIsInUseMinusFileBackedPagesCappedAtThePhysicalMemoryR
     const std::pair<Meminfo, std::optional<std::uint64_t>> cases[] = {
         {{{"Active", 400}, {"Inactive", 200}, {"Active(file)", 100}, {"Inactive(file)", 100}}, 400},
         // Wired and compressed pages count as in use.
-        {{{"Active", 100},
-          {"Inactive", 0},
-          {"Unevictable", 8},
-          {"SUnreclaim", 12},
-          {"KernelStack", 16},
-          {"PageTables", 20},
-          {"Zswap", 40},
-          {"Active(file)", 0},
-          {"Inactive(file)", 0}},
+        {{{"Active", 100}, {"Inactive", 0}, {"Unevictable", 8}, {"SUnreclaim", 12}, {"KernelStack", 16},
+          {"PageTables", 20}, {"Zswap", 40}, {"Active(file)", 0}, {"Inactive(file)", 0}},
          196},
         // In use not above the excluded pages.
         {{{"Active", 100}, {"Inactive", 100}, {"Active(file)", 150}, {"Inactive(file)", 50}}, 0},
