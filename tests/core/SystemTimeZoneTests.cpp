@@ -7,6 +7,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <random>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,40 +24,34 @@ const fs::path installedDatabase = "/usr/share/zoneinfo";
 using Query = std::pair<std::string, std::vector<std::int64_t>>;
 
 // The offsets the C library gives for each TZ value at its instants, in order. Asked in a child
-// process: setting TZ is not safe while other threads of this one may read the environment.
+// process that writes them to shared memory: setting TZ is not safe while other threads of this one
+// may read the environment.
 std::vector<std::int32_t> offsetsOfTheCLibrary(const std::vector<Query> &queries)
 {
-    int pipeEnds[2];
-    if (::pipe(pipeEnds) != 0)
-        throw std::runtime_error("no pipe");
-    if (::fork() == 0) {
-        ::close(pipeEnds[0]);
-        std::vector<std::int32_t> offsets;
+    std::size_t count = 0;
+    for (const auto &query : queries)
+        count += query.second.size();
+    const std::size_t bytes = (count + 1) * sizeof(std::int32_t);
+    auto *shared = static_cast<std::int32_t *>(::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
+    if (shared == MAP_FAILED)
+        throw std::runtime_error("no shared memory");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::size_t next = 0;
         for (const auto &[tz, instants] : queries) {
             ::setenv("TZ", tz.c_str(), 1);
             ::tzset();
             for (const std::time_t instant : instants) {
                 std::tm parts{};
-                offsets.push_back(std::int32_t(::localtime_r(&instant, &parts) ? parts.tm_gmtoff : -1));
+                shared[next++] = std::int32_t(::localtime_r(&instant, &parts) ? parts.tm_gmtoff : -1);
             }
-        }
-        const auto *bytes = reinterpret_cast<const char *>(offsets.data());
-        for (std::size_t left = offsets.size() * sizeof(std::int32_t); left > 0;) {
-            const auto written = ::write(pipeEnds[1], bytes, left);
-            if (written <= 0)
-                ::_exit(1);
-            bytes += written;
-            left -= std::size_t(written);
         }
         ::_exit(0);
     }
-    ::close(pipeEnds[1]);
-    std::vector<std::int32_t> offsets;
-    std::int32_t buffer[4096];
-    for (ssize_t length; (length = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
-        offsets.insert(offsets.end(), buffer, buffer + length / sizeof(std::int32_t));
-    ::close(pipeEnds[0]);
-    ::wait(nullptr);
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    const std::vector<std::int32_t> offsets(shared, shared + (status == 0 ? count : 0));
+    ::munmap(shared, bytes);
     return offsets;
 }
 
