@@ -3,6 +3,7 @@
 #include "quota/CodexExecutableSearch.h"
 #include "quota/CodexRateLimitClientError.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -124,11 +125,7 @@ TEST(CodexExecutableSearchTests, FirstExecutableRegularFileWinsAndNoneIsAnError)
     if (CodexExecutableSearch::isExecutableFile("/usr/local/bin/codex") ||
         CodexExecutableSearch::isExecutableFile("/home/linuxbrew/.linuxbrew/bin/codex"))
         GTEST_SKIP() << "this machine has codex installed in a fixed place";
-    try {
-        CodexExecutableSearch::resolveExecutable(environment);
-        FAIL() << "an executable was found";
-    } catch (const CodexRateLimitClientError &error) {
-        EXPECT_EQ(error.errorCase(), CodexRateLimitClientError::Case::executableNotFound);
-        EXPECT_STREQ(error.what(), "未找到 Codex。请先安装 codex 命令行工具并登录。");
-    }
+    EXPECT_THAT([&] { CodexExecutableSearch::resolveExecutable(environment); },
+                ::testing::Throws<CodexRateLimitClientError>(::testing::Property(
+                    &CodexRateLimitClientError::errorCase, CodexRateLimitClientError::Case::executableNotFound)));
 }

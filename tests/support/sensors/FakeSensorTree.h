@@ -2,6 +2,7 @@
 
 #include "TemporaryDirectory.h"
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <iomanip>
@@ -19,11 +20,8 @@ namespace pulsegrove::testing {
 // inside a temporary folder that serves as their root.
 class FakeSensorTree {
 public:
-    // One processor's line of /proc/stat.
-    struct ProcessorTicks {
-        std::uint64_t user = 0, nice = 0, system = 0, idle = 0, iowait = 0, irq = 0, softirq = 0, steal = 0,
-                      guest = 0, guestNice = 0;
-    };
+    // One processor's user, nice, system and idle ticks of /proc/stat; the other six are 0.
+    using ProcessorTicks = std::array<std::uint64_t, 4>;
     using TripPoint = std::pair<std::string, std::int64_t>; // type, millidegrees
 
     const std::filesystem::path &root() const { return m_directory.path(); }
@@ -34,12 +32,10 @@ public:
         std::ostringstream text;
         text << "cpu  0 0 0 0 0 0 0 0 0 0\n";
         for (std::size_t i = 0; i < processors.size(); ++i) {
-            const auto &p = processors[i];
             text << "cpu" << i;
-            for (auto value : {p.user, p.nice, p.system, p.idle, p.iowait, p.irq, p.softirq, p.steal, p.guest,
-                               p.guestNice})
+            for (auto value : processors[i])
                 text << ' ' << value;
-            text << '\n';
+            text << " 0 0 0 0 0 0\n";
         }
         write("proc/stat", text.str() + "intr 12345 0 0\nctxt 999\nbtime 1700000000\n");
     }
