@@ -69,8 +69,12 @@ QuotaStore::QuotaStore(CodexRateLimitClient client, std::shared_ptr<QuotaCache> 
 {
     m_fetchPool.setMaxThreadCount(1);
     m_fetchPool.setThreadPriority(QThread::LowPriority);
-    if (m_cache)
+    if (m_cache) {
+        // A store made while another one's save is still queued (a preview's) reads what was
+        // saved; at start nothing is queued, so the main thread waits for nothing.
+        QuotaCache::flush();
         m_snapshot = loadCachedSnapshot(m_cache->fileURL());
+    }
     loadPreferences();
     if (m_defaults) {
         // Heard on the writer's thread, handled on this one.
