@@ -196,8 +196,12 @@ TEST(SingleApplicationInstanceTests, OnlyAFolderOfTheUsersAloneHoldsTheLockAndSo
 
 TEST(TerminationSignalNotifierTests, EachTerminationSignalArrivesInTheEventLoopUnlessIgnoredAtStart)
 {
-    // As under `nohup`: SIGHUP was ignored before the notifier was made, and stays so.
+    // As under `nohup`: SIGHUP was ignored before the notifier was made, and stays so. The other
+    // two start at their defaults, whatever this process inherited (a background job's shell
+    // ignores SIGINT for it).
     ::signal(SIGHUP, SIG_IGN);
+    ::signal(SIGINT, SIG_DFL);
+    ::signal(SIGTERM, SIG_DFL);
     {
         TerminationSignalNotifier notifier;
         ASSERT_TRUE(notifier.isInstalled());
