@@ -18,10 +18,7 @@
 #include "views/primitives/DarkPalette.h"
 
 #include <QCoreApplication>
-#include <QLabel>
-#include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
@@ -230,32 +227,6 @@ TEST_F(AppDelegateTest, PanelPreviewHeightFollowsTheScreenWithinItsBounds)
     for (const auto &[visible, expected] : std::vector<std::pair<std::optional<int>, int>>{
              {500, 480}, {560, 480}, {700, 620}, {850, 770}, {1200, 770}, {std::nullopt, 670}})
         EXPECT_EQ(DeveloperPreviewWindows::panelMaximumHeight(visible), expected) << visible.value_or(-1);
-}
-
-TEST_F(AppDelegateTest, StatusTitlePreviewShowsTheTitleComputedOnce)
-{
-    launch({QStringLiteral("--preview-status-item")});
-    const auto labels = m_delegate->previewWindow()->findChildren<QLabel *>();
-    ASSERT_EQ(labels.size(), 2);
-    EXPECT_EQ(labels[0]->text(), QStringLiteral("PG")) << "no cached snapshot yet";
-    EXPECT_EQ(labels[1]->text(), QString::fromUtf8("系统菜单栏原生文字预览 · 1×"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_delegate->store().snapshot().has_value(); }, 20000));
-    QCoreApplication::processEvents();
-    EXPECT_EQ(labels[0]->text(), QStringLiteral("PG")) << "the label does not follow refreshes";
-}
-
-TEST_F(AppDelegateTest, SystemMenuPreviewButtonOpensTheRealMenu)
-{
-    launch({QStringLiteral("--preview-system-menu")});
-    auto *button = m_delegate->previewWindow()->findChild<QPushButton *>();
-    ASSERT_TRUE(button);
-    EXPECT_EQ(button->text(), QString::fromUtf8("打开系统菜单"));
-    // The menu may still be open when the test ends: the controller as context cancels the timer
-    // with it, so it never fires into a torn-down fixture.
-    auto *controller = m_delegate->statusBarController();
-    QTimer::singleShot(200, controller, [controller] { controller->closeQuotaSurfaces(); });
-    button->click();
-    EXPECT_EQ(m_delegate->store().panelStyle(), QuotaPanelStyle::system);
 }
 
 TEST_F(AppDelegateTest, SettingsPreviewStartsFromTheMainStoreOnItsOwnSuite)

@@ -2,7 +2,6 @@
 #include "SettingsTestFixture.h"
 #include "settings/ModuleSettingsView.h"
 #include "settings/ModuleSettingsWindowController.h"
-#include "views/primitives/DarkPalette.h"
 #include "views/primitives/ThemedButton.h"
 
 #include <QPointer>
@@ -17,21 +16,6 @@ using ModuleSettingsWindowControllerTest = SettingsTest;
 void flushDeletions()
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-TEST_F(ModuleSettingsWindowControllerTest, TheWindowIsMadeOnceWithItsIdentityAndSizes)
-{
-    ModuleSettingsWindowController controller(*m_store);
-    QWidget *window = controller.window();
-    ASSERT_NE(window, nullptr);
-    EXPECT_EQ(window->objectName(), QStringLiteral("io.velorn.Pulsegrove.module-settings"));
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("Pulse Grove · 界面与模块设置"));
-    EXPECT_EQ(window->size(), QSize(440, 610));
-    EXPECT_EQ(window->minimumSize(), QSize(420, 560));
-    EXPECT_EQ(window->palette().color(QPalette::Window), DarkPalette::palette().color(QPalette::Window));
-    EXPECT_FALSE(window->testAttribute(Qt::WA_DeleteOnClose));
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(controller.contentView(), nullptr) << "no view before the first showing";
 }
 
 // Presenting builds the view once; closing drops it; presenting again builds a new one in the

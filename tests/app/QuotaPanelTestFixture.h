@@ -1,21 +1,14 @@
 #pragma once
 
+#include "FixedMetricsSampler.h"
 #include "QuotaStoreTestFixture.h"
 #include "ViewRendering.h"
-#include "metrics/SystemMetricsSampling.h"
 #include "quota/GetAccountRateLimitsResponse.h"
 #include "stores/SystemMetricsStore.h"
 
 #include <nlohmann/json.hpp>
 
 namespace pulsegrove::testing {
-
-// A sampler that always hands out the same sample.
-struct FixedMetricsSampler final : SystemMetricsSampling {
-    explicit FixedMetricsSampler(SystemMetricsSnapshot snapshot) : snapshot(snapshot) {}
-    SystemMetricsSnapshot sample() override { return snapshot; }
-    SystemMetricsSnapshot snapshot;
-};
 
 // A quota store and a metrics store as a panel's host holds them, on a temporary home, in the
 // default theme, with helpers that bring the quota store into each of its states.

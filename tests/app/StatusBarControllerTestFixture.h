@@ -1,9 +1,9 @@
 #pragma once
 
 #include "FakeTrayHost.h"
+#include "FixedMetricsSampler.h"
 #include "QuotaStoreTestFixture.h"
 #include "insights/QuotaNoticeStore.h"
-#include "metrics/SystemMetricsSampling.h"
 #include "statusitem/StatusBarController.h"
 #include "stores/SystemMetricsStore.h"
 
@@ -40,12 +40,6 @@ private:
     SystemMetricsStore &m_metricsStore;
 };
 
-struct FixedSampler final : SystemMetricsSampling {
-    explicit FixedSampler(SystemMetricsSnapshot snapshot) : snapshot(snapshot) {}
-    SystemMetricsSnapshot sample() override { return snapshot; }
-    SystemMetricsSnapshot snapshot;
-};
-
 // A controller over a quota store with a scripted codex, a metrics store with a fixed sampler, a
 // fake tray and the test's clock.
 class StatusBarControllerTest : public QuotaStoreTest {
@@ -61,7 +55,7 @@ protected:
             m_codexScript ? *m_codexScript : FakeCodex::answering(rateLimitsResult));
         m_store = makeStore(clientFor(*m_answeringCodex), allowsSystemSettings);
         m_metricsStore = std::make_unique<SystemMetricsStore>(nullptr, &m_workspace, clock());
-        m_metricsStore->setSamplerFactory([this] { return std::make_shared<FixedSampler>(m_metricsSample); });
+        m_metricsStore->setSamplerFactory([this] { return std::make_shared<FixedMetricsSampler>(m_metricsSample); });
         m_metricsStore->setPollingInterval(std::chrono::hours(1));
         StatusBarController::Services services;
         services.trayHost = &m_trayHost;

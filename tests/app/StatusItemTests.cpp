@@ -60,11 +60,6 @@ TEST(StatusItemIconRendererTests, DrawsEveryTitleIntoEverySizeKeepingTheDigits)
             EXPECT_LT(qAlpha(image.pixel(0, y)) + qAlpha(image.pixel(c.size - 1, y)), 40) << c.title;
         EXPECT_EQ(drawn.maximumAlpha, 255);
     }
-    const QIcon icon = StatusItemIconRenderer::icon(QStringLiteral("58%"), 1.0);
-    QList<QSize> sizes;
-    for (const int size : StatusItemIconRenderer::sizes)
-        sizes.append(QSize(size, size));
-    EXPECT_EQ(icon.availableSizes(), sizes);
 }
 
 TEST(StatusItemIconRendererTests, TheAlphaDimsTheWholeDrawingAndBothToneShow)
@@ -190,8 +185,6 @@ TEST_F(StatusItemTest, ADesktopWithoutTrayIsReportedOnceAndKeepsRunning)
     host.setKind(TrayHostKind::none);
     QTest::qWait(50);
     ASSERT_EQ(m_log->entries.size(), 1u);
-    EXPECT_EQ(m_log->entries[0].category, QStringLiteral("statusItem"));
-    EXPECT_EQ(m_log->entries[0].level, LogLevel::info);
     EXPECT_EQ(item.buttonGeometry(), QRect());
     // A click that does reach the item (from a preview) still acts.
     item.performClick();

@@ -85,8 +85,6 @@ TEST(StatusMenuModelTests, QuotaRowsShowTheClampedRemainderAndTheResetOrPlacehol
     RateLimitSnapshot named;
     named.limitName = "Codex Turbo";
     EXPECT_EQ(Model::sparkSectionTitle(named), u("Codex Turbo 额度"));
-    EXPECT_EQ(Model::sparkSectionTitle(RateLimitSnapshot{}), u("GPT-5.3-Codex-Spark 额度"));
-    EXPECT_EQ(Model::sparkSectionTitle(std::nullopt), u("GPT-5.3-Codex-Spark 额度"));
 }
 
 TEST(StatusMenuModelTests, QuotaWarningFollowsTheErrorThenTheStaleness)
@@ -232,27 +230,6 @@ TEST(StatusMenuModelTests, ModelInsightsListEachModelsRatesOrOnlyTheExplanation)
         u("核实日期：2026-03-01")};
     EXPECT_EQ(Model::modelInsights(catalog), expected);
     EXPECT_EQ(Model::modelInsights(std::nullopt), (Model::ModelInsights{explanation, {}, std::nullopt}));
-}
-
-TEST(StatusMenuModelTests, NoticeRowsListTheNoticesOrSayWhyThereAreNone)
-{
-    using Status = QuotaNoticeState::Status;
-    const QuotaNotice notice{QStringLiteral("n1"), u("临时重置"), u("所有账户额度已重置"), {}, now, now,
-                             std::nullopt};
-    const struct {
-        QuotaNoticeState state;
-        QStringList rows;
-    } cases[] = {
-        {{Status::idle, {}, std::nullopt}, {u("正在检查已核实公告…")}},
-        {{Status::loading, {}, std::nullopt}, {u("正在检查已核实公告…")}},
-        {{Status::fresh, {}, now}, {u("暂无已确认的临时重置公告")}},
-        {{Status::stale, {}, now}, {u("公告资料已过期，等待更新")}},
-        {{Status::unavailable, {}, std::nullopt}, {u("暂时无法检查临时重置公告")}},
-        {{Status::fresh, {notice, notice}, now},
-         {u("临时重置"), u("所有账户额度已重置"), u("临时重置"), u("所有账户额度已重置")}},
-    };
-    for (const auto &c : cases)
-        EXPECT_EQ(Model::noticeRows(c.state), c.rows) << c.rows.join(u'|').toStdString();
 }
 
 TEST(StatusMenuModelTests, VisibilityFollowsModulesAndTheWindowsThatExist)

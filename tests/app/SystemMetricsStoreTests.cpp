@@ -133,20 +133,6 @@ protected:
     std::unique_ptr<SystemMetricsStore> m_store;
 };
 
-// Without the tests' seam the loop waits 5 s between samples, counted once a sample has ended.
-TEST_F(SystemMetricsStoreTests, TheLoopWaitsFiveSecondsBetweenSamplesByDefault)
-{
-    SystemMetricsStore store(nullptr, &m_workspace, [this] { return m_now; });
-    store.setSamplerFactory([this] { return std::make_shared<FakeSampler>(m_script); });
-    store.setVisible(true, QStringLiteral("panel"));
-    waitFor([&] { return samplesStarted() >= 1 && !store.isSampling(); });
-    processEvents();
-    EXPECT_TRUE(store.isWaitingForNextSample());
-    EXPECT_EQ(store.nextSampleDelay(), std::chrono::seconds(5));
-    EXPECT_EQ(samplesStarted(), 1);
-    store.stopPolling();
-}
-
 TEST_F(SystemMetricsStoreTests, OneLoopRunsWhileAnySurfaceIsVisible)
 {
     QSignalSpy willChange(m_store.get(), &SystemMetricsStore::objectWillChange);
