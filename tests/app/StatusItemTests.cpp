@@ -88,10 +88,6 @@ TEST(PopoverGeometryTests, HeightLimitTargetSizeAndTolerances)
                                                              {818.0, 770.0},  {100.0, 480.0}};
     for (const auto &[height, limit] : limits)
         EXPECT_EQ(PopoverGeometry::heightLimit(height), limit) << height.value_or(-1);
-    EXPECT_EQ(PopoverGeometry::targetSize(770, 600), QSizeF(360, 600));
-    EXPECT_EQ(PopoverGeometry::targetSize(480, 600), QSizeF(360, 480));
-    EXPECT_FALSE(PopoverGeometry::needsResize({360, 600}, {360, 600.5}));
-    EXPECT_TRUE(PopoverGeometry::needsResize({360, 600}, {360, 600.6}));
     EXPECT_FALSE(PopoverGeometry::needsRebuild(true, 771, 770));
     EXPECT_TRUE(PopoverGeometry::needsRebuild(true, 771.5, 770));
     EXPECT_TRUE(PopoverGeometry::needsRebuild(true, 768.5, 770));
