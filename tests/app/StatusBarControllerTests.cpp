@@ -195,6 +195,9 @@ TEST_F(Controller, MenuRowsWithoutDataShowPlaceholdersAndEverySection)
         EXPECT_TRUE(row(separator).isVisible() && row(separator).isSeparator());
     EXPECT_TRUE(row(StatusMenuItem::launchAtLogin).isCheckable());
     closeMenu();
+    // Without system settings the login items page stays closed even when asked for directly.
+    m_controller->openLoginItemsSettings();
+    EXPECT_EQ(m_loginItem->openSettingsCalls, 0);
 }
 
 // Rows change while the menu is open: the refresh ends, a module goes, an error comes.
@@ -347,13 +350,6 @@ TEST_F(Controller, MenuActionsReachTheStoresAndTheHandlers)
     turn();
     EXPECT_EQ(m_defaults->stringValue(QuotaStore::panelStyleKey), "system");
     EXPECT_EQ(controller.statusItem().menu(), &menu());
-}
-
-TEST_F(Controller, LoginItemSettingsStayClosedWithoutSystemSettings)
-{
-    makeController(false);
-    m_controller->openLoginItemsSettings();
-    EXPECT_EQ(m_loginItem->openSettingsCalls, 0);
 }
 
 TEST_F(Controller, ThePreviewOpensTheMenuInTheSystemStyleWithoutStoringIt)
