@@ -1,7 +1,12 @@
 #pragma once
 
+#include "statusitem/StatusItemIconRenderer.h"
+
 #include <QColor>
+#include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
+#include <QScreen>
 #include <cstdlib>
 
 namespace pulsegrove::testing {
@@ -18,6 +23,24 @@ inline double drawnShare(const QImage &image)
         for (int x = 0; x < image.width(); ++x)
             drawn += std::abs(QColor(image.pixel(x, y)).lightness() - background) > 60 ? 1 : 0;
     return double(drawn) / (image.width() * image.height());
+}
+
+// What the screen shows in the rectangle.
+inline QImage grabScreen(int x, int y, int width, int height)
+{
+    return QGuiApplication::primaryScreen()
+        ->grabWindow(0, x, y, width, height)
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+// The share of a `side`-pixel square that the icon drawn for `title` covers on `background`.
+inline double titleShare(const QString &title, int side, QRgb background)
+{
+    QImage drawn(side, side, QImage::Format_RGB32);
+    drawn.fill(background);
+    QPainter(&drawn).drawImage(0, 0, StatusItemIconRenderer::render(title, 1.0, side));
+    return drawnShare(drawn);
 }
 
 } // namespace pulsegrove::testing

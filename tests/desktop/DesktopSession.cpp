@@ -125,28 +125,16 @@ std::optional<std::string> DesktopSession::unavailableReason()
 DesktopSession::DesktopSession(Tray tray)
 {
     try {
-        {
-            Pipe displayPipe;
-            m_xserver = spawn({"Xvfb", "-displayfd", "3", "-screen", "0",
-                               std::to_string(screenWidth) + "x" + std::to_string(screenHeight) + "x24",
-                               "-nolisten", "tcp", "-noreset"},
-                              displayPipe.write);
-            displayPipe.closeWrite();
-            const std::string number =
-                firstLine(readUntil(displayPipe.read, Clock::now() + std::chrono::seconds(15), hasLine));
-            if (number.empty())
-                throw std::runtime_error("Xvfb reported no display");
-            m_display = ":" + number;
-        }
-        {
-            Pipe addressPipe;
-            m_bus = spawn({"dbus-daemon", "--session", "--nofork", "--print-address=3"}, addressPipe.write);
-            addressPipe.closeWrite();
-            m_busAddress =
-                firstLine(readUntil(addressPipe.read, Clock::now() + std::chrono::seconds(15), hasLine));
-            if (m_busAddress.empty())
-                throw std::runtime_error("dbus-daemon reported no address");
-        }
+        const std::string number = startReporting(
+            m_xserver, {"Xvfb", "-displayfd", "3", "-screen", "0",
+                        std::to_string(screenWidth) + "x" + std::to_string(screenHeight) + "x24", "-nolisten",
+                        "tcp", "-noreset"});
+        if (number.empty())
+            throw std::runtime_error("Xvfb reported no display");
+        m_display = ":" + number;
+        m_busAddress = startReporting(m_bus, {"dbus-daemon", "--session", "--nofork", "--print-address=3"});
+        if (m_busAddress.empty())
+            throw std::runtime_error("dbus-daemon reported no address");
         if (tray == Tray::xembed)
             startTray();
     } catch (...) {
@@ -155,6 +143,25 @@ DesktopSession::DesktopSession(Tray tray)
         stop(m_xserver);
         throw;
     }
+}
+
+std::unique_ptr<DesktopSession> DesktopSession::startHere(Tray tray, std::string &unavailable,
+                                                          std::string &failure)
+{
+    std::unique_ptr<DesktopSession> session;
+    if (const auto reason = unavailableReason()) {
+        unavailable = *reason;
+    } else {
+        try {
+            session = std::make_unique<DesktopSession>(tray);
+            session->exportToThisProcess();
+        } catch (const std::exception &error) {
+            failure = error.what();
+        }
+    }
+    if (!session)
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    return session;
 }
 
 DesktopSession::~DesktopSession()
@@ -224,7 +231,12 @@ std::optional<DesktopSession::Geometry> DesktopSession::trayGeometry() const
     const auto windows = run({"xdotool", "search", "--onlyvisible", "--class", "trayer"});
     if (!windows || windows->empty())
         return std::nullopt;
-    const auto shell = run({"xdotool", "getwindowgeometry", "--shell", firstLine(*windows)});
+    return windowGeometry(firstLine(*windows));
+}
+
+std::optional<DesktopSession::Geometry> DesktopSession::windowGeometry(const std::string &window) const
+{
+    const auto shell = run({"xdotool", "getwindowgeometry", "--shell", window});
     if (!shell)
         return std::nullopt;
     Geometry geometry;
@@ -263,6 +275,14 @@ std::optional<std::string> DesktopSession::run(const std::vector<std::string> &a
 bool DesktopSession::screenshot(const std::string &path) const
 {
     return isOnPath("import") && run({"import", "-window", "root", path}).has_value();
+}
+
+std::string DesktopSession::startReporting(pid_t &pid, const std::vector<std::string> &arguments) const
+{
+    Pipe report;
+    pid = spawn(arguments, report.write);
+    report.closeWrite();
+    return firstLine(readUntil(report.read, Clock::now() + std::chrono::seconds(15), hasLine));
 }
 
 pid_t DesktopSession::spawn(const std::vector<std::string> &arguments, int outputFd) const

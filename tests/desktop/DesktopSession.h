@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <sys/types.h>
@@ -35,6 +36,11 @@ public:
     // Throws std::runtime_error when one of them does not come up.
     explicit DesktopSession(Tray tray = Tray::xembed);
     ~DesktopSession();
+    // For a test program's main, before its application object exists: a session exported to this
+    // process, or none (then the program runs offscreen) with the reason in `unavailable` or
+    // `failure`.
+    static std::unique_ptr<DesktopSession> startHere(Tray tray, std::string &unavailable,
+                                                     std::string &failure);
     DesktopSession(const DesktopSession &) = delete;
     DesktopSession &operator=(const DesktopSession &) = delete;
 
@@ -54,6 +60,8 @@ public:
     bool hasNoTrayManager() const;
     // The tray host's window, once it is mapped.
     std::optional<Geometry> trayGeometry() const;
+    // An X window's place and size, by its id as xdotool prints it.
+    std::optional<Geometry> windowGeometry(const std::string &window) const;
 
     // Runs a program with the session's display and bus; its standard output, or nothing when it
     // failed or ran longer than ten seconds.
@@ -63,6 +71,8 @@ public:
 
 private:
     pid_t spawn(const std::vector<std::string> &arguments, int outputFd = -1) const;
+    // Starts a program that prints one line to descriptor 3 once it is ready; that line.
+    std::string startReporting(pid_t &pid, const std::vector<std::string> &arguments) const;
     static void stop(pid_t &pid);
     bool waitFor(bool (DesktopSession::*condition)() const, int milliseconds) const;
 

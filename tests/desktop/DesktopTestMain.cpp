@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <memory>
-#include <stdexcept>
 
 namespace pulsegrove::testing {
 
@@ -21,19 +20,8 @@ using pulsegrove::testing::DesktopTest;
 int main(int argc, char **argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
-    std::unique_ptr<DesktopSession> session;
-    if (const auto reason = DesktopSession::unavailableReason()) {
-        DesktopTest::unavailableReason = *reason;
-    } else {
-        try {
-            session = std::make_unique<DesktopSession>();
-            session->exportToThisProcess();
-        } catch (const std::exception &error) {
-            DesktopTest::startFailure = error.what();
-        }
-    }
-    if (!session)
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const auto session = DesktopSession::startHere(DesktopSession::Tray::xembed,
+                                                   DesktopTest::unavailableReason, DesktopTest::startFailure);
     DesktopTest::session = session.get();
     int result = 0;
     {

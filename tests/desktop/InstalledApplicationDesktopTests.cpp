@@ -5,14 +5,9 @@
 #include "TemporaryDirectory.h"
 #include "UserDefaults.h"
 #include "quota/QuotaSnapshot.h"
-#include "statusitem/StatusItemIconRenderer.h"
 #include "stores/QuotaStore.h"
 
-#include <QGuiApplication>
-#include <QPainter>
-#include <QScreen>
 #include <QTest>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -99,19 +94,10 @@ protected:
         std::istringstream lines(ids.value_or(""));
         for (std::string id; std::getline(lines, id);) {
             const auto name = session->run({"xdotool", "getwindowname", id});
-            const auto shell = session->run({"xdotool", "getwindowgeometry", "--shell", id});
-            if (!name || !shell)
+            const auto geometry = session->windowGeometry(id);
+            if (!name || !geometry)
                 continue;
-            Window window{id, name->substr(0, name->find('\n')), {}};
-            auto &[x, y, width, height] = window.geometry;
-            const std::pair<const char *, int *> keys[] = {
-                {"X=", &x}, {"Y=", &y}, {"WIDTH=", &width}, {"HEIGHT=", &height}};
-            std::istringstream fields(*shell);
-            for (std::string field; std::getline(fields, field);)
-                for (const auto &[key, value] : keys)
-                    if (field.starts_with(key))
-                        *value = std::atoi(field.c_str() + std::strlen(key));
-            windows.push_back(window);
+            windows.push_back({id, name->substr(0, name->find('\n')), *geometry});
         }
         return windows;
     }
@@ -165,17 +151,9 @@ protected:
     bool iconShows(const Window &icon, const QString &title) const
     {
         const QImage shown =
-            QGuiApplication::primaryScreen()
-                ->grabWindow(0, icon.geometry.x, icon.geometry.y, icon.geometry.width, icon.geometry.height)
-                .toImage()
-                .convertToFormat(QImage::Format_RGB32);
+            grabScreen(icon.geometry.x, icon.geometry.y, icon.geometry.width, icon.geometry.height);
         const int side = std::min(icon.geometry.width, icon.geometry.height);
-        const auto shareOf = [&](const QString &text) {
-            QImage drawn(side, side, QImage::Format_RGB32);
-            drawn.fill(shown.pixel(0, 0));
-            QPainter(&drawn).drawImage(0, 0, StatusItemIconRenderer::render(text, 1.0, side));
-            return drawnShare(drawn);
-        };
+        const auto shareOf = [&](const QString &text) { return titleShare(text, side, shown.pixel(0, 0)); };
         const double share = drawnShare(shown.copy(0, 0, side, side));
         const double wanted = shareOf(title);
         return std::abs(share - wanted) < 0.08 &&
@@ -209,11 +187,7 @@ protected:
         return processes;
     }
 
-    std::string applicationLog() const
-    {
-        std::ifstream file(path("root.log"), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(file), {});
-    }
+    std::string applicationLog() const { return TemporaryDirectory::readFile(path("root.log")); }
 
     void expectCleanExit(ApplicationProcess &application, const char *what)
     {
@@ -266,10 +240,7 @@ TEST_F(InstalledApplication, DocksReopensShowsThePanelOrTheMenuAndLeavesNothingR
     ASSERT_TRUE(QTest::qWaitFor([&] { return !codexProcesses().empty(); }, 10000)) << "no refresh started";
     expectCleanExit(*application, "SIGTERM during a refresh");
 
-    const auto cached = [&] {
-        std::ifstream file(path("data") + "/Pulsegrove/quota-cache.json", std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(file), {});
-    }();
+    const auto cached = TemporaryDirectory::readFile(path("data") + "/Pulsegrove/quota-cache.json");
     ASSERT_FALSE(cached.empty()) << "no cache file";
     const auto snapshot = QuotaSnapshot::decodeJSON(cached);
     ASSERT_TRUE(snapshot.weekly() && snapshot.fiveHour());

@@ -39,7 +39,6 @@ struct StatusItemApplication {
         store.reset();
     }
 
-    StatusItem &item() { return controller->statusItem(); }
     bool noSurfaceVisible() const
     {
         return store->visibleSurfaces().isEmpty() && metricsStore->visibleConsumers().isEmpty();

@@ -48,11 +48,6 @@ bool served(const std::function<bool()> &ask)
     return answer.get();
 }
 
-bool requestReopenServed(const SingleApplicationInstance &second)
-{
-    return served([&] { return second.requestReopen(); });
-}
-
 } // namespace
 
 TEST(SingleApplicationInstanceTests, ASecondStartAsksTheFirstToReopenAndNeverTakesItsSocket)
@@ -70,7 +65,7 @@ TEST(SingleApplicationInstanceTests, ASecondStartAsksTheFirstToReopenAndNeverTak
     EXPECT_FALSE(second.listen());
     EXPECT_TRUE(QFile::exists(first.serverName()));
     for (const int count : {1, 2}) {
-        EXPECT_TRUE(requestReopenServed(second));
+        EXPECT_TRUE(served([&] { return second.requestReopen(); }));
         EXPECT_EQ(reopened.count(), count);
     }
     QSignalSpy previews(&first, &SingleApplicationInstance::previewRequested);
@@ -117,7 +112,7 @@ TEST(SingleApplicationInstanceTests, WhatACrashedRunLeftBehindDoesNotBlockTheNex
         QSignalSpy reopened(&next, &SingleApplicationInstance::reopenRequested);
         SingleApplicationInstance later(folderOf(runtime));
         ASSERT_EQ(later.claim(), Role::secondary) << testCase.name;
-        EXPECT_TRUE(requestReopenServed(later)) << testCase.name;
+        EXPECT_TRUE(served([&] { return later.requestReopen(); })) << testCase.name;
         EXPECT_EQ(reopened.count(), 1) << testCase.name;
     }
 }

@@ -36,18 +36,21 @@ protected:
             name, Environment({{"XDG_CONFIG_HOME", m_folder.path().string()}}), m_log);
     }
     std::filesystem::path suiteFile() const { return suiteFolder() / "io.velorn.Pulsegrove.test.json"; }
+    std::filesystem::path lockFile() const { return suiteFolder() / "io.velorn.Pulsegrove.test.json.lock"; }
+    // What a suite's folder holds after clean writes: the suite and the lock file every writer shares.
+    static inline const std::vector<std::string> suiteAndLock = {"io.velorn.Pulsegrove.test.json",
+                                                                 "io.velorn.Pulsegrove.test.json.lock"};
     std::filesystem::path writeSuiteFile(const std::string &content) const
     {
         return m_folder.writeFile("Pulsegrove/io.velorn.Pulsegrove.test.json", content);
     }
+    static std::string bytesOf(const std::filesystem::path &path)
+    {
+        return TemporaryDirectory::readFile(path);
+    }
     static nlohmann::json fileContents(const std::filesystem::path &path)
     {
         return nlohmann::json::parse(std::ifstream(path));
-    }
-    static std::string bytesOf(const std::filesystem::path &path)
-    {
-        std::ifstream stream(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(stream), {});
     }
     // The names in the suite folder, sorted.
     std::vector<std::string> suiteFolderNames() const
@@ -111,11 +114,9 @@ TEST_F(UserDefaultsTests, ValuesKeepTheirTypeOnDiskAndAcrossObjects)
     EXPECT_EQ(fileContents(writer->fileURL()),
               (nlohmann::json{
                   {"flag", false}, {"count", 2.5}, {"theme", "violet"}, {"hidden", {"spark", "hints"}}}));
-    // Written whole through a temporary file that does not stay behind, readable by the user only;
-    // the lock file beside it stays, so every writer locks the same file.
-    EXPECT_EQ(suiteFolderNames(), (std::vector<std::string>{"io.velorn.Pulsegrove.test.json",
-                                                            "io.velorn.Pulsegrove.test.json.lock"}));
-    for (const auto &file : {suiteFile(), suiteFolder() / "io.velorn.Pulsegrove.test.json.lock"})
+    // Written whole through a temporary file that does not stay behind, readable by the user only.
+    EXPECT_EQ(suiteFolderNames(), suiteAndLock);
+    for (const auto &file : {suiteFile(), lockFile()})
         EXPECT_EQ(std::filesystem::status(file).permissions(), std::filesystem::perms(0600)) << file;
     EXPECT_EQ(std::filesystem::status(suiteFolder()).permissions(), std::filesystem::perms(0700));
 }
@@ -256,8 +257,7 @@ TEST_F(UserDefaultsTests, ConcurrentWriterProcessesKeepEachOthersKeys)
         EXPECT_EQ(stored.value("first-" + std::to_string(index), -1), index);
         EXPECT_EQ(stored.value("second-" + std::to_string(index), -1), index);
     }
-    EXPECT_EQ(suiteFolderNames(), (std::vector<std::string>{"io.velorn.Pulsegrove.test.json",
-                                                            "io.velorn.Pulsegrove.test.json.lock"}));
+    EXPECT_EQ(suiteFolderNames(), suiteAndLock);
 }
 
 // Reads never touch the file; a reload or the next write picks up what another process wrote,
@@ -369,8 +369,7 @@ TEST_F(UserDefaultsTests, AFailedWriteIsReportedTakenBackAndLeavesNoTemporaryFil
     EXPECT_FALSE(setBeyondTheLimit);
     EXPECT_EQ(defaults->boolValue("flag"), std::nullopt);
     EXPECT_EQ(bytesOf(suiteFile()), before);
-    EXPECT_EQ(suiteFolderNames(), (std::vector<std::string>{"io.velorn.Pulsegrove.test.json",
-                                                            "io.velorn.Pulsegrove.test.json.lock"}));
+    EXPECT_EQ(suiteFolderNames(), suiteAndLock);
     EXPECT_TRUE(loggedErrors().back().contains(QStringLiteral("could not be saved")));
 
     // A value that would make the file larger than its readers take is refused at once.
@@ -389,15 +388,14 @@ TEST_F(UserDefaultsTests, ALockFileThatIsNotARegularFileIsMovedAside)
 {
     const auto defaults = suite();
     ASSERT_TRUE(defaults->setString("theme", "sunset") && defaults->flush());
-    const auto lockFile = suiteFolder() / "io.velorn.Pulsegrove.test.json.lock";
     const auto aside = suiteFolder() / "io.velorn.Pulsegrove.test.json.lock.corrupt";
     const auto linkTarget = m_folder.writeFile("elsewhere", "");
     for (const auto kind :
          {HostileFile::Kind::fifo, HostileFile::Kind::folder, HostileFile::Kind::linkToRegular}) {
         SCOPED_TRACE(HostileFile::name(kind));
-        std::filesystem::remove(lockFile);
-        HostileFile::place(kind, lockFile, linkTarget);
-        const auto placedType = std::filesystem::symlink_status(lockFile).type();
+        std::filesystem::remove(lockFile());
+        HostileFile::place(kind, lockFile(), linkTarget);
+        const auto placedType = std::filesystem::symlink_status(lockFile()).type();
         EXPECT_TRUE(defaults->setString("theme", HostileFile::name(kind)) && defaults->flush());
         EXPECT_EQ(fileContents(suiteFile())["theme"], HostileFile::name(kind));
         EXPECT_EQ(std::filesystem::symlink_status(aside).type(), placedType);
@@ -411,7 +409,7 @@ TEST_F(UserDefaultsTests, ASetterDoesNotWaitForALockHeldElsewhere)
 {
     const auto defaults = suite();
     ASSERT_TRUE(defaults->setString("theme", "sunset") && defaults->flush());
-    const int held = ::open((suiteFile().string() + ".lock").c_str(), O_RDWR | O_CLOEXEC);
+    const int held = ::open(lockFile().c_str(), O_RDWR | O_CLOEXEC);
     ASSERT_EQ(::flock(held, LOCK_EX), 0);
     EXPECT_TRUE(defaults->setString("theme", "violet") && defaults->setBool("flag", true));
     EXPECT_EQ(defaults->stringValue("theme"), "violet");
@@ -444,8 +442,7 @@ TEST_F(UserDefaultsTests, TheNextWriteRemovesTemporaryFilesOfWritersThatAreGone)
     ASSERT_TRUE(defaults->setBool("flag", true) && defaults->flush());
     auto expected = kept;
     expected.push_back(".io.velorn.Pulsegrove.test.json." + dead + "-4.tmp");
-    expected.insert(expected.end(),
-                    {"io.velorn.Pulsegrove.test.json", "io.velorn.Pulsegrove.test.json.lock"});
+    expected.insert(expected.end(), suiteAndLock.begin(), suiteAndLock.end());
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(suiteFolderNames(), expected);
 }

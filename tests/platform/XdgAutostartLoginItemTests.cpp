@@ -7,11 +7,9 @@
 #include <QProcess>
 #include <QTest>
 #include <cstdlib>
-#include <fstream>
 #include <functional>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace pulsegrove {
 namespace {
@@ -37,12 +35,9 @@ protected:
     {
         m_home.writeFile("cfg/autostart/io.velorn.Pulsegrove.desktop", text);
     }
-
     std::string readEntryFile() const
     {
-        std::ostringstream text;
-        text << std::ifstream(entryFile(), std::ios::binary).rdbuf();
-        return text.str();
+        return pulsegrove::testing::TemporaryDirectory::readFile(entryFile());
     }
     // What desktop-file-validate says about the entry: nothing for a valid one.
     std::string validatorComplaints() const

@@ -27,19 +27,10 @@ const std::vector<HostileFile::Kind> &HostileFile::allKinds()
 
 std::string HostileFile::name(Kind kind)
 {
-    switch (kind) {
-    case Kind::fifo:
-        return "FIFO";
-    case Kind::linkToDevZero:
-        return "link to /dev/zero";
-    case Kind::sparseGigabyte:
-        return "1 GiB sparse file";
-    case Kind::folder:
-        return "folder";
-    case Kind::linkToRegular:
-        return "link to a regular file";
-    }
-    return "unknown";
+    // In the order of Kind.
+    static const char *const names[] = {"FIFO", "link to /dev/zero", "1 GiB sparse file", "folder",
+                                        "link to a regular file"};
+    return names[static_cast<int>(kind)];
 }
 
 void HostileFile::place(Kind kind, const std::filesystem::path &path, const std::filesystem::path &linkTarget)

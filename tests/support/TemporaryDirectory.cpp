@@ -47,4 +47,10 @@ std::filesystem::path TemporaryDirectory::writeFile(const std::filesystem::path 
     return target;
 }
 
+std::string TemporaryDirectory::readFile(const std::filesystem::path &path)
+{
+    std::ifstream stream(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(stream), {});
+}
+
 } // namespace pulsegrove::testing

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 namespace pulsegrove::testing {
 
@@ -16,6 +17,8 @@ public:
     // Writes a file below the folder, creating its parent folders.
     std::filesystem::path writeFile(const std::filesystem::path &relativePath,
                                     const std::string &content) const;
+    // The whole file, or nothing when it cannot be read.
+    static std::string readFile(const std::filesystem::path &path);
     // Run before each folder goes: a test main whose code writes in the background lets those
     // writes land first, so none recreates a removed folder.
     static void setBeforeRemoval(void (*hook)());

@@ -107,19 +107,8 @@ using namespace pulsegrove::testing;
 int main(int argc, char **argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
-    std::unique_ptr<DesktopSession> desktop;
-    if (const auto reason = DesktopSession::unavailableReason()) {
-        unavailableReason = *reason;
-    } else {
-        try {
-            desktop = std::make_unique<DesktopSession>(DesktopSession::Tray::none);
-            desktop->exportToThisProcess();
-        } catch (const std::exception &error) {
-            startFailure = error.what();
-        }
-    }
-    if (!desktop)
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const auto desktop =
+        DesktopSession::startHere(DesktopSession::Tray::none, unavailableReason, startFailure);
     int result = 0;
     {
         QApplication application(argc, argv);
