@@ -59,15 +59,21 @@ protected:
     void SetUp() override
     {
         m_script->next = snapshotWith(55.0, 40.0, m_now);
-        m_store = std::make_unique<SystemMetricsStore>(nullptr, &m_workspace, [this] { return m_now; });
+        m_store = makeStore();
+        // Long enough that the loop never samples a second time unless a test shortens it.
+        m_store->setPollingInterval(std::chrono::hours(1));
+    }
+    // A store at the application's own pace, whose samplers are the script's.
+    std::unique_ptr<SystemMetricsStore> makeStore()
+    {
+        auto store = std::make_unique<SystemMetricsStore>(nullptr, &m_workspace, [this] { return m_now; });
         // Samplers are made on the sampling worker.
-        m_store->setSamplerFactory([this] {
+        store->setSamplerFactory([this] {
             std::lock_guard lock(m_script->mutex);
             m_samplerMadeOnMainThread |= QThread::currentThread() == QCoreApplication::instance()->thread();
             return m_samplers.emplace_back(std::make_shared<FakeSampler>(m_script)).lock();
         });
-        // Long enough that the loop never samples a second time unless a test shortens it.
-        m_store->setPollingInterval(std::chrono::hours(1));
+        return store;
     }
     void TearDown() override { hold(false); } // so that the store, going first, is not kept waiting
 
@@ -160,6 +166,22 @@ TEST_F(SystemMetricsStoreTests, OneLoopRunsWhileAnySurfaceIsVisible)
     EXPECT_FALSE(m_store->isWaitingForNextSample());
     expectDestroyed(1); // dropping the sampler closes it
     EXPECT_TRUE(m_store->snapshot()) << "the last snapshot stays";
+}
+
+// At the application's pace the loop waits 5 s before the next sample, and starts counting only
+// once a sample has ended: a slow sample never brings the next one closer.
+TEST_F(SystemMetricsStoreTests, TheLoopPausesFiveSecondsFromTheEndOfEachSample)
+{
+    m_store = makeStore();
+    showWithAHeldSample("panel");
+    processEvents();
+    EXPECT_FALSE(m_store->isWaitingForNextSample()) << "no pause runs while the sample does";
+
+    hold(false);
+    settle(1);
+    EXPECT_TRUE(m_store->isWaitingForNextSample());
+    EXPECT_EQ(m_store->nextSampleDelay(), std::chrono::seconds(5));
+    EXPECT_EQ(samplesStarted(), 1);
 }
 
 TEST_F(SystemMetricsStoreTests, TheSnapshotAgeGatesUnforcedRefreshesAndStaleness)
