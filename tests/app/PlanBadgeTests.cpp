@@ -4,19 +4,41 @@
 #include "views/PlanBadgeStyle.h"
 #include "views/primitives/IconTile.h"
 
+#include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <gtest/gtest.h>
 
 namespace pulsegrove {
 namespace {
 
+// Pixels of the image inside `area` that are drawn at least `alpha` opaque.
+int opaquePixels(const QImage &image, const QRect &area, int alpha = 200)
+{
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            count += image.pixelColor(x, y).alpha() >= alpha ? 1 : 0;
+    return count;
+}
+
 // The badge keeps its ideal size and never truncates: it is laid out at that width however narrow
 // the row.
-// Drawn inside a parent, as in the header, so the glow has room; only the Pro tier glows.
+// Drawn inside a parent, as in the header, so the glow has room; only the Pro tiers glow.
+// Only PRO 20× carries a symbol: the badge keeps room for it ahead of the name and draws it there.
 TEST(PlanBadgeTests, RendersAtItsIdealSizeInTheTierColours)
 {
     const testing::IsolatedTheme theme;
-    for (const CodexPlanTier &tier : {CodexPlanTier::plus(), CodexPlanTier::proTwentyX()}) {
+    const struct {
+        CodexPlanTier tier;
+        const char *name;
+        bool hasSymbol;
+    } cases[] = {
+        {CodexPlanTier::plus(), "plus", false},
+        {CodexPlanTier::proFiveX(), "pro-5x", false},
+        {CodexPlanTier::proTwentyX(), "pro-20x", true},
+        {CodexPlanTier::other("CODEX"), "other", false},
+    };
+    for (const auto &[tier, name, hasSymbol] : cases) {
         const PlanBadgeStyle style = PlanBadgeStyle::forTier(tier);
         const QString text = PlanBadgeModel::displayText(tier);
         const QSizeF ideal = PlanBadgeModel::idealSize(tier);
@@ -27,11 +49,11 @@ TEST(PlanBadgeTests, RendersAtItsIdealSizeInTheTierColours)
         layout->addWidget(badge);
         header.resize(30, header.sizeHint().height());
         layout->activate();
-        EXPECT_EQ(badge->width(), qCeil(ideal.width())) << text.toStdString();
+        EXPECT_EQ(badge->width(), qCeil(ideal.width())) << name;
         header.resize(header.sizeHint());
         layout->activate();
-        const QImage image = testing::renderTransparent(header, QStringLiteral("plan-badge-") +
-                                                                    text.section(QLatin1Char(' '), 0, 0));
+        const QImage image =
+            testing::renderTransparent(header, QStringLiteral("plan-badge-") + QString::fromLatin1(name));
         const QRect box = badge->geometry();
         EXPECT_TRUE(box.width() > 20 && box.width() < 120 && box.height() > 10 && box.height() < 40);
         // The text's gradient strokes carry the start and end colours.
@@ -40,7 +62,13 @@ TEST(PlanBadgeTests, RendersAtItsIdealSizeInTheTierColours)
                   5);
         // The glow falls 2 points lower, so it shows below the capsule.
         EXPECT_EQ(image.pixelColor(box.center().x(), box.bottom() + 3).alpha() > 0, style.glowOpacity > 0)
-            << text.toStdString();
+            << name;
+        // Past the name and the padding of 8 on each side, a symbol of 8 and its spacing of 4.
+        const qreal room = box.width() - QFontMetricsF(badge->font()).horizontalAdvance(text) - 16;
+        EXPECT_EQ(room >= 8, hasSymbol) << name << ": " << room;
+        if (hasSymbol) {
+            EXPECT_GT(opaquePixels(image, QRect(box.left() + 8, box.center().y() - 4, 8, 8)), 8) << name;
+        }
     }
 }
 
