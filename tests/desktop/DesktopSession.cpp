@@ -190,12 +190,12 @@ void DesktopSession::stopTray()
     waitFor(&DesktopSession::hasNoTrayManager, 10000);
 }
 
-void DesktopSession::startTray()
+void DesktopSession::startTray(Edge edge)
 {
     stop(m_tray);
-    m_tray = spawn({"trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "32",
-                    "--SetDockType", "true", "--SetPartialStrut", "true", "--transparent", "false", "--tint",
-                    "0x303030", "--expand", "true"});
+    m_tray = spawn({"trayer", "--edge", edge == Edge::top ? "top" : "bottom", "--align", "right",
+                    "--widthtype", "request", "--height", "32", "--SetDockType", "true", "--SetPartialStrut",
+                    "true", "--transparent", "false", "--tint", "0x303030", "--expand", "true"});
     if (!waitFor(&DesktopSession::hasTrayManager, 15000))
         throw std::runtime_error("trayer did not take the tray selection");
 }

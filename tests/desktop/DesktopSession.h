@@ -10,8 +10,9 @@ namespace pulsegrove::testing {
 
 // A private desktop for tests of surfaces that live on one: its own X server (Xvfb, which picks a
 // free display number itself), its own session bus and an XEmbed tray host (trayer, docked at the
-// top right). Nothing of the developer's own session is touched, and destroying the session stops
-// every program it started. Tests drive the screen with xdotool through run().
+// top right unless a test moves it to the bottom). Nothing of the developer's own session is
+// touched, and destroying the session stops every program it started. Tests drive the screen with
+// xdotool through run().
 class DesktopSession {
 public:
     struct Geometry {
@@ -52,9 +53,12 @@ public:
     std::vector<std::string> environment() const;
     void exportToThisProcess() const;
 
-    // Stops the tray host and starts a new one (as a panel restart does); waits for it.
+    // The screen edge the tray host is docked at.
+    enum class Edge { top, bottom };
+
+    // Stops the tray host and starts a new one at `edge` (as a panel restart does); waits for it.
     void stopTray();
-    void startTray();
+    void startTray(Edge edge = Edge::top);
     // Whether an XEmbed tray manager owns the display's tray selection now.
     bool hasTrayManager() const;
     bool hasNoTrayManager() const;

@@ -102,7 +102,8 @@ TEST_F(StatusItemOnADesktop, AClickOpensThePopoverAtTheIconAndEscapeClosesIt)
     useStyle(QuotaPanelStyle::dashboard);
     for (int round = 0; round < 2; ++round) {
         clickIcon();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return m_controller->isPopoverShown(); }, 5000)) << "round " << round;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return m_controller->isPopoverShown(); }, 5000))
+            << "round " << round;
         ASSERT_TRUE(QTest::qWaitFor([&] { return m_controller->popover().geometry().top() > 0; }, 2000));
         const QRect icon = item().buttonGeometry();
         const QRect frame = m_controller->popover().frameGeometry();
@@ -119,7 +120,8 @@ TEST_F(StatusItemOnADesktop, AClickOpensThePopoverAtTheIconAndEscapeClosesIt)
             // A second click on the icon closes the popover and does not open it again.
             clickIcon();
         }
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !m_controller->isPopoverShown(); }, 5000)) << "round " << round;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !m_controller->isPopoverShown(); }, 5000))
+            << "round " << round;
         QTest::qWait(400);
         EXPECT_FALSE(m_controller->isPopoverShown()) << "round " << round;
         EXPECT_TRUE(noSurfaceVisible());
@@ -165,10 +167,76 @@ TEST_F(StatusItemOnADesktop, TheRightClickMenuOpensBesideTheIconAndSwitchesTheSt
         if (c.style == QuotaPanelStyle::dashboard)
             save(QStringLiteral("desktop-context-menu"));
         clickAt(menu->mapToGlobal(menu->actionGeometry(styleSwitch).center()));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return m_controller->appliedStyle() == c.offered; }, 5000)) << c.text;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return m_controller->appliedStyle() == c.offered; }, 5000))
+            << c.text;
         EXPECT_FALSE(menu->isVisible());
         EXPECT_TRUE(noSurfaceVisible());
     }
+}
+
+// The same application with the tray docked at the bottom of the screen, where menus open above
+// the icon; the tray goes back to the top for the tests after.
+class StatusItemOnABottomTray : public StatusItemOnADesktop {
+protected:
+    void SetUp() override
+    {
+        if (session)
+            session->startTray(DesktopSession::Edge::bottom);
+        StatusItemOnADesktop::SetUp();
+    }
+    void TearDown() override
+    {
+        StatusItemOnADesktop::TearDown();
+        if (session)
+            session->startTray();
+    }
+    // Where the X server has the window, which is what the user sees.
+    static QRect onScreen(const QWidget &window)
+    {
+        const auto shown = session->windowGeometry(std::to_string(window.winId()));
+        return shown ? QRect(shown->x, shown->y, shown->width, shown->height) : QRect();
+    }
+};
+
+// Rows that appear while the menu is open (modules turned on, then their figures arriving) make it
+// taller. Above a bottom tray it must grow upwards, its bottom edge staying beside the icon rather
+// than sliding over the tray, whichever click opened it.
+TEST_F(StatusItemOnABottomTray, TheMenuOpensAboveTheIconAndStaysBesideItAsItGrows)
+{
+    const struct {
+        QuotaPanelStyle style;
+        const char *button;
+    } cases[] = {{QuotaPanelStyle::system, "1"}, {QuotaPanelStyle::dashboard, "3"}};
+    const QuotaModule added[] = {QuotaModule::systemMetrics, QuotaModule::modelInsights,
+                                 QuotaModule::resetHints};
+    QMenu *menu = m_controller->systemMenu().menu();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string("button ") + c.button);
+        useStyle(c.style);
+        for (QuotaModule module : added)
+            m_store->setModuleVisible(module, false);
+        clickIcon(c.button);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 5000));
+        const QRect icon = item().buttonGeometry();
+        ASSERT_GT(icon.top(), screen.center().y()) << "the tray is not at the bottom";
+        const auto besideTheIcon = [&] {
+            const QRect shown = onScreen(*menu);
+            return shown.bottom() == icon.top() - 1 - PopoverGeometry::anchorGap && screen.contains(shown);
+        };
+        EXPECT_TRUE(QTest::qWaitFor(besideTheIcon, 2000)) << "opened at " << onScreen(*menu).y();
+        const int opened = menu->height();
+        for (QuotaModule module : added)
+            m_store->setModuleVisible(module, true);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return menu->height() > opened; }, 5000))
+            << "the menu did not grow";
+        EXPECT_TRUE(QTest::qWaitFor(besideTheIcon, 2000))
+            << "grew from " << opened << " to " << menu->height() << " and stands at " << onScreen(*menu).y()
+            << ", icon at " << icon.y();
+        press("Escape");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !menu->isVisible(); }, 5000));
+    }
+    EXPECT_TRUE(noSurfaceVisible());
 }
 
 TEST_F(StatusItemOnADesktop, TheIconComesBackWhenTheTrayRestarts)
