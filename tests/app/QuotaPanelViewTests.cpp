@@ -194,5 +194,47 @@ TEST_F(QuotaPanelViewTests, FooterActionsGoThroughTheStore)
     EXPECT_EQ(m_loginItem->openSettingsCalls, 1);
 }
 
+// The "更多" menu reads the login item each time it opens: "打开自启动设置" is offered only while
+// the item waits for the user's approval, not whenever it is on; a store that may not touch the
+// desktop's settings disables the toggle and never offers the entry.
+TEST_F(QuotaPanelViewTests, TheMoreMenuOffersTheAutostartSettingsOnlyWhileApprovalIsPending)
+{
+    auto store = makeStore();
+    auto restricted = makeStore(false);
+    QuotaPanelFooter footer(*store), restrictedFooter(*restricted);
+    const QString settingsEntry = QString::fromUtf8("打开自启动设置");
+    const struct {
+        const char *name;
+        QuotaStore &store;
+        QuotaPanelFooter &footer;
+        LoginItemStatus status;
+        bool offersSettings, toggleOn, toggleEnabled;
+    } cases[] = {
+        {"off", *store, footer, LoginItemStatus::notRegistered, false, false, true},
+        {"on", *store, footer, LoginItemStatus::enabled, false, true, true},
+        {"waiting for approval", *store, footer, LoginItemStatus::requiresApproval, true, true, true},
+        {"on again", *store, footer, LoginItemStatus::enabled, false, true, true},
+        {"nothing installed", *store, footer, LoginItemStatus::notFound, false, false, true},
+        {"no system settings", *restricted, restrictedFooter, LoginItemStatus::requiresApproval, false, false,
+         false},
+    };
+    for (const auto &c : cases) {
+        m_loginItem->setStatus(c.status);
+        c.store.refreshLaunchAtLoginState();
+        Q_EMIT c.footer.moreMenu()->aboutToShow();
+        QStringList titles;
+        QAction *toggle = nullptr;
+        for (QAction *entry : c.footer.moreMenu()->actions()) {
+            titles.append(entry->text());
+            if (entry->isCheckable())
+                toggle = entry;
+        }
+        EXPECT_EQ(titles.count(settingsEntry), c.offersSettings ? 1 : 0) << c.name;
+        ASSERT_NE(toggle, nullptr) << c.name;
+        EXPECT_EQ(toggle->isChecked(), c.toggleOn) << c.name;
+        EXPECT_EQ(toggle->isEnabled(), c.toggleEnabled) << c.name;
+    }
+}
+
 } // namespace
 } // namespace pulsegrove::testing
