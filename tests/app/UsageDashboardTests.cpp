@@ -9,6 +9,7 @@
 #include "preferences/PulsegrovePreferenceKeys.h"
 #include "quota/CancellationError.h"
 #include "theme/QuotaThemeID.h"
+#include "views/primitives/CapsuleTag.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -18,6 +19,7 @@
 #include <QWidget>
 #include <atomic>
 #include <gtest/gtest.h>
+#include <map>
 #include <mutex>
 #include <nlohmann/json.hpp>
 
@@ -301,6 +303,10 @@ TEST(UsageDashboardPageTests, ModelTextsClampRoundAndFallBack)
 TEST(UsageDashboardPageTests, RendersRowsWithTheirStaleMarkInEveryTheme)
 {
     IsolatedTheme theme;
+    // Each row is tagged with its own window; only the stale one carries the mark.
+    const std::map<std::string, QStringList> tags = {
+        {"regular-five-hour", {QString::fromUtf8("5 小时")}},
+        {"regular-weekly", {QString::fromUtf8("每周"), QString::fromUtf8("缓存数据 · 可能已过期")}}};
     for (const QuotaThemeID id : QuotaThemeIDs::allCases) {
         UserDefaults::standard()->setString(PulsegrovePreferenceKeys::theme, QuotaThemeIDs::rawValue(id));
         UsageDashboardPageView page;
@@ -309,7 +315,14 @@ TEST(UsageDashboardPageTests, RendersRowsWithTheirStaleMarkInEveryTheme)
                          encoded({row("regular-five-hour", UsageQuotaWindow::fiveHour, 75, false),
                                   row("regular-weekly", UsageQuotaWindow::weekly, 8, true, std::nullopt)}) +
                          "}");
-        ASSERT_EQ(page.findChildren<UsageQuotaRowCard *>().size(), 2);
+        const auto cards = page.findChildren<UsageQuotaRowCard *>();
+        ASSERT_EQ(cards.size(), 2);
+        for (const UsageQuotaRowCard *card : cards) {
+            QStringList shown;
+            for (const CapsuleTag *tag : card->findChildren<CapsuleTag *>())
+                shown.append(tag->text());
+            EXPECT_EQ(shown, tags.at(card->row().id)) << card->row().id;
+        }
         const QString name =
             QStringLiteral("usage-dashboard-page-") + QString::fromLatin1(QuotaThemeIDs::rawValue(id));
         const QImage image = renderAtWidth(page, 1180, name);
