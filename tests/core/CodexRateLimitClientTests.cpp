@@ -1,10 +1,12 @@
 #include "FakeCodex.h"
+#include "foundation/BoundedDisplayText.h"
 #include "quota/CancellationError.h"
 #include "quota/CodexRateLimitClient.h"
 #include "quota/CodexRateLimitClientError.h"
 #include "quota/FetchErrorDescription.h"
 #include "quota/ProcessGroup.h"
 
+#include <cstring>
 #include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -14,6 +16,7 @@
 
 using namespace pulsegrove;
 using namespace std::chrono_literals;
+using namespace std::string_literals;
 using pulsegrove::testing::FakeCodex;
 using Error = CodexRateLimitClientError;
 using Script = std::vector<std::string>;
@@ -135,6 +138,61 @@ TEST(CodexRateLimitClientFailureTests, LinesThatAreNotJSONObjectsEndTheExchange)
     EXPECT_EQ(FetchErrorDescription::describe(std::runtime_error("disk on fire")), "disk on fire");
 }
 
+// Text from outside is shown on one line of a bounded length, with nothing in it that could steer
+// a terminal or reorder the window's text, and is always well-formed UTF-8.
+TEST(CodexRateLimitClientFailureTests, OutsideTextIsBoundedAndCleanedForDisplay)
+{
+    const auto repeated = [](const std::string &piece, std::size_t count) {
+        std::string text;
+        for (std::size_t index = 0; index < count; ++index)
+            text += piece;
+        return text;
+    };
+    const std::string a200(200, 'a');
+    const std::string replacement = "\uFFFD";
+    const std::pair<std::string, std::string> cases[] = {
+        {"\x1b[31mred\x1b[0m", "[31mred[0m"},
+        {"a\0b\x7f"
+         "c\u0080\u009F"s,
+         "abc"},
+        {"line\r\nnext\tcell\u0085\u2028end", "line  next cell  end"},
+        {"\u202Eevil\u202A\u202B\u202C\u202D\u2066\u2067\u2068\u2069\u200E\u200F\u061C.txt", "evil.txt"},
+        {"已拒绝 ✓ 🙂", "已拒绝 ✓ 🙂"},
+        // Each ill-formed sequence becomes one U+FFFD without taking the character after it:
+        // a stray byte, an overlong form, a surrogate, a value past U+10FFFF, a cut sequence.
+        {"\xff!\xc0\xaf!\xed\xa0\x80!\xf4\x90\x80\x80!\xe4\xb8!",
+         repeated(replacement, 1) + "!" + repeated(replacement, 2) + "!" + repeated(replacement, 3) + "!" +
+             repeated(replacement, 4) + "!" + replacement + "!"},
+        {a200, a200},
+        {a200 + "b", a200 + "…"},
+        {a200 + repeated("\x1b\u202E", 1000), a200},
+        {repeated("额", 250), repeated("额", 200) + "…"},
+        {repeated("🙂", 250), repeated("🙂", 200) + "…"},
+    };
+    for (const auto &[text, shown] : cases)
+        EXPECT_EQ(BoundedDisplayText::make(text), shown) << text.substr(0, 40);
+    EXPECT_EQ(FetchErrorDescription::describe(std::runtime_error(std::string(1000, 'y') + "\x1b")),
+              std::string(200, 'y') + "…");
+}
+
+// A megabyte of message with escapes, an override and a NUL reaches the user as one bounded line
+// whose C string is all of it.
+TEST(CodexRateLimitClientFailureTests, AServerMessageIsShownBoundedAndClean)
+{
+    const std::string message = R"(\u202e\u0000\u001b[2J)" + std::string(1'000'000, 'x');
+    FakeCodex fake({"expect", R"(send {"id":0,"error":{"message":")" + message + R"("}})"});
+    const std::string expected = "Codex 返回错误：[2J" + std::string(197, 'x') + "…";
+    try {
+        clientFor(fake).fetchSynchronously({});
+        FAIL() << "the call succeeded";
+    } catch (const Error &error) {
+        EXPECT_EQ(error.errorDescription(), expected);
+        EXPECT_EQ(std::strlen(error.what()), expected.size());
+        EXPECT_EQ(FetchErrorDescription::describe(error), expected);
+    }
+    EXPECT_TRUE(fake.ranAndIsGone());
+}
+
 TEST(CodexRateLimitClientFailureTests, AnExecutableThatCannotStartIsALaunchFailure)
 {
     pulsegrove::testing::TemporaryDirectory folder;
@@ -142,8 +200,8 @@ TEST(CodexRateLimitClientFailureTests, AnExecutableThatCannotStartIsALaunchFailu
     std::filesystem::permissions(empty, std::filesystem::perms::owner_all);
     const CodexRateLimitClient client(Environment({{"PULSE_GROVE_CODEX_PATH", empty.string()}}));
     EXPECT_THAT([&] { client.fetchSynchronously({}); },
-                ::testing::Throws<Error>(::testing::Property(&Error::errorDescription,
-                                                             ::testing::StartsWith("无法启动 Codex 数据服务："))));
+                ::testing::Throws<Error>(::testing::Property(
+                    &Error::errorDescription, ::testing::StartsWith("无法启动 Codex 数据服务："))));
 }
 
 // A child that leaves at the end of its input is given the time to; one that ignores SIGTERM is killed.

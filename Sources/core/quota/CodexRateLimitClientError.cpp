@@ -1,5 +1,7 @@
 #include "quota/CodexRateLimitClientError.h"
 
+#include "foundation/BoundedDisplayText.h"
+
 namespace pulsegrove {
 
 namespace {
@@ -26,19 +28,23 @@ std::string describe(CodexRateLimitClientError::Case errorCase, const std::strin
 
 } // namespace
 
-CodexRateLimitClientError::CodexRateLimitClientError(Case errorCase, std::string payload)
-    : m_case(errorCase), m_payload(std::move(payload)), m_description(describe(m_case, m_payload))
+// A payload can come from the server, which may send anything: a megabyte, terminal escapes, text
+// that reverses what follows it, a NUL that would end what() early. Only its bounded, cleaned form
+// is kept, so the status line, the tool tip and the log all get that one.
+CodexRateLimitClientError::CodexRateLimitClientError(Case errorCase, std::string_view payload)
+    : m_case(errorCase), m_payload(BoundedDisplayText::make(payload)),
+      m_description(describe(m_case, m_payload))
 {
 }
 
-CodexRateLimitClientError CodexRateLimitClientError::launchFailed(std::string description)
+CodexRateLimitClientError CodexRateLimitClientError::launchFailed(const std::string &description)
 {
-    return {Case::launchFailed, std::move(description)};
+    return {Case::launchFailed, description};
 }
 
-CodexRateLimitClientError CodexRateLimitClientError::serverError(std::string message)
+CodexRateLimitClientError CodexRateLimitClientError::serverError(const std::string &message)
 {
-    return {Case::serverError, std::move(message)};
+    return {Case::serverError, message};
 }
 
 CodexRateLimitClientError CodexRateLimitClientError::executableNotFound()

@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <string>
+#include <string_view>
 
 namespace pulsegrove {
 
@@ -19,9 +20,10 @@ public:
     };
 
     // The payload is the platform's description of the launch failure.
-    static CodexRateLimitClientError launchFailed(std::string description);
-    // The payload is the message the server sent.
-    static CodexRateLimitClientError serverError(std::string message);
+    static CodexRateLimitClientError launchFailed(const std::string &description);
+    // The payload is the message the server sent, at most about 200 characters of it and with
+    // control and bidirectional formatting characters removed.
+    static CodexRateLimitClientError serverError(const std::string &message);
     static CodexRateLimitClientError executableNotFound();
     static CodexRateLimitClientError connectionClosed();
     static CodexRateLimitClientError requestTimedOut();
@@ -33,7 +35,7 @@ public:
     const char *what() const noexcept override { return m_description.c_str(); }
 
 private:
-    CodexRateLimitClientError(Case errorCase, std::string payload);
+    CodexRateLimitClientError(Case errorCase, std::string_view payload);
 
     Case m_case;
     std::string m_payload;

@@ -1,5 +1,6 @@
 #include "quota/FetchErrorDescription.h"
 
+#include "foundation/BoundedDisplayText.h"
 #include "quota/CodexRateLimitClientError.h"
 
 #include <nlohmann/json.hpp>
@@ -12,7 +13,7 @@ std::string FetchErrorDescription::describe(const std::exception &error)
         return clientError->errorDescription();
     if (dynamic_cast<const nlohmann::json::exception *>(&error))
         return unreadableData;
-    return error.what();
+    return BoundedDisplayText::make(error.what());
 }
 
 } // namespace pulsegrove
