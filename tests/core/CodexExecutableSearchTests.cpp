@@ -1,14 +1,25 @@
+#include "FakeCodex.h"
 #include "HostileFile.h"
+#include "ScopedEnvironmentVariable.h"
+#include "ScopedUmask.h"
 #include "TemporaryDirectory.h"
 #include "quota/CodexExecutableSearch.h"
+#include "quota/CodexRateLimitClient.h"
 #include "quota/CodexRateLimitClientError.h"
 
+#include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <map>
+#include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace pulsegrove;
+using pulsegrove::testing::FakeCodex;
 using pulsegrove::testing::HostileFile;
+using pulsegrove::testing::ScopedEnvironmentVariable;
+using pulsegrove::testing::ScopedUmask;
 using pulsegrove::testing::TemporaryDirectory;
 
 namespace {
@@ -20,6 +31,134 @@ std::string executableAt(const TemporaryDirectory &folder, const std::string &re
     const auto path = folder.writeFile(relativePath, "#!/bin/sh\n");
     std::filesystem::permissions(path, std::filesystem::perms::owner_all);
     return path.string();
+}
+
+// Whether this folder and each one above it belong to root or this user and only they can write
+// them: judged here on its own, so that a search refusing everything cannot pass for a skip.
+bool nobodyElseCanChange(const std::filesystem::path &folder)
+{
+    for (auto path = folder;; path = path.parent_path()) {
+        struct stat status {};
+        if (::stat(path.c_str(), &status) != 0 || (status.st_uid != 0 && status.st_uid != ::geteuid()) ||
+            (status.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+            return false;
+        if (path == path.parent_path())
+            return true;
+    }
+}
+
+// A temporary folder where a program can be trusted. The system's temporary folder is open to
+// everyone, so the folder is made below the test program's own folder or else the home folder.
+std::unique_ptr<TemporaryDirectory> trustedTemporaryDirectory()
+{
+    std::error_code error;
+    const char *home = std::getenv("HOME");
+    for (const auto &base : {std::filesystem::read_symlink("/proc/self/exe", error).parent_path(),
+                             std::filesystem::path(home ? home : "")}) {
+        const auto real = std::filesystem::weakly_canonical(base, error);
+        if (!base.empty() && !error && nobodyElseCanChange(real)) {
+            const ScopedEnvironmentVariable temporaryFolder("TMPDIR", real.string());
+            return std::make_unique<TemporaryDirectory>();
+        }
+    }
+    return nullptr;
+}
+
+constexpr const char *noTrustedFolder =
+    "neither this program's folder nor the home folder is beyond other users' reach";
+
+// Empty when the trust cases can be set up here; otherwise why not.
+std::string whyTrustCannotBeTried()
+{
+    if (!trustedTemporaryDirectory())
+        return noTrustedFolder;
+    if (CodexExecutableSearch::isExecutableFile("/usr/local/bin/codex") ||
+        CodexExecutableSearch::isExecutableFile("/home/linuxbrew/.linuxbrew/bin/codex"))
+        return "this machine has codex installed in a fixed place, which would answer first";
+    return {};
+}
+
+// How the search meets the program.
+enum class Named { byOverrideFile, atInstallPlace, atInstallPlaceAndOnPath, byVariable, onPath };
+
+// A program that leaves a mark beside the name it was run by, in a fresh trusted tree whose home
+// is home/; paths are below the tree. A link in the home is relative, as package managers make
+// them; any other is absolute.
+struct Placement {
+    const char *description;
+    Named named;
+    std::string program;
+    std::string link = {};                    // what names the program, when a link does
+    std::pair<std::string, mode_t> mode = {}; // given after all is made
+    // A piece of the one log line that says why the program was passed over; empty when it is not.
+    std::string refusal = {};
+    std::string givenAway = {}; // given to user 4242 (root only)
+    bool runs() const { return refusal.empty() || named == Named::atInstallPlaceAndOnPath; }
+};
+
+std::filesystem::path placeProgram(const Placement &placement, const std::filesystem::path &root)
+{
+    const auto program = root / placement.program;
+    std::filesystem::create_directories(program.parent_path());
+    std::ofstream(program) << "#!/bin/sh\n: > \"$0.ran\"\n";
+    ::chmod(program.c_str(), 0755);
+    if (placement.link.empty())
+        return program;
+    const auto link = root / placement.link;
+    std::filesystem::create_directories(link.parent_path());
+    std::filesystem::create_symlink(placement.link.starts_with("home/")
+                                        ? std::filesystem::relative(program, link.parent_path())
+                                        : program,
+                                    link);
+    return link;
+}
+
+// Runs two refreshes with the placement's program ahead of a well-behaved fake on PATH: a program
+// passed over leaves no mark, is logged once, and the fake answers; one that runs leaves its mark.
+void expectPlacement(const Placement &placement)
+{
+    SCOPED_TRACE(placement.description);
+    const ScopedUmask umask(022);
+    const auto tree = trustedTemporaryDirectory();
+    ASSERT_TRUE(tree);
+    const auto named = placeProgram(placement, tree->path());
+    FakeCodex fake(FakeCodex::answering());
+    const auto fakeFolder = std::filesystem::path(fake.path()).parent_path().string();
+    std::map<std::string, std::string> variables{{"HOME", (tree->path() / "home").string()},
+                                                 {"PATH", fakeFolder}};
+    if (placement.named == Named::byOverrideFile)
+        tree->writeFile(std::filesystem::path("home") / overrideBelowHome, named.string() + "\n");
+    if (placement.named == Named::byVariable)
+        variables[CodexExecutableSearch::pathVariable] = named.string();
+    if (placement.named == Named::onPath || placement.named == Named::atInstallPlaceAndOnPath)
+        variables["PATH"] = named.parent_path().string() + ":" + fakeFolder;
+    if (!placement.mode.first.empty()) {
+        ASSERT_EQ(::chmod((tree->path() / placement.mode.first).c_str(), placement.mode.second), 0);
+    }
+    if (!placement.givenAway.empty()) {
+        ASSERT_EQ(::lchown((tree->path() / placement.givenAway).c_str(), 4242, gid_t(-1)), 0);
+    }
+    std::vector<std::string> logged;
+    CodexExecutableSearch::setRefusalLog([&](const std::string &message) { logged.push_back(message); });
+
+    CodexRateLimitClient::Timing timing;
+    timing.stop.inputCloseGrace = timing.stop.terminateGrace = std::chrono::milliseconds(50);
+    const CodexRateLimitClient client(Environment(variables), timing);
+    for (int refresh = 0; refresh < 2; ++refresh) {
+        if (placement.runs())
+            EXPECT_THROW(client.fetchSynchronously({}), CodexRateLimitClientError);
+        else
+            EXPECT_NO_THROW(EXPECT_EQ(client.fetchSynchronously({}).planType(), "pro"));
+    }
+    CodexExecutableSearch::setRefusalLog({});
+    EXPECT_EQ(std::filesystem::exists(named.string() + ".ran"), placement.runs());
+    EXPECT_EQ(fake.pid().has_value(), !placement.runs());
+    if (placement.refusal.empty())
+        EXPECT_THAT(logged, ::testing::IsEmpty());
+    else
+        EXPECT_THAT(logged,
+                    ::testing::ElementsAre(::testing::AllOf(::testing::HasSubstr(named.string()),
+                                                            ::testing::HasSubstr(placement.refusal))));
 }
 
 } // namespace
@@ -85,9 +224,9 @@ TEST(CodexExecutableSearchTests, AnOverrideOthersCouldHaveWrittenIsIgnored)
         mode_t mode;
         uid_t owner;
     };
-    for (const auto &[path, mode, owner] : {Case{file, 0620, ::getuid()}, Case{file, 0602, ::getuid()},
-                                            Case{folder, 0770, ::getuid()}, Case{folder, 0757, ::getuid()},
-                                            Case{file, 0600, 4242}, Case{folder, 0700, 4242}}) {
+    for (const auto &[path, mode, owner] :
+         {Case{file, 0620, ::getuid()}, Case{file, 0602, ::getuid()}, Case{folder, 0770, ::getuid()},
+          Case{folder, 0757, ::getuid()}, Case{file, 0600, 4242}, Case{folder, 0700, 4242}}) {
         if (owner != ::getuid() && ::geteuid() != 0)
             continue; // only root can give a file away
         ::chmod(file.c_str(), 0600);
@@ -98,12 +237,24 @@ TEST(CodexExecutableSearchTests, AnOverrideOthersCouldHaveWrittenIsIgnored)
         ASSERT_EQ(::lchown(path.c_str(), ::getuid(), gid_t(-1)), 0);
     }
     EXPECT_EQ(logged.size(), 1u);
+
+    // A link is refused as a link, though what it points at is the user's own.
+    std::filesystem::remove(file);
+    std::filesystem::create_symlink(home.writeFile("elsewhere", "/somewhere/codex\n"), file);
+    EXPECT_EQ(CodexExecutableSearch::overridePath(environment), std::nullopt);
+    ASSERT_EQ(logged.size(), 2u);
+    EXPECT_THAT(logged.back(), ::testing::AllOf(::testing::HasSubstr("symbolic link"),
+                                                ::testing::Not(::testing::HasSubstr("another user"))));
     CodexExecutableSearch::setRefusalLog({});
 }
 
 TEST(CodexExecutableSearchTests, FirstExecutableRegularFileWinsAndNoneIsAnError)
 {
-    TemporaryDirectory home;
+    const ScopedUmask umask(022);
+    const auto trusted = trustedTemporaryDirectory();
+    if (!trusted)
+        GTEST_SKIP() << noTrustedFolder;
+    const TemporaryDirectory &home = *trusted;
     const auto plain = home.writeFile("plain/codex", "not executable").string();
     const auto folder = (home.path() / "folder/codex").string();
     std::filesystem::create_directories(folder);
@@ -125,7 +276,66 @@ TEST(CodexExecutableSearchTests, FirstExecutableRegularFileWinsAndNoneIsAnError)
     if (CodexExecutableSearch::isExecutableFile("/usr/local/bin/codex") ||
         CodexExecutableSearch::isExecutableFile("/home/linuxbrew/.linuxbrew/bin/codex"))
         GTEST_SKIP() << "this machine has codex installed in a fixed place";
-    EXPECT_THAT([&] { CodexExecutableSearch::resolveExecutable(environment); },
-                ::testing::Throws<CodexRateLimitClientError>(::testing::Property(
-                    &CodexRateLimitClientError::errorCase, CodexRateLimitClientError::Case::executableNotFound)));
+    EXPECT_THAT(
+        [&] { CodexExecutableSearch::resolveExecutable(environment); },
+        ::testing::Throws<CodexRateLimitClientError>(::testing::Property(
+            &CodexRateLimitClientError::errorCase, CodexRateLimitClientError::Case::executableNotFound)));
+}
+
+// The program the override file names, or one found at an install place, runs only when no other
+// user can have put it there: not the program, its folder, a folder above, nor a link on the way.
+// The variable and PATH are the user's own choice and are taken as they are.
+TEST(CodexExecutableSearchTrustTests, AProgramOthersCouldHavePutThereIsPassedOverForTheNext)
+{
+    if (const auto reason = whyTrustCannotBeTried(); !reason.empty())
+        GTEST_SKIP() << reason;
+    constexpr auto file = Named::byOverrideFile;
+    constexpr auto place = Named::atInstallPlace;
+    const std::pair<std::string, mode_t> open{"open", 0777}, sticky{"sticky", 01777}, shared{"shared", 0775},
+        program{"own/codex", 0775}, bin{"home/.local/bin", 0775}, home{"home", 0777};
+    const std::string byAll = " can be written by group or others";
+    const std::string stickyToo = "/sticky can be written by others (its sticky bit is not enough)";
+    const Placement placements[] = {
+        {"in the user's own folder", file, "own/codex"},
+        {"through a link of the user's own", file, "own/codex", "links/codex"},
+        {"in a folder everyone can write", file, "open/codex", "", open, "/open" + byAll},
+        {"in a sticky folder everyone can write", file, "sticky/codex", "", sticky, stickyToo},
+        {"in a folder its group can write", file, "shared/codex", "", shared, "/shared" + byAll},
+        {"that its group can write", file, "own/codex", "", program, "/own/codex" + byAll},
+        {"below a folder everyone can write", file, "open/inner/codex", "", open, "/open" + byAll},
+        {"through a link in the user's folder", file, "open/codex", "home/links/codex", open,
+         "/open" + byAll},
+        {"through a link others could replace", file, "own/codex", "open/codex", open, "/open" + byAll},
+        {"at an install place, linked to the user's own", place, "own/codex", "home/.local/bin/codex"},
+        {"at an install place its group can write", place, "home/.local/bin/codex", "", bin, "/bin" + byAll},
+        // Passed over as an install place, it still runs where the user's PATH names it.
+        {"the same, also on PATH", Named::atInstallPlaceAndOnPath, "home/.local/bin/codex", "", bin,
+         "/bin" + byAll},
+        {"at an install place in an open home", place, "home/bin/codex", "", home, "/home" + byAll},
+        {"at an install place, linked into an open folder", place, "open/codex", "home/bin/codex", open,
+         "/open" + byAll},
+        {"named by the variable, in an open folder", Named::byVariable, "open/codex", "", open},
+        {"on PATH, in an open folder", Named::onPath, "open/codex", "", open},
+    };
+    for (const auto &placement : placements)
+        expectPlacement(placement);
+}
+
+TEST(CodexExecutableSearchTrustTests, AProgramOrFolderOfAnotherUserIsPassedOver)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can give a file to another user";
+    if (const auto reason = whyTrustCannotBeTried(); !reason.empty())
+        GTEST_SKIP() << reason;
+    const std::string theirs = " belongs to another user (uid 4242)";
+    constexpr auto file = Named::byOverrideFile;
+    const std::pair<std::string, mode_t> keep{};
+    const Placement placements[] = {
+        {"owned by another user", file, "own/codex", "", keep, "/own/codex" + theirs, "own/codex"},
+        {"in another user's folder", file, "theirs/codex", "", keep, "/theirs" + theirs, "theirs"},
+        {"at an install place, linked to another user's program", Named::atInstallPlace, "own/codex",
+         "home/.local/bin/codex", keep, "/own/codex" + theirs, "own/codex"},
+    };
+    for (const auto &placement : placements)
+        expectPlacement(placement);
 }

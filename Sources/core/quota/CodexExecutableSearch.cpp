@@ -2,6 +2,7 @@
 
 #include "foundation/PrivateFolder.h"
 #include "foundation/SmallFileReader.h"
+#include "foundation/TrustedPath.h"
 #include "foundation/UserDirectories.h"
 #include "quota/CodexRateLimitClientError.h"
 
@@ -61,18 +62,52 @@ void reportRefusal(const std::string &message)
 }
 
 // The override names a program the application runs: another user able to write the file, or
-// to replace it in its folder, could make the application run theirs.
+// to replace it in its folder, could make the application run theirs. A link is refused as such,
+// whoever owns what it points at: the file has to be where the application keeps its own.
 bool isGuarded(const std::filesystem::path &file)
 {
     struct stat folder {};
     struct stat status {};
     if (::stat(file.parent_path().c_str(), &folder) != 0 || ::lstat(file.c_str(), &status) != 0)
         return true; // nothing there to trust or distrust: the read finds it missing
+    if (S_ISLNK(status.st_mode)) {
+        reportRefusal("Ignored the codex-path override: it is a symbolic link, not a file of its own");
+        return false;
+    }
     if (PrivateFolder::isOwnedAndGuarded(folder) && PrivateFolder::isOwnedAndGuarded(status))
         return true;
     reportRefusal("Ignored the codex-path override: it or its folder belongs to another user or "
                   "can be changed by group or others");
     return false;
+}
+
+// Where a candidate came from decides whether it must be trusted before it runs. PATH and the
+// variable are the user's environment, which already decides what runs (PATH itself, the loader's
+// variables), so they are taken as a shell takes PATH. A name read from a file, or a fixed place
+// tried before PATH, is run only when nobody but the user or root can have put the program there.
+struct Candidate {
+    std::string path;
+    bool mustBeTrusted;
+};
+
+std::vector<Candidate> candidatesInOrder(const Environment &environment)
+{
+    std::vector<Candidate> list;
+    if (auto explicitPath = environment.nonEmptyValue(CodexExecutableSearch::pathVariable))
+        list.push_back({std::move(*explicitPath), false});
+    if (auto fromFile = CodexExecutableSearch::overridePath(environment))
+        list.push_back({std::move(*fromFile), true});
+    if (const auto home = environment.value("HOME")) {
+        list.push_back({*home + "/.local/bin/codex", true});
+        list.push_back({*home + "/bin/codex", true});
+    }
+    list.push_back({"/home/linuxbrew/.linuxbrew/bin/codex", true});
+    list.push_back({"/usr/local/bin/codex", true});
+    if (const auto path = environment.value("PATH")) {
+        for (const auto &piece : pathPieces(*path))
+            list.push_back({piece + "/codex", false});
+    }
+    return list;
 }
 
 } // namespace
@@ -107,24 +142,11 @@ std::optional<std::string> CodexExecutableSearch::overridePath(const Environment
 std::vector<std::string> CodexExecutableSearch::candidates(const Environment &environment)
 {
     std::vector<std::string> list;
-    if (auto explicitPath = environment.nonEmptyValue(pathVariable))
-        list.push_back(std::move(*explicitPath));
-    if (auto fromFile = overridePath(environment))
-        list.push_back(std::move(*fromFile));
-    const auto home = environment.value("HOME");
-    if (home) {
-        list.push_back(*home + "/.local/bin/codex");
-        list.push_back(*home + "/bin/codex");
-    }
-    list.push_back("/home/linuxbrew/.linuxbrew/bin/codex");
-    list.push_back("/usr/local/bin/codex");
-    if (const auto path = environment.value("PATH")) {
-        for (const auto &piece : pathPieces(*path))
-            list.push_back(piece + "/codex");
-    }
-
     std::set<std::string> seen;
-    std::erase_if(list, [&seen](const std::string &candidate) { return !seen.insert(candidate).second; });
+    for (auto &candidate : candidatesInOrder(environment)) {
+        if (seen.insert(candidate.path).second)
+            list.push_back(std::move(candidate.path));
+    }
     return list;
 }
 
@@ -140,9 +162,22 @@ bool CodexExecutableSearch::isExecutableFile(const std::string &path)
 
 std::filesystem::path CodexExecutableSearch::resolveExecutable(const Environment &environment)
 {
-    for (const auto &candidate : candidates(environment)) {
-        if (isExecutableFile(candidate))
-            return candidate;
+    // A path is tested once, at its first place, except that one passed over as untrusted is
+    // still run from PATH when the user's PATH names it, as the user's shell would run it.
+    std::set<std::string> settled;
+    for (const auto &[path, mustBeTrusted] : candidatesInOrder(environment)) {
+        if (settled.contains(path))
+            continue;
+        if (!isExecutableFile(path)) {
+            settled.insert(path);
+            continue;
+        }
+        if (!mustBeTrusted)
+            return path;
+        const auto distrust = TrustedPath::distrust(path);
+        if (!distrust)
+            return path;
+        reportRefusal("Passed over codex at " + path + ": " + *distrust);
     }
     throw CodexRateLimitClientError::executableNotFound();
 }
