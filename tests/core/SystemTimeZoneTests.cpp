@@ -1,6 +1,10 @@
 #include "TemporaryDirectory.h"
 #include "formatting/SystemTimeZone.h"
+#include "formatting/ZoneData.h"
+#include "formatting/ZoneWarningLog.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
@@ -23,20 +27,25 @@ const fs::path installedDatabase = "/usr/share/zoneinfo";
 
 using Query = std::pair<std::string, std::vector<std::int64_t>>;
 
-// The offsets the C library gives for each TZ value at its instants, in order. Asked in a child
-// process that writes them to shared memory: setting TZ is not safe while other threads of this one
-// may read the environment.
-std::vector<std::int32_t> offsetsOfTheCLibrary(const std::vector<Query> &queries)
+// The offsets the C library gives for each TZ value at its instants, in order, reading its zone
+// files from the database folder when one is given (TZDIR). Asked in a child process that writes
+// them to shared memory: setting TZ is not safe while other threads of this one may read the
+// environment.
+std::vector<std::int32_t> offsetsOfTheCLibrary(const std::vector<Query> &queries,
+                                               const fs::path &database = {})
 {
     std::size_t count = 0;
     for (const auto &query : queries)
         count += query.second.size();
     const std::size_t bytes = (count + 1) * sizeof(std::int32_t);
-    auto *shared = static_cast<std::int32_t *>(::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
+    auto *shared = static_cast<std::int32_t *>(
+        ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
     if (shared == MAP_FAILED)
         throw std::runtime_error("no shared memory");
     const pid_t child = ::fork();
     if (child == 0) {
+        if (!database.empty())
+            ::setenv("TZDIR", database.c_str(), 1);
         std::size_t next = 0;
         for (const auto &[tz, instants] : queries) {
             ::setenv("TZ", tz.c_str(), 1);
@@ -56,13 +65,18 @@ std::vector<std::int32_t> offsetsOfTheCLibrary(const std::vector<Query> &queries
 }
 
 // A zone with daylight saving compiled by the system's zic, "slim" (the closing rule does the
-// work) or "fat" (every transition to 2037 listed).
-void compileZone(const fs::path &root, const char *form, const fs::path &folder)
+// work) or "fat" (every transition to 2037 listed); with the system's table of leap seconds as
+// under right/ when asked.
+void compileZone(const fs::path &root, const char *form, const fs::path &folder,
+                 bool countingLeapSeconds = false)
 {
     std::ofstream(root / "test.zi") << "Rule T 2000 max - Mar lastSun 1:00u 1:00 S\n"
                                        "Rule T 2000 max - Oct lastSun 1:00u 0 -\n"
                                        "Zone Test/City 1:30 - LMT 1950\n 2:00 T TE%sT\n";
-    const auto command = "zic -b " + std::string(form) + " -d '" + folder.string() + "' '" + (root / "test.zi").string() + "'";
+    const std::string leapSeconds =
+        countingLeapSeconds ? " -L " + (installedDatabase / "leapseconds").string() : "";
+    const auto command = "zic -b " + std::string(form) + leapSeconds + " -d '" + folder.string() + "' '" +
+                         (root / "test.zi").string() + "' 2>/dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
 }
 
@@ -72,7 +86,8 @@ class SystemTimeZoneTests : public ::testing::Test {
 public:
     SystemTimeZoneTests()
     {
-        for (const char *zone : {"Asia/Tokyo", "Asia/Shanghai", "Europe/Berlin", "Etc/UTC", "America/Los_Angeles"}) {
+        for (const char *zone :
+             {"Asia/Tokyo", "Asia/Shanghai", "Europe/Berlin", "Etc/UTC", "America/Los_Angeles"}) {
             fs::create_directories((database() / zone).parent_path());
             fs::copy_file(installedDatabase / zone, database() / zone);
         }
@@ -138,29 +153,72 @@ TEST_F(SystemTimeZoneTests, FindsTheZoneTheWayTheCLibraryDoes)
              fs::copy(t.database(), t.moved(), fs::copy_options::recursive);
              fs::copy_file(t.database() / "Asia/Tokyo", t.moved() / "Tokio");
          },
-         {{"TZ", "Tokio"}, {"TZDIR", moved().string()}}, "Asia/Tokyo", 9 * 3600},
+         {{"TZ", "Tokio"}, {"TZDIR", moved().string()}},
+         "Asia/Tokyo",
+         9 * 3600},
         {"localtime links into the database",
-         [](T t) { fs::create_symlink(t.database() / "Europe/Berlin", t.localtime()); }, {}, "Europe/Berlin", 7200},
+         [](T t) { fs::create_symlink(t.database() / "Europe/Berlin", t.localtime()); },
+         {},
+         "Europe/Berlin",
+         7200},
         {"localtime links relatively",
-         [](T t) { fs::create_symlink("../zoneinfo/Asia/Tokyo", t.localtime()); }, {}, "Asia/Tokyo", 9 * 3600},
+         [](T t) { fs::create_symlink("../zoneinfo/Asia/Tokyo", t.localtime()); },
+         {},
+         "Asia/Tokyo",
+         9 * 3600},
         {"localtime copied and named by /etc/timezone",
-         [](T t) { t.copyToLocaltime(t.database() / "Asia/Shanghai", "Asia/Shanghai\n"); }, {}, "Asia/Shanghai", 8 * 3600},
+         [](T t) { t.copyToLocaltime(t.database() / "Asia/Shanghai", "Asia/Shanghai\n"); },
+         {},
+         "Asia/Shanghai",
+         8 * 3600},
         {"localtime copied without /etc/timezone",
-         [](T t) { t.copyToLocaltime(t.database() / "Asia/Tokyo"); }, {}, "Asia/Tokyo", 9 * 3600},
+         [](T t) { t.copyToLocaltime(t.database() / "Asia/Tokyo"); },
+         {},
+         "Asia/Tokyo",
+         9 * 3600},
         {"localtime copied beside a stale /etc/timezone",
-         [](T t) { t.copyToLocaltime(t.database() / "Europe/Berlin", "Etc/UTC\n"); }, {}, "Europe/Berlin", 7200},
+         [](T t) { t.copyToLocaltime(t.database() / "Europe/Berlin", "Etc/UTC\n"); },
+         {},
+         "Europe/Berlin",
+         7200},
         {"localtime a slim copy of a fat database file",
          [](T t) {
              compileZone(t.m_root.path(), "fat", t.database());
              compileZone(t.m_root.path(), "slim", t.moved());
              t.copyToLocaltime(t.moved() / "Test/City");
          },
-         {}, "Test/City", 3 * 3600},
+         {},
+         "Test/City",
+         3 * 3600},
+        // A Linux clock counts no leap seconds: the zone of the same name without them.
+        {"TZ naming a leap-second zone",
+         [](T t) {
+             compileZone(t.m_root.path(), "fat", t.database());
+             compileZone(t.m_root.path(), "fat", t.database() / "right", true);
+         },
+         {{"TZ", "right/Test/City"}},
+         "Test/City",
+         3 * 3600},
+        {"localtime links to a slim leap-second zone",
+         [](T t) {
+             compileZone(t.m_root.path(), "slim", t.database());
+             compileZone(t.m_root.path(), "slim", t.database() / "right", true);
+             fs::create_symlink(t.database() / "right/Test/City", t.localtime());
+         },
+         {},
+         "Test/City",
+         3 * 3600},
         {"localtime of random bytes", [](T t) { t.copyToLocaltime(t.noise()); }, {}, "UTC", 0},
         {"localtime of random bytes though /etc/timezone names a zone",
-         [](T t) { t.copyToLocaltime(t.noise(), "Asia/Tokyo"); }, {}, "UTC", 0},
+         [](T t) { t.copyToLocaltime(t.noise(), "Asia/Tokyo"); },
+         {},
+         "UTC",
+         0},
         {"localtime a dangling link",
-         [](T t) { fs::create_symlink(t.database() / "Gone/Away", t.localtime()); }, {}, "UTC", 0},
+         [](T t) { fs::create_symlink(t.database() / "Gone/Away", t.localtime()); },
+         {},
+         "UTC",
+         0},
         {"localtime a FIFO", [](T t) { ASSERT_EQ(::mkfifo(t.localtime().c_str(), 0600), 0); }, {}, "UTC", 0},
         {"no TZ, no localtime", nothing, {}, "UTC", 0},
     };
@@ -176,51 +234,236 @@ TEST_F(SystemTimeZoneTests, FindsTheZoneTheWayTheCLibraryDoes)
     }
 }
 
-// Every name of the installed database and POSIX rules with daylight saving, at an instant every
-// 71 hours from 2023 to 2040 and on both sides of each change of offset found among them.
-TEST(SystemTimeZoneAgreementTests, EveryZoneOfTheDatabaseHasTheCLibrarysOffsets)
+namespace {
+
+// From 2023 to 2100, at an instant every five days and an hour, so the hour of day moves on.
+constexpr std::int64_t comparedFrom = 1672531200, comparedUntil = 4102444800, comparedStep = 121 * 3600;
+
+// The instants a zone is checked at: every step, and both sides of each change of offset the
+// zone itself shows between them.
+std::vector<std::int64_t> instantsToCompare(const TimeZone &zone, std::int64_t until = comparedUntil)
 {
-    constexpr std::int64_t from = 1672531200, until = 2240524800, step = 71 * 3600; // 2023 to 2041
-    std::vector<Query> queries;
-    std::vector<TimeZone> zones;
-    std::vector<std::string> names = {"EST5EDT,M3.2.0,M11.1.0", "AEST-10AEDT,M10.1.0,M4.1.0/3",
-                                      "<+0330>-3:30<+0430>,J79/24,J263/24", "<-03>3<-02>,M3.5.0/-2,M10.5.0/-1"};
-    for (auto entry = fs::recursive_directory_iterator(installedDatabase); entry != fs::recursive_directory_iterator(); ++entry) {
-        const auto name = entry->path().lexically_relative(installedDatabase).string();
+    std::vector<std::int64_t> instants;
+    for (std::int64_t at = comparedFrom; at < until; at += comparedStep) {
+        if (!instants.empty() && zone.offsetSeconds(at) != zone.offsetSeconds(instants.back())) {
+            std::int64_t before = instants.back(), after = at;
+            while (after - before > 1) {
+                const auto middle = before + (after - before) / 2;
+                (zone.offsetSeconds(middle) == zone.offsetSeconds(before) ? before : after) = middle;
+            }
+            instants.insert(instants.end(), {before, after});
+        }
+        instants.push_back(at);
+    }
+    return instants;
+}
+
+// The names of a zone folder's files, without its posix/ and right/ variants.
+std::vector<std::string> zoneNamesIn(const fs::path &database)
+{
+    std::vector<std::string> names;
+    for (auto entry = fs::recursive_directory_iterator(database); entry != fs::recursive_directory_iterator();
+         ++entry) {
+        const auto name = entry->path().lexically_relative(database).string();
         if (entry.depth() == 0 && (name == "posix" || name == "right"))
             entry.disable_recursion_pending();
         std::string magic(4, '\0');
         if (entry->is_regular_file() && std::ifstream(entry->path()).read(magic.data(), 4) && magic == "TZif")
             names.push_back(name);
     }
-    for (const auto &name : names) {
-        zones.push_back(SystemTimeZone::current(Environment({{"TZ", name}})));
-        std::vector<std::int64_t> instants;
-        for (std::int64_t at = from; at < until; at += step) {
-            if (!instants.empty() && zones.back().offsetSeconds(at) != zones.back().offsetSeconds(instants.back())) {
-                std::int64_t before = instants.back(), after = at;
-                while (after - before > 1) {
-                    const auto middle = before + (after - before) / 2;
-                    (zones.back().offsetSeconds(middle) == zones.back().offsetSeconds(before) ? before : after) = middle;
-                }
-                instants.insert(instants.end(), {before, after});
-            }
-            instants.push_back(at);
-        }
-        queries.push_back({name, std::move(instants)});
-    }
-    ASSERT_GT(queries.size(), 400u);
-    const auto expected = offsetsOfTheCLibrary(queries);
-    std::size_t next = 0, differences = 0;
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+struct Agreement {
+    std::size_t names = 0, instants = 0, differences = 0;
+};
+
+// Our offsets against the C library's at the instants of the queries; the first differences fail
+// the test with their zone and instant, and all are counted.
+Agreement compare(const std::vector<Query> &queries, const std::vector<TimeZone> &zones,
+                  const std::vector<std::int32_t> &expected, const std::string &kind)
+{
+    Agreement agreement{queries.size()};
     for (std::size_t zone = 0; zone < queries.size(); ++zone) {
         for (const auto instant : queries[zone].second) {
-            if (next < expected.size() && zones[zone].offsetSeconds(instant) != expected[next] && ++differences <= 20)
-                ADD_FAILURE() << queries[zone].first << " at " << instant << ": " << zones[zone].offsetSeconds(instant) << " instead of " << expected[next];
-            ++next;
+            const auto offset = zones[zone].offsetSeconds(instant);
+            if (agreement.instants < expected.size() && offset != expected[agreement.instants] &&
+                ++agreement.differences <= 20)
+                ADD_FAILURE() << kind << " " << queries[zone].first << " at " << instant << ": " << offset
+                              << " instead of " << expected[agreement.instants];
+            ++agreement.instants;
         }
     }
-    EXPECT_EQ(next, expected.size());
-    EXPECT_EQ(differences, 0u);
+    EXPECT_EQ(agreement.instants, expected.size()) << kind;
+    std::printf("%s: %zu names, %zu instants, %zu differences\n", kind.c_str(), agreement.names,
+                agreement.instants, agreement.differences);
+    return agreement;
+}
+
+// Our zone and the instants to check it at, for each TZ value, found through TZDIR when given.
+std::pair<std::vector<Query>, std::vector<TimeZone>> zonesAndQueries(const std::vector<std::string> &names,
+                                                                     const fs::path &database = {})
+{
+    std::vector<Query> queries;
+    std::vector<TimeZone> zones;
+    for (const auto &name : names) {
+        std::map<std::string, std::string> variables{{"TZ", name}};
+        if (!database.empty())
+            variables["TZDIR"] = database.string();
+        zones.push_back(SystemTimeZone::current(Environment(variables)));
+        queries.push_back({name, instantsToCompare(zones.back())});
+    }
+    return {std::move(queries), std::move(zones)};
+}
+
+// A database built from the installed one's source by the system's zic, in the form given
+// ("fat" or "slim"), with the same zones counting leap seconds under right/.
+void compileDatabase(const fs::path &folder, const char *form)
+{
+    const fs::path source = installedDatabase / "tzdata.zi", leapSeconds = installedDatabase / "leapseconds";
+    const auto zic = "zic -b " + std::string(form) + " -d '" + folder.string() + "' " + source.string();
+    ASSERT_EQ(std::system(zic.c_str()), 0) << zic;
+    const auto right = "zic -b " + std::string(form) + " -L " + leapSeconds.string() + " -d '" +
+                       (folder / "right").string() + "' " + source.string() + " 2>/dev/null";
+    ASSERT_EQ(std::system(right.c_str()), 0) << right;
+}
+
+} // namespace
+
+// Every name of the installed database and POSIX rules with daylight saving.
+TEST(SystemTimeZoneAgreementTests, EveryZoneOfTheDatabaseHasTheCLibrarysOffsets)
+{
+    std::vector<std::string> names = {"EST5EDT,M3.2.0,M11.1.0", "AEST-10AEDT,M10.1.0,M4.1.0/3",
+                                      "<+0330>-3:30<+0430>,J79/24,J263/24",
+                                      "<-03>3<-02>,M3.5.0/-2,M10.5.0/-1"};
+    const auto installed = zoneNamesIn(installedDatabase);
+    names.insert(names.end(), installed.begin(), installed.end());
+    const auto [queries, zones] = zonesAndQueries(names);
+    ASSERT_GT(queries.size(), 400u);
+    EXPECT_EQ(compare(queries, zones, offsetsOfTheCLibrary(queries), "installed").differences, 0u);
+}
+
+// Zone files as zic writes them by default ("slim": past the last listed change the closing rule
+// does the work) and as Debian ships them ("fat"), each also counting leap seconds under right/:
+// every name against the C library reading the same files, the right/ ones against the plain
+// ones, since a Linux clock counts no leap seconds. The zone library says nothing on the terminal.
+TEST(SystemTimeZoneAgreementTests, SlimFatAndLeapSecondFilesHaveTheCLibrarysOffsets)
+{
+    if (std::system("command -v zic >/dev/null") != 0)
+        GTEST_SKIP() << "zic, which builds the zone files, is not installed";
+    for (const char *form : {"slim", "fat"}) {
+        SCOPED_TRACE(form);
+        const pulsegrove::testing::TemporaryDirectory folder;
+        compileDatabase(folder.path(), form);
+        const auto names = zoneNamesIn(folder.path());
+        ASSERT_GT(names.size(), 400u);
+        ::testing::internal::CaptureStderr();
+        auto [queries, zones] = zonesAndQueries(names, folder.path());
+        std::vector<TimeZone> leapSecondZones;
+        for (const auto &name : names)
+            leapSecondZones.push_back(SystemTimeZone::current(
+                Environment({{"TZ", "right/" + name}, {"TZDIR", folder.path().string()}})));
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+        const auto expected = offsetsOfTheCLibrary(queries, folder.path());
+        EXPECT_EQ(compare(queries, zones, expected, form).differences, 0u);
+        EXPECT_EQ(compare(queries, leapSecondZones, expected, std::string("right/ ") + form).differences, 0u);
+    }
+}
+
+namespace {
+
+// A rule as POSIX writes it, with the extensions zone files use (changes at negative times or
+// past midnight), chosen at random: names plain or quoted, offsets with minutes and seconds,
+// dates of all three kinds, and sometimes no daylight saving at all.
+std::string randomRule(std::mt19937 &generator)
+{
+    const auto below = [&](int limit) { return int(generator() % unsigned(limit)); };
+    const auto name = [&] {
+        std::string text;
+        for (int letter = 0, length = 3 + below(3); letter < length; ++letter)
+            text += char('A' + below(26));
+        return below(4) == 0 ? "<" + std::string(below(2) ? "+" : "-") + std::to_string(10 + below(90)) + ">"
+                             : text;
+    };
+    const auto duration = [&](int hours, bool signedTime) {
+        std::string text = signedTime && below(3) == 0 ? "-" : below(4) == 0 ? "+" : "";
+        text += std::to_string(below(hours + 1));
+        for (int part = 0, parts = below(3); part < parts; ++part)
+            text += ":" + std::to_string(100 + below(60)).substr(below(2) ? 1 : 2);
+        return text;
+    };
+    const auto change = [&] {
+        const int kind = below(3);
+        std::string text = kind == 0   ? "J" + std::to_string(1 + below(365))
+                           : kind == 1 ? std::to_string(below(366))
+                                       : "M" + std::to_string(1 + below(12)) + "." +
+                                             std::to_string(1 + below(5)) + "." + std::to_string(below(7));
+        return below(2) ? text + "/" + duration(below(5) == 0 ? 167 : 24, true) : text;
+    };
+    std::string rule = name() + duration(24, true);
+    if (below(5) == 0)
+        return rule;
+    rule += name() + (below(2) ? duration(24, true) : "");
+    return rule + "," + change() + "," + change();
+}
+
+} // namespace
+
+// TZ values in the POSIX form. What is not a rule is refused, and the zone is UTC; every rule
+// gives the C library's offsets, a rule with one change only, changes close together, daylight
+// saving all year or across New Year, and 3,000 random rules among them.
+TEST(SystemTimeZoneAgreementTests, PosixRulesHaveTheCLibrarysOffsetsOrAreRefused)
+{
+    for (const char *refused : {"EST5EDT,garbage",
+                                "EST5EDT,M13.2.0,M11.1.0",
+                                "EST5EDT,J0,J365",
+                                "EST5EDT,M3.0.0,M11.1.0",
+                                "EST5EDT,M3.6.0,M11.1.0",
+                                "EST5EDT,M3.2.7,M11.1.0",
+                                "EST5EDT,366,0",
+                                "EST5EDT,M3.2.0/168,M11.1.0",
+                                "EST5EDT,M3.2.0/2:60,M11.1.0",
+                                "EST5EDT,M3.2.0,",
+                                "EST5EDT,M3.2.0,M11.1.0,M12.1.0",
+                                "EST5EDT,M3.2.0,M11.1.0x",
+                                "EST25",
+                                "EST5:60",
+                                "EST005",
+                                "ES5",
+                                "ES",
+                                "<ES>5",
+                                "EST5ED",
+                                "EST5EDT,M3.2.0/"}) {
+        EXPECT_EQ(TimeZone::fromPosixRule(refused), std::nullopt) << refused;
+        EXPECT_EQ(SystemTimeZone::current(Environment({{"TZ", std::string(refused)}})).identifier(), "UTC")
+            << refused;
+    }
+    std::vector<std::string> rules = {
+        "EST5EDT,M3.2.0",                   // the C library ends daylight saving in November
+        "TSFU-12FVXJR,J267/1,M9.4.2",       // the end falls before the start in some years
+        "AEST-10AEDT,M10.1.0,M4.1.0/3",     // across New Year
+        "EST5EDT,0/0,J365/25",              // all year
+        "<-03>3<-02>,M3.5.0/-2,M10.5.0/-1", // changes at negative times
+        "IST-2IDT,M3.4.4/26,M10.5.0",       // and past midnight
+        "XXX3YYY,J60,J300",                 // February 29 never counted
+        "XXX3YYY,59,300",                   // and counted
+        "XXX-5:30YYY-6:45:15,M2.5.6/23:59:59,M12.5.0/0",
+        "XXX-13YYY,M1.1.0/-167,M12.5.6/167",
+    };
+    std::mt19937 generator(24);
+    while (rules.size() < 3000)
+        rules.push_back(randomRule(generator));
+    std::vector<Query> queries;
+    std::vector<TimeZone> zones;
+    constexpr std::int64_t year2031 = 1924992000;
+    for (const auto &rule : rules) {
+        const auto zone = TimeZone::fromPosixRule(rule);
+        ASSERT_NE(zone, std::nullopt) << rule;
+        zones.push_back(*zone);
+        queries.push_back({rule, instantsToCompare(*zone, year2031)});
+    }
+    EXPECT_EQ(compare(queries, zones, offsetsOfTheCLibrary(queries), "POSIX rules").differences, 0u);
 }
 
 TEST(TimeZoneTests, NamesOnlyZonesOfTheDatabase)
@@ -228,4 +471,30 @@ TEST(TimeZoneTests, NamesOnlyZonesOfTheDatabase)
     for (const char *name : {"Nowhere/Else", "", "GMT+8"})
         EXPECT_EQ(TimeZone::named(name), std::nullopt) << name;
     EXPECT_EQ(TimeZone::named("Europe/Berlin")->offsetSeconds(july2040 + 183 * 86400), 3600);
+}
+
+// Zone data the zone code has to work around is reported to the application's log, once however
+// often it is read, and never on the terminal: a file whose closing rule is no rule (its last
+// listed offset then holds), and what the zone library itself complains of.
+TEST(TimeZoneTests, ReportsBrokenZoneDataToTheLogOnce)
+{
+    const pulsegrove::testing::TemporaryDirectory folder;
+    compileZone(folder.path(), "slim", folder.path());
+    const auto bytes = pulsegrove::testing::TemporaryDirectory::readFile(folder.path() / "Test/City");
+    const auto broken = bytes.substr(0, bytes.size() - ZoneData::footer(bytes).size() - 1) + "garbage\n";
+    std::vector<std::string> messages;
+    ZoneWarningLog::setLog([&messages](const std::string &message) { messages.push_back(message); });
+    ::testing::internal::CaptureStderr();
+    std::optional<TimeZone> zone;
+    for (int time = 0; time < 3; ++time) {
+        zone = TimeZone::fromZoneData(broken, "Test/City");
+        EXPECT_NE(ZoneData::rules(broken), std::nullopt);
+    }
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    ZoneWarningLog::setLog(nullptr);
+    ASSERT_NE(zone, std::nullopt);
+    EXPECT_EQ(zone->offsetSeconds(july2040), zone->offsetSeconds(july2040 + 183 * 86400));
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_NE(messages[0].find("Test/City ends in \"garbage\""), std::string::npos) << messages[0];
+    EXPECT_NE(messages[1].find("Failed to parse 'garbage'"), std::string::npos) << messages[1];
 }

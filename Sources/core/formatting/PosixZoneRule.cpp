@@ -1,21 +1,102 @@
 #include "formatting/PosixZoneRule.h"
 
+#include <algorithm>
+#include <array>
 #include <cctype>
-#include <cstdint>
-#include <vector>
 
 namespace pulsegrove {
 
 namespace {
 
+using Change = PosixZoneRule::Change;
+
+constexpr std::int64_t secondsPerDay = 86400;
+// Far beyond any date worth showing, and small enough that no sum below can overflow.
+constexpr std::int64_t instantLimit = std::int64_t(1) << 56;
+// A rule repeats every year; looking this many years ahead sees every kind of year once.
+constexpr int yearsToSearch = 9;
+
 bool isAlpha(char c)
 {
-    return std::isalpha(static_cast<unsigned char>(c)) != 0;
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
 bool isDigit(char c)
 {
     return c >= '0' && c <= '9';
+}
+
+std::int64_t floorDivide(std::int64_t value, std::int64_t divisor)
+{
+    return value / divisor - (value % divisor < 0 ? 1 : 0);
+}
+
+std::int64_t floorModulo(std::int64_t value, std::int64_t divisor)
+{
+    return value - floorDivide(value, divisor) * divisor;
+}
+
+bool isLeapYear(std::int64_t year)
+{
+    return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+}
+
+// Days from 1970-01-01 to the first of the month, in the proleptic Gregorian calendar.
+std::int64_t daysToFirstOf(std::int64_t year, int month)
+{
+    year -= month <= 2 ? 1 : 0;
+    const std::int64_t era = floorDivide(year, 400);
+    const std::int64_t yearOfEra = year - era * 400;
+    const std::int64_t dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5;
+    return era * 146097 + yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear - 719468;
+}
+
+// The calendar year a day since 1970-01-01 falls in.
+std::int64_t yearOfDay(std::int64_t days)
+{
+    days += 719468;
+    const std::int64_t era = floorDivide(days, 146097);
+    const std::int64_t dayOfEra = days - era * 146097;
+    const std::int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const std::int64_t shiftedMonth = (5 * dayOfYear + 2) / 153;
+    return yearOfEra + era * 400 + (shiftedMonth >= 10 ? 1 : 0);
+}
+
+// The C library reads the year of an instant in UTC, not in the zone's own time; near New Year
+// the two differ, and so would the changes they pick.
+std::int64_t utcYear(std::int64_t unixSeconds)
+{
+    return yearOfDay(floorDivide(std::clamp(unixSeconds, -instantLimit, instantLimit), secondsPerDay));
+}
+
+// The day, counted from 1970-01-01, on which the change falls in the year.
+std::int64_t dayOfChange(const Change &change, std::int64_t year)
+{
+    const std::int64_t january1 = daysToFirstOf(year, 1);
+    switch (change.kind) {
+    case Change::Kind::julianDay:
+        return january1 + change.day - 1 + (change.day >= 60 && isLeapYear(year) ? 1 : 0);
+    case Change::Kind::dayOfYear:
+        return january1 + change.day;
+    case Change::Kind::monthWeekDay:
+        break;
+    }
+    const std::int64_t first = daysToFirstOf(year, change.month);
+    const std::int64_t length =
+        (change.month == 12 ? daysToFirstOf(year + 1, 1) : daysToFirstOf(year, change.month + 1)) - first;
+    const std::int64_t weekdayOfFirst = floorModulo(first + 4, 7); // 1970-01-01 was a Thursday
+    std::int64_t day = (change.day - weekdayOfFirst + 7) % 7;
+    // Week 5 means the last such day, which may be the fourth.
+    for (int week = 1; week < change.week && day + 7 < length; ++week)
+        day += 7;
+    return first + day;
+}
+
+// The instant of the change in the year, its local time read in the offset in force before it.
+std::int64_t instantOfChange(const Change &change, std::int64_t year, std::int32_t offsetBefore)
+{
+    return dayOfChange(change, year) * secondsPerDay + change.secondsIntoDay - offsetBefore;
 }
 
 // Reads one part of the rule at a time, moving only forwards.
@@ -25,57 +106,92 @@ public:
 
     bool atEnd() const { return m_position == m_text.size(); }
     char peek() const { return atEnd() ? '\0' : m_text[m_position]; }
-    std::string_view rest() const { return m_text.substr(m_position); }
+    bool skip(char expected)
+    {
+        if (peek() != expected)
+            return false;
+        ++m_position;
+        return true;
+    }
 
     // "EST" or "<+0530>": three or more letters, or three or more of [A-Za-z0-9+-] in brackets.
-    std::optional<std::string> abbreviation()
+    bool abbreviation()
     {
         const bool quoted = peek() == '<';
         const std::size_t start = m_position + (quoted ? 1 : 0);
         std::size_t end = start;
-        while (end < m_text.size() &&
-               (quoted ? isAlpha(m_text[end]) || isDigit(m_text[end]) || m_text[end] == '+' || m_text[end] == '-'
-                       : isAlpha(m_text[end])))
+        while (end < m_text.size() && (quoted ? isAlpha(m_text[end]) || isDigit(m_text[end]) ||
+                                                    m_text[end] == '+' || m_text[end] == '-'
+                                              : isAlpha(m_text[end])))
             ++end;
         if (end - start < 3 || (quoted && (end == m_text.size() || m_text[end] != '>')))
-            return std::nullopt;
+            return false;
         m_position = end + (quoted ? 1 : 0);
-        return std::string(m_text.substr(start, end - start));
+        return true;
     }
 
-    // "[+-]hh[:mm[:ss]]" in seconds west of UTC, as POSIX counts.
-    std::optional<std::int32_t> offsetWest()
+    // "[+-]hh[:mm[:ss]]" in seconds, the sign as written: an offset counts west of UTC, as POSIX
+    // counts, with at most 24 hours; a change's time of day up to a week either way.
+    std::optional<std::int32_t> duration(std::size_t hourDigits, std::int32_t hourLimit)
     {
         std::int32_t sign = 1;
         if (peek() == '+' || peek() == '-')
             sign = m_text[m_position++] == '-' ? -1 : 1;
-        const auto hours = number();
-        if (!hours || *hours > 24)
+        const auto hours = number(hourDigits, 0, hourLimit);
+        if (!hours)
             return std::nullopt;
         std::int32_t seconds = *hours * 3600;
         for (const std::int32_t unit : {60, 1}) {
-            if (peek() != ':')
+            if (!skip(':'))
                 break;
-            ++m_position;
-            const auto part = number();
-            if (!part || *part > 59)
+            const auto part = number(2, 0, 59);
+            if (!part)
                 return std::nullopt;
             seconds += *part * unit;
         }
         return sign * seconds;
     }
 
+    // "Jn", "n" or "Mm.w.d", then "/time" if given.
+    std::optional<Change> change()
+    {
+        Change change;
+        std::optional<std::int32_t> day;
+        if (skip('J')) {
+            change.kind = Change::Kind::julianDay;
+            day = number(3, 1, 365);
+        } else if (skip('M')) {
+            const auto month = number(2, 1, 12);
+            const auto week = month && skip('.') ? number(1, 1, 5) : std::nullopt;
+            day = week && skip('.') ? number(1, 0, 6) : std::nullopt;
+            change.month = std::int8_t(month.value_or(0));
+            change.week = std::int8_t(week.value_or(0));
+        } else {
+            change.kind = Change::Kind::dayOfYear;
+            day = number(3, 0, 365);
+        }
+        if (!day)
+            return std::nullopt;
+        change.day = std::int16_t(*day);
+        if (skip('/')) {
+            const auto time = duration(3, 167);
+            if (!time)
+                return std::nullopt;
+            change.secondsIntoDay = *time;
+        }
+        return change;
+    }
+
 private:
-    std::optional<std::int32_t> number()
+    std::optional<std::int32_t> number(std::size_t maximumDigits, std::int32_t least, std::int32_t most)
     {
         const std::size_t start = m_position;
-        while (m_position < m_text.size() && m_position - start < 2 && isDigit(m_text[m_position]))
-            ++m_position;
-        if (m_position == start)
-            return std::nullopt;
         std::int32_t value = 0;
-        for (std::size_t index = start; index < m_position; ++index)
-            value = value * 10 + (m_text[index] - '0');
+        while (m_position < m_text.size() && m_position - start < maximumDigits &&
+               isDigit(m_text[m_position]))
+            value = value * 10 + (m_text[m_position++] - '0');
+        if (m_position == start || value < least || value > most)
+            return std::nullopt;
         return value;
     }
 
@@ -83,87 +199,74 @@ private:
     std::size_t m_position = 0;
 };
 
-void appendBigEndian(std::string &bytes, std::uint64_t value, int size)
-{
-    for (int shift = (size - 1) * 8; shift >= 0; shift -= 8)
-        bytes.push_back(char((value >> shift) & 0xff));
-}
-
-struct TimeType {
-    std::int32_t offsetEast;
-    bool isDaylightSaving;
-    std::string abbreviation;
-};
-
-// One header and data block: the transitions (at 8-byte times) and the time types they lead to.
-void appendBlock(std::string &bytes, const std::vector<std::pair<std::int64_t, std::uint8_t>> &transitions,
-                 const std::vector<TimeType> &types)
-{
-    std::string abbreviations;
-    for (const auto &type : types)
-        abbreviations += type.abbreviation + '\0';
-    bytes += "TZif2";
-    bytes.append(15, '\0');
-    for (const std::size_t count : {std::size_t(0), std::size_t(0), std::size_t(0), transitions.size(), types.size(),
-                                    abbreviations.size()})
-        appendBigEndian(bytes, count, 4);
-    for (const auto &transition : transitions)
-        appendBigEndian(bytes, std::uint64_t(transition.first), 8);
-    for (const auto &transition : transitions)
-        bytes.push_back(char(transition.second));
-    std::size_t abbreviationIndex = 0;
-    for (const auto &type : types) {
-        appendBigEndian(bytes, std::uint32_t(type.offsetEast), 4);
-        bytes.push_back(type.isDaylightSaving ? '\1' : '\0');
-        bytes.push_back(char(abbreviationIndex));
-        abbreviationIndex += type.abbreviation.size() + 1;
-    }
-    bytes += abbreviations;
-}
-
 } // namespace
 
-std::optional<std::string> PosixZoneRule::zoneData(std::string_view rule, FirstChange first)
+std::optional<PosixZoneRule> PosixZoneRule::parse(std::string_view text)
 {
-    if (rule.empty() || rule.size() > lengthLimit)
+    if (text.empty() || text.size() > lengthLimit)
         return std::nullopt;
-    for (const char c : rule) {
-        if (c <= ' ' || c > '~')
-            return std::nullopt;
-    }
-    Scanner scanner(rule);
-    const auto standard = scanner.abbreviation();
-    const auto standardOffset = standard ? scanner.offsetWest() : std::nullopt;
-    if (!standardOffset)
+    Scanner scanner(text);
+    const auto standardWest = scanner.abbreviation() ? scanner.duration(2, 24) : std::nullopt;
+    if (!standardWest)
         return std::nullopt;
-    std::vector<TimeType> types{{-*standardOffset, false, *standard}};
-    std::string footer(rule);
-    if (!scanner.atEnd()) {
-        const auto daylight = scanner.abbreviation();
-        if (!daylight)
-            return std::nullopt;
-        auto daylightOffset = std::optional(*standardOffset - 3600);
-        if (scanner.peek() != ',' && !scanner.atEnd())
-            daylightOffset = scanner.offsetWest();
-        if (!daylightOffset || (!scanner.atEnd() && scanner.peek() != ','))
-            return std::nullopt;
-        // Daylight saving without dates: the C library's fallback, the United States' rule.
+    PosixZoneRule rule;
+    rule.m_standardOffset = rule.m_daylightOffset = -*standardWest;
+    if (scanner.atEnd())
+        return rule;
+    if (!scanner.abbreviation())
+        return std::nullopt;
+    const auto daylightWest = scanner.atEnd() || scanner.peek() == ',' ? std::optional(*standardWest - 3600)
+                                                                       : scanner.duration(2, 24);
+    if (!daylightWest)
+        return std::nullopt;
+    rule.m_daylightOffset = -*daylightWest;
+    rule.m_hasDaylightSaving = true;
+    // The United States' changes, the C library's choice where the value names none.
+    rule.m_toDaylightSaving = {Change::Kind::monthWeekDay, 0, 2, 3};
+    rule.m_toStandardTime = {Change::Kind::monthWeekDay, 0, 1, 11};
+    for (Change *change : {&rule.m_toDaylightSaving, &rule.m_toStandardTime}) {
         if (scanner.atEnd())
-            footer += ",M3.2.0,M11.1.0";
-        types.push_back({-*daylightOffset, true, *daylight});
+            break;
+        const auto given = scanner.skip(',') ? scanner.change() : std::nullopt;
+        if (!given)
+            return std::nullopt;
+        *change = *given;
     }
-    // With daylight saving, two changes in 1970 in the rule's order; the zone library derives
-    // every later year from the closing rule.
-    constexpr std::int64_t march1970 = 5097600, september1970 = 20995200;
-    const std::uint8_t firstType = first == FirstChange::toDaylightSaving ? 1 : 0;
-    std::vector<std::pair<std::int64_t, std::uint8_t>> transitions;
-    if (types.size() == 2)
-        transitions = {{march1970, firstType}, {september1970, std::uint8_t(1 - firstType)}};
-    std::string bytes;
-    appendBlock(bytes, {}, {types.front()});
-    appendBlock(bytes, transitions, types);
-    bytes += "\n" + footer + "\n";
-    return bytes;
+    return scanner.atEnd() ? std::optional(rule) : std::nullopt;
+}
+
+std::int32_t PosixZoneRule::offsetSeconds(std::int64_t unixSeconds) const
+{
+    if (!m_hasDaylightSaving)
+        return m_standardOffset;
+    const auto year = utcYear(unixSeconds);
+    const auto start = instantOfChange(m_toDaylightSaving, year, m_standardOffset);
+    const auto end = instantOfChange(m_toStandardTime, year, m_daylightOffset);
+    // A start after the end within the year: daylight saving spans New Year, as in the south.
+    const bool isDaylightSaving =
+        start > end ? unixSeconds < end || unixSeconds >= start : unixSeconds >= start && unixSeconds < end;
+    return isDaylightSaving ? m_daylightOffset : m_standardOffset;
+}
+
+std::optional<std::int64_t> PosixZoneRule::nextChange(std::int64_t after) const
+{
+    if (!m_hasDaylightSaving || m_standardOffset == m_daylightOffset || after >= instantLimit)
+        return std::nullopt;
+    // The offset can change only at a change or, since each year's changes are its own, at New Year.
+    std::array<std::int64_t, 3 * (yearsToSearch + 1)> candidates{};
+    const auto firstYear = utcYear(after);
+    for (int index = 0; index <= yearsToSearch; ++index) {
+        const auto year = firstYear + index;
+        candidates[std::size_t(index) * 3] = instantOfChange(m_toDaylightSaving, year, m_standardOffset);
+        candidates[std::size_t(index) * 3 + 1] = instantOfChange(m_toStandardTime, year, m_daylightOffset);
+        candidates[std::size_t(index) * 3 + 2] = daysToFirstOf(year + 1, 1) * secondsPerDay;
+    }
+    std::sort(candidates.begin(), candidates.end());
+    for (const auto candidate : candidates) {
+        if (candidate > after && offsetSeconds(candidate) != offsetSeconds(candidate - 1))
+            return candidate;
+    }
+    return std::nullopt;
 }
 
 } // namespace pulsegrove

@@ -2,9 +2,11 @@
 
 #include "formatting/ZoneData.h"
 #include "formatting/ZoneDatabase.h"
+#include "formatting/ZoneFile.h"
 #include "foundation/SmallFileReader.h"
 
 #include <climits>
+#include <limits>
 #include <mutex>
 #include <string_view>
 #include <sys/stat.h>
@@ -31,7 +33,8 @@ std::string identifierFor(const std::string &bytes, const std::vector<std::strin
             break;
     }
     if (!identifier || identifier->find('/') == std::string::npos) {
-        if (auto same = database.identifierOfSameZone(bytes); same && (!identifier || same->find('/') != std::string::npos))
+        if (auto same = database.identifierOfSameZone(bytes);
+            same && (!identifier || same->find('/') != std::string::npos))
             identifier = same;
     }
     if (identifier)
@@ -62,15 +65,54 @@ std::vector<std::string> namesInPath(const fs::path &path, const ZoneDatabase &d
     return names;
 }
 
+// The last change a zone file lists, on a clock without leap seconds; nothing when it lists none.
+std::optional<std::int64_t> lastListedChange(ZoneFile file)
+{
+    file.dropLeapSeconds();
+    return file.transitionTimes.empty() ? std::nullopt : std::optional(file.transitionTimes.back());
+}
+
+// A file that counts leap seconds (right/) lists its changes only until its table of them
+// expires, without a closing rule, and a Linux clock counts no leap seconds anyway. The zone it
+// stands for is the database's file of the same name outside right/, where the two agree as far
+// as both list changes.
+std::optional<TimeZone> zoneWithoutLeapSeconds(const std::string &bytes,
+                                               const std::vector<std::string> &names,
+                                               const ZoneDatabase &database)
+{
+    const auto file = ZoneFile::parse(bytes);
+    if (!file || file->leapSeconds.empty() || !file->closingRule.empty())
+        return std::nullopt;
+    const auto own = TimeZone::fromZoneData(bytes, {});
+    for (const auto &name : names) {
+        const auto plainName = database.identifierInPath(database.folder() / name);
+        const auto plain = plainName ? database.named(*plainName) : std::nullopt;
+        const auto plainBytes =
+            plain ? ZoneDatabase::zoneFileBytes(database.folder() / *plainName) : std::nullopt;
+        const auto plainFile = plainBytes ? ZoneFile::parse(*plainBytes) : std::nullopt;
+        if (!own || !plainFile || !plainFile->leapSeconds.empty())
+            continue;
+        const auto until =
+            std::min(lastListedChange(*file).value_or(std::numeric_limits<std::int64_t>::min()),
+                     lastListedChange(*plainFile).value_or(std::numeric_limits<std::int64_t>::min()));
+        if (own->hasSameOffsets(*plain, until))
+            return plain;
+    }
+    return std::nullopt;
+}
+
 // A zone file named by path, taken only when it holds zone data, as the C library would; its
 // content is the zone, whatever the names around it claim.
-std::optional<TimeZone> zoneOfFile(const fs::path &path, std::vector<std::string> names, const ZoneDatabase &database)
+std::optional<TimeZone> zoneOfFile(const fs::path &path, std::vector<std::string> names,
+                                   const ZoneDatabase &database)
 {
     const auto bytes = ZoneDatabase::zoneFileBytes(path);
     if (!bytes)
         return std::nullopt;
     for (auto &name : namesInPath(path, database))
         names.push_back(std::move(name));
+    if (auto plain = zoneWithoutLeapSeconds(*bytes, names, database))
+        return plain;
     return TimeZone::fromZoneData(*bytes, identifierFor(*bytes, names, database));
 }
 
@@ -103,10 +145,12 @@ std::optional<std::string> firstLine(const std::optional<std::string> &text)
 
 // /etc/localtime's content is the zone; /etc/timezone, kept beside a copied file by the system's
 // tools, only names it when that name's file agrees, since it can be left stale.
-std::optional<TimeZone> zoneOfLocaltime(const SystemTimeZone::Locations &locations, const ZoneDatabase &database)
+std::optional<TimeZone> zoneOfLocaltime(const SystemTimeZone::Locations &locations,
+                                        const ZoneDatabase &database)
 {
     std::vector<std::string> names;
-    const auto timezoneName = SmallFileReader::read(locations.timezoneName, 4096, SmallFileReader::Links::follow);
+    const auto timezoneName =
+        SmallFileReader::read(locations.timezoneName, 4096, SmallFileReader::Links::follow);
     if (auto name = firstLine(timezoneName.isRead() ? std::optional(timezoneName.content) : std::nullopt))
         names.push_back(std::move(*name));
     return zoneOfFile(locations.localtime, std::move(names), database);
@@ -121,7 +165,8 @@ std::vector<std::optional<FileStamp>> stampsOf(const std::vector<fs::path> &path
     for (const auto &path : paths) {
         struct stat status {};
         stamps.push_back(FileStamp::ofPath(path));
-        stamps.push_back(::stat(path.c_str(), &status) == 0 ? std::optional(FileStamp::of(status)) : std::nullopt);
+        stamps.push_back(::stat(path.c_str(), &status) == 0 ? std::optional(FileStamp::of(status))
+                                                            : std::nullopt);
     }
     return stamps;
 }
@@ -132,11 +177,13 @@ struct Answer {
     TimeZone zone;
 };
 
-std::optional<TimeZone> keptAnswer(std::mutex &lock, const std::optional<Answer> &last, const std::string &question,
+std::optional<TimeZone> keptAnswer(std::mutex &lock, const std::optional<Answer> &last,
+                                   const std::string &question,
                                    const std::vector<std::optional<FileStamp>> &stamps)
 {
     const std::lock_guard guard(lock);
-    return last && last->question == question && last->stamps == stamps ? std::optional(last->zone) : std::nullopt;
+    return last && last->question == question && last->stamps == stamps ? std::optional(last->zone)
+                                                                        : std::nullopt;
 }
 
 TimeZone find(const std::optional<std::string> &tz, const SystemTimeZone::Locations &locations,
@@ -163,8 +210,9 @@ TimeZone SystemTimeZone::current(const Environment &environment, const Locations
         const auto tzFile = tz ? fs::path(tz->starts_with(':') ? tz->substr(1) : *tz) : fs::path();
         const auto paths = tz ? std::vector{tzFile.is_absolute() ? tzFile : database.folder() / tzFile}
                               : std::vector{locations.localtime, locations.timezoneName};
-        const auto question = (tz ? "TZ=" + *tz : locations.localtime.string() + "\n" + locations.timezoneName.string()) +
-                              "\n" + database.folder().string();
+        const auto question =
+            (tz ? "TZ=" + *tz : locations.localtime.string() + "\n" + locations.timezoneName.string()) +
+            "\n" + database.folder().string();
         static std::mutex lock;
         static std::optional<Answer> last;
         const auto stamps = stampsOf(paths);

@@ -3,6 +3,8 @@
 #include "formatting/PosixZoneRule.h"
 #include "formatting/ZoneData.h"
 #include "formatting/ZoneDatabase.h"
+#include "formatting/ZoneFile.h"
+#include "formatting/ZoneWarningLog.h"
 
 #include <algorithm>
 #include <limits>
@@ -24,56 +26,58 @@ std::optional<std::int64_t> nextTransition(const cctz::time_zone &zone, std::int
     return zone.lookup(transition.to).trans.time_since_epoch().count();
 }
 
-// The zone of a POSIX rule, in whichever order of the year's two changes the library accepts.
-std::optional<cctz::time_zone> posixRules(std::string_view rule)
+// What of a rule read from a file can go in a log line: printable, and short.
+std::string printable(const std::string &text)
 {
-    using First = PosixZoneRule::FirstChange;
-    for (const auto first : {First::toDaylightSaving, First::toStandardTime}) {
-        const auto bytes = PosixZoneRule::zoneData(rule, first);
-        if (!bytes)
-            return std::nullopt;
-        if (auto zone = ZoneData::rules(*bytes))
-            return zone;
-    }
-    return std::nullopt;
+    constexpr std::size_t shown = 64;
+    std::string result;
+    for (const char c : text.substr(0, shown))
+        result += c >= ' ' && c <= '~' ? c : '?';
+    return text.size() > shown ? result + "..." : result;
 }
 
 } // namespace
 
-// A zone's history, and, when the library cannot apply a file's closing rule itself (a "slim"
-// file, which lists only the transitions that rule does not imply), that rule from the last
-// listed transition on.
+// A zone's listed transitions, read by the zone library, and from the last of them on (counting
+// those that change nothing, as the C library does) the zone's POSIX rule. The library extends a
+// file from its last two transitions, which is wrong for a "slim" file that lists only the
+// transitions the rule does not imply.
 class TimeZone::Rules {
 public:
-    Rules(cctz::time_zone history, std::string identifier) : m_history(history), m_identifier(std::move(identifier)) {}
-    Rules(cctz::time_zone history, cctz::time_zone future, std::string identifier)
-        : m_history(history), m_future(future), m_identifier(std::move(identifier))
+    Rules(cctz::time_zone history, std::string identifier)
+        : m_history(history), m_identifier(std::move(identifier))
     {
-        cctz::time_zone::civil_transition last;
-        if (m_history.prev_transition(instant(std::int64_t(1) << 40), &last))
-            m_futureFrom = m_history.lookup(last.to).trans.time_since_epoch().count();
+    }
+    Rules(cctz::time_zone history, PosixZoneRule future, std::int64_t futureFrom, std::string identifier)
+        : m_history(history), m_future(future), m_futureFrom(futureFrom), m_identifier(std::move(identifier))
+    {
     }
 
-    const cctz::time_zone &zoneAt(std::int64_t unixSeconds) const
+    std::int32_t offsetSeconds(std::int64_t unixSeconds) const
     {
-        return m_future && unixSeconds >= m_futureFrom ? *m_future : m_history;
+        if (m_future && unixSeconds >= m_futureFrom)
+            return m_future->offsetSeconds(unixSeconds);
+        return m_history.lookup(instant(unixSeconds)).offset;
     }
     std::optional<std::int64_t> nextTransition(std::int64_t after) const
     {
-        const auto next = pulsegrove::nextTransition(zoneAt(after), after);
-        if (!m_future || after >= m_futureFrom)
+        if (m_future && after >= m_futureFrom)
+            return m_future->nextChange(after);
+        const auto next = pulsegrove::nextTransition(m_history, after);
+        if (!m_future)
             return next;
         return std::min(next.value_or(m_futureFrom), m_futureFrom);
     }
     const std::string &identifier() const { return m_identifier; }
     bool operator==(const Rules &other) const
     {
-        return m_identifier == other.m_identifier && m_history == other.m_history && m_future == other.m_future;
+        return m_identifier == other.m_identifier && m_history == other.m_history &&
+               m_future == other.m_future && m_futureFrom == other.m_futureFrom;
     }
 
 private:
     cctz::time_zone m_history;
-    std::optional<cctz::time_zone> m_future;
+    std::optional<PosixZoneRule> m_future;
     std::int64_t m_futureFrom = std::numeric_limits<std::int64_t>::min();
     std::string m_identifier;
 };
@@ -97,34 +101,47 @@ std::optional<TimeZone> TimeZone::named(std::string_view identifier, const std::
 
 TimeZone TimeZone::fixed(std::int32_t secondsEastOfUTC, std::string_view identifier)
 {
-    return TimeZone(
-        std::make_shared<const Rules>(cctz::fixed_time_zone(cctz::seconds(secondsEastOfUTC)), std::string(identifier)));
+    return TimeZone(std::make_shared<const Rules>(cctz::fixed_time_zone(cctz::seconds(secondsEastOfUTC)),
+                                                  std::string(identifier)));
 }
 
 std::optional<TimeZone> TimeZone::fromZoneData(const std::string &bytes, std::string identifier)
 {
-    if (const auto zone = ZoneData::rules(bytes))
-        return TimeZone(std::make_shared<const Rules>(*zone, std::move(identifier)));
-    const auto footer = ZoneData::footer(bytes);
-    if (footer.empty())
+    auto file = ZoneFile::parse(bytes);
+    if (!file)
         return std::nullopt;
-    // The file without its closing rule, then that rule on its own.
-    const auto history = ZoneData::rules(bytes.substr(0, bytes.size() - footer.size() - 1) + "\n");
-    const auto future = history ? posixRules(footer) : std::nullopt;
-    if (!future)
+    // A "right/" file counts leap seconds, which a Linux clock does not.
+    file->dropLeapSeconds();
+    const auto history = ZoneData::rules(file->bytes());
+    if (!history)
         return std::nullopt;
-    return TimeZone(std::make_shared<const Rules>(*history, *future, std::move(identifier)));
+    // The C library ignores the rule of a file without transitions.
+    if (file->transitionTimes.empty() || file->closingRule.empty())
+        return TimeZone(std::make_shared<const Rules>(*history, std::move(identifier)));
+    const auto future = PosixZoneRule::parse(file->closingRule);
+    if (!future) {
+        ZoneWarningLog::report(
+            "The zone file " + (identifier.empty() ? std::string() : printable(identifier) + " ") +
+            "ends in \"" + printable(file->closingRule) +
+            "\", which is not a POSIX zone rule: its last listed offset holds from then on");
+        return TimeZone(std::make_shared<const Rules>(*history, std::move(identifier)));
+    }
+    return TimeZone(std::make_shared<const Rules>(*history, *future, file->transitionTimes.back(),
+                                                  std::move(identifier)));
 }
 
 std::optional<TimeZone> TimeZone::fromPosixRule(std::string_view rule)
 {
-    const auto zone = posixRules(rule);
-    return zone ? std::optional(TimeZone(std::make_shared<const Rules>(*zone, std::string(rule)))) : std::nullopt;
+    const auto parsed = PosixZoneRule::parse(rule);
+    if (!parsed)
+        return std::nullopt;
+    return TimeZone(std::make_shared<const Rules>(
+        cctz::utc_time_zone(), *parsed, std::numeric_limits<std::int64_t>::min(), std::string(rule)));
 }
 
 std::int32_t TimeZone::offsetSeconds(std::int64_t unixSeconds) const
 {
-    return m_rules->zoneAt(unixSeconds).lookup(instant(unixSeconds)).offset;
+    return m_rules->offsetSeconds(unixSeconds);
 }
 
 std::string TimeZone::identifier() const
@@ -134,18 +151,24 @@ std::string TimeZone::identifier() const
 
 bool TimeZone::hasSameOffsets(const TimeZone &other) const
 {
-    constexpr std::int64_t year1800 = -5364662400, year2200 = 7258118400;
-    // Far more changes than any zone has had or will have in those four centuries.
+    constexpr std::int64_t year2200 = 7258118400;
+    return hasSameOffsets(other, year2200);
+}
+
+bool TimeZone::hasSameOffsets(const TimeZone &other, std::int64_t until) const
+{
+    constexpr std::int64_t year1800 = -5364662400;
+    // Far more changes than any zone has had or will have in four centuries.
     constexpr int transitionLimit = 4000;
     std::int64_t at = year1800;
-    for (int count = 0; at < year2200 && count < transitionLimit; ++count) {
+    for (int count = 0; at < until && count < transitionLimit; ++count) {
         if (offsetSeconds(at) != other.offsetSeconds(at))
             return false;
-        const auto next = std::min(m_rules->nextTransition(at).value_or(year2200),
-                                   other.m_rules->nextTransition(at).value_or(year2200));
+        const auto next = std::min(m_rules->nextTransition(at).value_or(until),
+                                   other.m_rules->nextTransition(at).value_or(until));
         at = std::max(next, at + 1);
     }
-    return at >= year2200;
+    return at >= until;
 }
 
 bool operator==(const TimeZone &left, const TimeZone &right)

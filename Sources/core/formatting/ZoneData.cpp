@@ -1,38 +1,20 @@
 #include "formatting/ZoneData.h"
 
+#include "formatting/ZoneFile.h"
+#include "formatting/ZoneWarningLog.h"
+
 #include <algorithm>
 #include <cctz/zone_info_source.h>
 #include <cstdint>
 #include <cstring>
+#include <iostream>
 #include <mutex>
+#include <sstream>
 #include <unordered_map>
 
 namespace pulsegrove {
 
 namespace {
-
-constexpr std::size_t headerSize = 44;
-
-std::uint64_t bigEndian32(const std::string &bytes, std::size_t offset)
-{
-    std::uint64_t value = 0;
-    for (std::size_t index = 0; index < 4; ++index)
-        value = (value << 8) | std::uint8_t(bytes[offset + index]);
-    return value;
-}
-
-// The length of the data block that the header at offset announces, or nothing when the header
-// does not fit; timeSize is 4 for the first block and 8 for the later one.
-std::optional<std::uint64_t> blockLength(const std::string &bytes, std::size_t offset, std::uint64_t timeSize)
-{
-    if (bytes.size() < offset + headerSize || bytes.compare(offset, 4, "TZif") != 0)
-        return std::nullopt;
-    const auto count = [&](int index) { return bigEndian32(bytes, offset + 20 + std::size_t(index) * 4); };
-    const std::uint64_t utIndicators = count(0), standardIndicators = count(1), leaps = count(2),
-                        transitions = count(3), types = count(4), characters = count(5);
-    return transitions * (timeSize + 1) + types * 6 + characters + leaps * (timeSize + 4) + standardIndicators +
-           utIndicators;
-}
 
 // Hands bytes to the library by a name of our own, one per distinct content. The library asks for
 // a zone's data from the thread that loads it, so the bytes travel in a thread-local slot.
@@ -64,9 +46,18 @@ private:
     std::size_t m_position = 0;
 };
 
-std::unique_ptr<cctz::ZoneInfoSource> sourceFor(
-    const std::string &name,
-    const std::function<std::unique_ptr<cctz::ZoneInfoSource>(const std::string &)> &fallback)
+void reportComplaints(const std::string &text)
+{
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty())
+            ZoneWarningLog::report("Zone library: " + line);
+    }
+}
+
+std::unique_ptr<cctz::ZoneInfoSource>
+sourceFor(const std::string &name,
+          const std::function<std::unique_ptr<cctz::ZoneInfoSource>(const std::string &)> &fallback)
 {
     if (!name.starts_with(ownNamePrefix))
         return fallback(name);
@@ -77,14 +68,7 @@ std::unique_ptr<cctz::ZoneInfoSource> sourceFor(
 
 bool ZoneData::isWellFormed(const std::string &bytes)
 {
-    const auto first = blockLength(bytes, 0, 4);
-    if (!first || *first > bytes.size() - headerSize)
-        return false;
-    if (bytes[4] == '\0')
-        return true;
-    const std::size_t second = headerSize + std::size_t(*first);
-    const auto secondLength = blockLength(bytes, second, 8);
-    return secondLength && *secondLength <= bytes.size() - second - headerSize;
+    return ZoneFile::parse(bytes).has_value();
 }
 
 std::string ZoneData::footer(const std::string &bytes)
@@ -106,8 +90,14 @@ std::optional<cctz::time_zone> ZoneData::rules(const std::string &bytes)
         return found->second;
     bytesBeingLoaded = &bytes;
     cctz::time_zone zone;
-    const bool isZone = cctz::load_time_zone(std::string(ownNamePrefix) + std::to_string(loaded.size()), &zone);
+    // The library writes its complaints to std::clog; they belong in the application's log, once.
+    std::ostringstream complaints;
+    auto *const terminal = std::clog.rdbuf(complaints.rdbuf());
+    const bool isZone =
+        cctz::load_time_zone(std::string(ownNamePrefix) + std::to_string(loaded.size()), &zone);
+    std::clog.rdbuf(terminal);
     bytesBeingLoaded = nullptr;
+    reportComplaints(complaints.str());
     return loaded.emplace(bytes, isZone ? std::optional(zone) : std::nullopt).first->second;
 }
 
