@@ -9,6 +9,7 @@
 #include "TerminationSignalNotifier.h"
 #include "app/AppDelegate.h"
 #include "app/LaunchOptions.h"
+#include "formatting/ZoneWarningLog.h"
 #include "quota/CodexExecutableSearch.h"
 #include "update/UpdateInstaller.h"
 #include "views/primitives/ViewFonts.h"
@@ -103,6 +104,9 @@ int main(int argc, char **argv)
 
     CodexExecutableSearch::setRefusalLog([quotaLog = Logger(log, QStringLiteral("quota"))](const std::string &message) {
         quotaLog.error(QStringLiteral("%{public}s"), {QString::fromStdString(message)});
+    });
+    ZoneWarningLog::setLog([zoneLog = Logger(log, QStringLiteral("time-zone"))](const std::string &message) {
+        zoneLog.error(QStringLiteral("%{public}s"), {QString::fromStdString(message)});
     });
     AppDelegate delegate;
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate,
