@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 
 namespace pulsegrove {
 
@@ -36,20 +35,31 @@ std::int64_t floorModulo(std::int64_t value, std::int64_t divisor)
     return value - floorDivide(value, divisor) * divisor;
 }
 
-bool isLeapYear(std::int64_t year)
-{
-    return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
-}
+// Days before each month, and in the whole year, in common and in leap years.
+constexpr std::array<std::array<std::int64_t, 13>, 2> daysBeforeMonth = {
+    {{0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334, 365},
+     {0, 31, 60, 91, 121, 152, 182, 213, 244, 274, 305, 335, 366}}};
 
-// Days from 1970-01-01 to the first of the month, in the proleptic Gregorian calendar.
-std::int64_t daysToFirstOf(std::int64_t year, int month)
-{
-    year -= month <= 2 ? 1 : 0;
-    const std::int64_t era = floorDivide(year, 400);
-    const std::int64_t yearOfEra = year - era * 400;
-    const std::int64_t dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5;
-    return era * 146097 + yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear - 719468;
-}
+// A calendar year of the proleptic Gregorian calendar, and the day, counted from 1970-01-01, it
+// begins on.
+struct Year {
+    std::int64_t number;
+    std::int64_t january1;
+    bool isLeap;
+
+    static Year of(std::int64_t number)
+    {
+        const std::int64_t before = number - 1;
+        const std::int64_t era = floorDivide(before, 400);
+        const std::int64_t yearOfEra = before - era * 400;
+        // Days from 0000-03-01 to March 1 of the year before, then on to January 1.
+        const std::int64_t january1 =
+            era * 146097 + yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + 306 - 719468;
+        return {number, january1, number % 4 == 0 && (number % 100 != 0 || number % 400 == 0)};
+    }
+    const std::array<std::int64_t, 13> &monthStarts() const { return daysBeforeMonth[isLeap ? 1 : 0]; }
+    std::int64_t next() const { return january1 + monthStarts()[12]; }
+};
 
 // The calendar year a day since 1970-01-01 falls in.
 std::int64_t yearOfDay(std::int64_t days)
@@ -65,26 +75,25 @@ std::int64_t yearOfDay(std::int64_t days)
 
 // The C library reads the year of an instant in UTC, not in the zone's own time; near New Year
 // the two differ, and so would the changes they pick.
-std::int64_t utcYear(std::int64_t unixSeconds)
+Year utcYear(std::int64_t unixSeconds)
 {
-    return yearOfDay(floorDivide(std::clamp(unixSeconds, -instantLimit, instantLimit), secondsPerDay));
+    return Year::of(
+        yearOfDay(floorDivide(std::clamp(unixSeconds, -instantLimit, instantLimit), secondsPerDay)));
 }
 
 // The day, counted from 1970-01-01, on which the change falls in the year.
-std::int64_t dayOfChange(const Change &change, std::int64_t year)
+std::int64_t dayOfChange(const Change &change, const Year &year)
 {
-    const std::int64_t january1 = daysToFirstOf(year, 1);
     switch (change.kind) {
     case Change::Kind::julianDay:
-        return january1 + change.day - 1 + (change.day >= 60 && isLeapYear(year) ? 1 : 0);
+        return year.january1 + change.day - 1 + (change.day >= 60 && year.isLeap ? 1 : 0);
     case Change::Kind::dayOfYear:
-        return january1 + change.day;
+        return year.january1 + change.day;
     case Change::Kind::monthWeekDay:
         break;
     }
-    const std::int64_t first = daysToFirstOf(year, change.month);
-    const std::int64_t length =
-        (change.month == 12 ? daysToFirstOf(year + 1, 1) : daysToFirstOf(year, change.month + 1)) - first;
+    const std::int64_t first = year.january1 + year.monthStarts()[std::size_t(change.month - 1)];
+    const std::int64_t length = year.monthStarts()[std::size_t(change.month)] - (first - year.january1);
     const std::int64_t weekdayOfFirst = floorModulo(first + 4, 7); // 1970-01-01 was a Thursday
     std::int64_t day = (change.day - weekdayOfFirst + 7) % 7;
     // Week 5 means the last such day, which may be the fourth.
@@ -94,7 +103,7 @@ std::int64_t dayOfChange(const Change &change, std::int64_t year)
 }
 
 // The instant of the change in the year, its local time read in the offset in force before it.
-std::int64_t instantOfChange(const Change &change, std::int64_t year, std::int32_t offsetBefore)
+std::int64_t instantOfChange(const Change &change, const Year &year, std::int32_t offsetBefore)
 {
     return dayOfChange(change, year) * secondsPerDay + change.secondsIntoDay - offsetBefore;
 }
@@ -254,12 +263,11 @@ std::optional<std::int64_t> PosixZoneRule::nextChange(std::int64_t after) const
         return std::nullopt;
     // The offset can change only at a change or, since each year's changes are its own, at New Year.
     std::array<std::int64_t, 3 * (yearsToSearch + 1)> candidates{};
-    const auto firstYear = utcYear(after);
-    for (int index = 0; index <= yearsToSearch; ++index) {
-        const auto year = firstYear + index;
-        candidates[std::size_t(index) * 3] = instantOfChange(m_toDaylightSaving, year, m_standardOffset);
-        candidates[std::size_t(index) * 3 + 1] = instantOfChange(m_toStandardTime, year, m_daylightOffset);
-        candidates[std::size_t(index) * 3 + 2] = daysToFirstOf(year + 1, 1) * secondsPerDay;
+    auto year = utcYear(after);
+    for (std::size_t index = 0; index < candidates.size(); index += 3, year = Year::of(year.number + 1)) {
+        candidates[index] = instantOfChange(m_toDaylightSaving, year, m_standardOffset);
+        candidates[index + 1] = instantOfChange(m_toStandardTime, year, m_daylightOffset);
+        candidates[index + 2] = year.next() * secondsPerDay;
     }
     std::sort(candidates.begin(), candidates.end());
     for (const auto candidate : candidates) {
