@@ -48,7 +48,8 @@ bool nobodyElseCanChange(const std::filesystem::path &folder)
 }
 
 // A temporary folder where a program can be trusted. The system's temporary folder is open to
-// everyone, so the folder is made below the test program's own folder or else the home folder.
+// everyone, so the folder is made below the test program's own folder or else the home folder,
+// whichever this user may write in.
 std::unique_ptr<TemporaryDirectory> trustedTemporaryDirectory()
 {
     std::error_code error;
@@ -56,10 +57,10 @@ std::unique_ptr<TemporaryDirectory> trustedTemporaryDirectory()
     for (const auto &base : {std::filesystem::read_symlink("/proc/self/exe", error).parent_path(),
                              std::filesystem::path(home ? home : "")}) {
         const auto real = std::filesystem::weakly_canonical(base, error);
-        if (!base.empty() && !error && nobodyElseCanChange(real)) {
-            const ScopedEnvironmentVariable temporaryFolder("TMPDIR", real.string());
-            return std::make_unique<TemporaryDirectory>();
-        }
+        if (base.empty() || error || !nobodyElseCanChange(real) || ::access(real.c_str(), W_OK) != 0)
+            continue;
+        const ScopedEnvironmentVariable temporaryFolder("TMPDIR", real.string());
+        return std::make_unique<TemporaryDirectory>();
     }
     return nullptr;
 }
