@@ -3,19 +3,22 @@
 #include "SystemLog.h"
 
 #include <QLocalServer>
-#include <QLockFile>
 #include <QObject>
 #include <QString>
+#include <filesystem>
 #include <memory>
 
 namespace pulsegrove {
 
-// Keeps one running application per user. The first start takes a lock file in the runtime
-// folder (claim) and, holding it, replaces any socket a crashed run left behind and listens on a local
+// Keeps one running application per user. The first start locks a lock file in the runtime folder
+// (claim) and, holding it, replaces any socket a crashed run left behind and listens on a local
 // socket named with the user id. A later start finds the lock held, connects, asks the running
-// one to reopen or to open a preview, and leaves. A lock whose owner is gone (a crash, a kill) is
-// taken over at once. The runtime folder must be the user's alone: in a folder anyone else can
-// write to, a planted lock and socket could silence every start, so there is no guard at all.
+// one to reopen or to open a preview, and leaves. The lock is the kernel's (flock), not a process
+// id written into the file, so it ends exactly when its holder does, however it ends: what a
+// killed start leaves is an empty file that the next start simply locks. Anything else found at
+// the lock's path (a folder, a link, a FIFO, another user's file) is moved aside with a log line.
+// The runtime folder must be the user's alone: in a folder anyone else can write to, a planted
+// lock and socket could silence every start, so there is no guard at all.
 class SingleApplicationInstance : public QObject {
     Q_OBJECT
 
@@ -49,8 +52,9 @@ public:
     QString serverName() const;
 
     // Takes the lock, or finds who holds it. Needs no application object, so a second start can
-    // ask and leave before it connects to any display. Unguarded, with a log line, when the
-    // runtime folder is a link, not the user's, or open to group or others.
+    // ask and leave before it connects to any display, and never waits on what stands at the
+    // lock's path. Unguarded, with a log line, when the runtime folder is missing, a link, not
+    // the user's, or open to group or others, or when no lock file can be opened there.
     Role claim();
     Role role() const { return m_role; }
     // For the primary, once the application object exists: replaces a socket a crashed run left
@@ -71,12 +75,26 @@ Q_SIGNALS:
     void previewRequested(const QString &option);
 
 private:
+    // What was done about a lock file that could not be opened.
+    enum class Repair {
+        nothingThere, // nothing at the path is to blame: the error stands
+        moved,        // the path is free again (or another start freed it): worth one more try
+        failed,       // something is in the way and stays there (logged)
+    };
+
+    bool hasUsableFolder() const;
+    Role lock();
+    Repair moveAsideWhatIsNotALockFile() const;
+    Repair moveAsideInTurn(const std::filesystem::path &path) const;
+    void logNotMoved(const QString &problem, const QString &reason) const;
+    void logError(const QString &format, const QStringList &arguments) const;
     void serve();
     bool request(const QByteArray &line, int timeoutMs) const;
 
     QString m_runtimeDirectory;
     std::shared_ptr<SystemLog> m_log;
-    QLockFile m_lock;
+    // Open, and locked, only while this process is the primary.
+    int m_lockDescriptor = -1;
     std::unique_ptr<QLocalServer> m_server;
     Role m_role = Role::unguarded;
 };
