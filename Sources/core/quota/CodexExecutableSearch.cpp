@@ -1,5 +1,6 @@
 #include "quota/CodexExecutableSearch.h"
 
+#include "foundation/OnceLog.h"
 #include "foundation/PrivateFolder.h"
 #include "foundation/SmallFileReader.h"
 #include "foundation/TrustedPath.h"
@@ -7,7 +8,6 @@
 #include "quota/CodexRateLimitClientError.h"
 
 #include <algorithm>
-#include <mutex>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,24 +41,15 @@ std::vector<std::string> pathPieces(const std::string &path)
     return pieces;
 }
 
-struct RefusalReporter {
-    std::mutex mutex;
-    CodexExecutableSearch::RefusalLog log;
-    std::set<std::string> reported;
-};
-
-RefusalReporter &refusalReporter()
+OnceLog &refusalLog()
 {
-    static RefusalReporter reporter;
-    return reporter;
+    static OnceLog log;
+    return log;
 }
 
 void reportRefusal(const std::string &message)
 {
-    auto &reporter = refusalReporter();
-    const std::lock_guard lock(reporter.mutex);
-    if (reporter.log && reporter.reported.insert(message).second)
-        reporter.log(message);
+    refusalLog().report(message);
 }
 
 // The override names a program the application runs: another user able to write the file, or
@@ -114,10 +105,7 @@ std::vector<Candidate> candidatesInOrder(const Environment &environment)
 
 void CodexExecutableSearch::setRefusalLog(RefusalLog log)
 {
-    auto &reporter = refusalReporter();
-    const std::lock_guard lock(reporter.mutex);
-    reporter.log = std::move(log);
-    reporter.reported.clear();
+    refusalLog().setLog(std::move(log));
 }
 
 std::optional<std::string> CodexExecutableSearch::overridePath(const Environment &environment)
