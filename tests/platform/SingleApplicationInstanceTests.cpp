@@ -288,7 +288,11 @@ TEST(SingleApplicationInstanceTests, WhateverStandsAtTheLockFilesPathTheStartRun
          },
          ".corrupt-1"},
         // Only root can give a file away: skipped for anyone else.
-        {"another user's file", [&](const auto &path) { text("")(path), ::chown(path.c_str(), 4242, 4242); },
+        {"another user's file",
+         [&](const auto &path) {
+             text("")(path);
+             ::chown(path.c_str(), 4242, 4242);
+         },
          ".corrupt"},
     };
     const ScopedUmask openToAll;
