@@ -1,5 +1,6 @@
 #include "InterProcessLock.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -11,8 +12,10 @@ namespace pulsegrove {
 
 namespace {
 
-// Short enough to slip into the moment between two writes of a process that writes in a loop.
-constexpr auto retryInterval = std::chrono::microseconds(200);
+// The first tries come soon, to slip into the moment between two writes of a process that writes
+// in a loop; they grow further apart, so a lock held for seconds keeps this thread asleep.
+constexpr auto firstRetryInterval = std::chrono::microseconds(200);
+constexpr auto longestRetryInterval = std::chrono::microseconds(20000);
 
 int lockedNow(int descriptor)
 {
@@ -45,8 +48,11 @@ InterProcessLock::InterProcessLock(const std::filesystem::path &lockFile, std::c
         return;
     }
     const auto deadline = std::chrono::steady_clock::now() + patience;
-    while ((m_error = lockedNow(descriptor)) == EWOULDBLOCK && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(retryInterval);
+    auto interval = firstRetryInterval;
+    while ((m_error = lockedNow(descriptor)) == EWOULDBLOCK && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(interval);
+        interval = std::min(interval * 2, longestRetryInterval);
+    }
     if (m_error != 0) {
         ::close(descriptor);
         return;

@@ -32,7 +32,10 @@ class UserDefaultsStorage;
 // reason makes writes fail (the file stays as it is) until it can; a file that cannot be used
 // (malformed, too large, not a regular file) reads as an empty suite and is moved aside to
 // <suite>.json.corrupt, with a log line, before the next write replaces it. A write that fails
-// is logged and taken back (the suite shows what the file keeps), and observers hear of it.
+// (a lock held elsewhere, a full disk, a folder read-only for a while) is never dropped while the
+// process runs: the suite keeps showing the change, which goes with the next write and is retried
+// after a growing delay; each kind of failure is logged once, and observers hear of it. As the
+// process ends, what still waits gets one more try and the keys that could not be kept are logged.
 class UserDefaults {
 public:
     static constexpr const char *standardSuiteName = "io.velorn.Pulsegrove";
@@ -65,7 +68,8 @@ public:
     // Each setter changes the suite in memory and queues the write of the whole file. They return
     // false, changing nothing, when the suite has no file, when the file would grow past the
     // 1 MiB its readers take (logged), or, for setNumber, when the number is not finite and so
-    // has no JSON form. A write that fails later is reported to the observers and by flush().
+    // has no JSON form. A write that fails later keeps the change for a retry and is reported to
+    // the observers and by flush().
     bool setBool(std::string_view key, bool value);
     bool setNumber(std::string_view key, double value);
     bool setString(std::string_view key, std::string_view value);
@@ -77,16 +81,16 @@ public:
 
     // Queues a read of the file, so what another process changed shows up (observers hear of it).
     void reload();
-    // Waits until every queued write of the process is done; false when a write of this suite
-    // failed since the last flush.
+    // Waits until every queued write of the process is done (a retry's delay is not waited for);
+    // false when a write of this suite failed since the last flush.
     bool flush();
-    // Waits until every queued write of the process is done: the application calls it as it ends.
+    // Waits until every queued write of the process is done.
     static void flushAll();
 
     // The observer is called on the writer's thread (never from a setter) when the suite's values
-    // changed other than by a setter of this process: another process's change was picked up, or
-    // a write failed and was taken back (`writeFailed`). No call is running once stopObserving
-    // returns.
+    // changed other than by a setter of this process (another process's change was picked up), or
+    // when a write failed in a way not reported since the last write that succeeded
+    // (`writeFailed`; the change waits for a retry). No call is running once stopObserving returns.
     int observeChanges(std::function<void(bool writeFailed)> observer);
     void stopObserving(int token);
 

@@ -8,6 +8,7 @@
 #include "foundation/PrivateFolder.h"
 #include "foundation/SmallFileReader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -23,6 +24,10 @@ using Changes = std::map<std::string, std::optional<Json>>;
 
 // Another process of ours holds the lock only while it reads and writes a few kilobytes.
 constexpr std::chrono::milliseconds lockPatience{3000};
+// A failed write is tried again after a second, then after twice as long each time: a lock held
+// for a moment is soon over, a full disk may take hours, and waiting retries cost nothing.
+constexpr std::chrono::milliseconds firstRetryDelay{1000};
+constexpr std::chrono::milliseconds longestRetryDelay{5 * 60 * 1000};
 // Earlier copies moved aside are kept; past this many the folder is someone's experiment.
 constexpr int asideNameAttempts = 100;
 
@@ -57,8 +62,9 @@ int renameWithoutReplacing(const std::filesystem::path &from, const std::filesys
     return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
-// Keeps what stands at `path` beside it under the first free ".corrupt" name, with a log line.
-bool moveAside(const std::filesystem::path &path, const std::string &problem, const Logger &logger)
+// Keeps what stands at `path` beside it under the first free ".corrupt" name, with a log line;
+// 0, or why it could not be moved.
+int moveAside(const std::filesystem::path &path, const std::string &problem, const Logger &logger)
 {
     int error = EEXIST;
     for (int attempt = 0; attempt < asideNameAttempts && error == EEXIST; ++attempt) {
@@ -69,13 +75,9 @@ bool moveAside(const std::filesystem::path &path, const std::string &problem, co
                 QStringLiteral("Preferences %{public}s could not be used (%{public}s); kept the file as "
                                "%{public}s and started it afresh"),
                 {nameOf(path), QString::fromStdString(problem), nameOf(aside)});
-            return true;
         }
     }
-    logger.error(QStringLiteral("Preferences %{public}s could not be used (%{public}s) nor moved aside "
-                                "(%{public}s); the change was not saved"),
-                 {nameOf(path), QString::fromStdString(problem), systemMessage(error)});
-    return false;
+    return error;
 }
 
 bool isOtherThanRegularFile(const std::filesystem::path &path)
@@ -90,7 +92,7 @@ std::unique_ptr<InterProcessLock> lockSuite(const std::filesystem::path &lockFil
 {
     auto lock = std::make_unique<InterProcessLock>(lockFile, lockPatience);
     if (lock->isLocked() || !isOtherThanRegularFile(lockFile) ||
-        !moveAside(lockFile, "not a regular file", logger))
+        moveAside(lockFile, "not a regular file", logger) != 0)
         return lock;
     return std::make_unique<InterProcessLock>(lockFile, lockPatience);
 }
@@ -120,7 +122,10 @@ struct UserDefaultsStorage::FileRead {
     std::string problem;
 };
 
-UserDefaultsStorage::UserDefaultsStorage(std::filesystem::path path) : m_path(std::move(path)) {}
+UserDefaultsStorage::UserDefaultsStorage(std::filesystem::path path)
+    : m_path(std::move(path)), m_retryDelay(firstRetryDelay)
+{
+}
 
 std::shared_ptr<UserDefaultsStorage> UserDefaultsStorage::forPath(const std::filesystem::path &path)
 {
@@ -254,85 +259,114 @@ void UserDefaultsStorage::schedule(const Logger &logger)
     if (std::exchange(m_queued, true))
         return;
     BackgroundFileWriter::shared().enqueue(
-        [self = shared_from_this(), logger] { self->writeQueued(logger); });
+        [self = shared_from_this(), logger] { self->writeQueued(logger, false); });
+}
+
+// With the mutex held.
+void UserDefaultsStorage::scheduleRetry(const Logger &logger)
+{
+    if (std::exchange(m_retryQueued, true))
+        return;
+    const auto delay = std::exchange(m_retryDelay, std::min(m_retryDelay * 2, longestRetryDelay));
+    BackgroundFileWriter::shared().enqueueAfter(
+        delay, [self = shared_from_this(), logger](bool lastTry) { self->retry(logger, lastTry); });
+}
+
+void UserDefaultsStorage::retry(const Logger &logger, bool lastTry)
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_retryQueued = false;
+        // A write already queued carries what waits.
+        if (m_queued && !lastTry)
+            return;
+    }
+    writeQueued(logger, lastTry);
 }
 
 // On the writer's thread. The changes made until now form this write; later ones queue the next.
-void UserDefaultsStorage::writeQueued(const Logger &logger)
+void UserDefaultsStorage::writeQueued(const Logger &logger, bool lastTry)
 {
-    Changes changes;
-    bool removal = false;
+    Batch batch;
     {
         const std::lock_guard lock(m_mutex);
         m_queued = false;
-        changes = std::move(m_pending);
-        m_pending.clear();
-        removal = std::exchange(m_pendingRemoval, false);
+        batch.changes = std::exchange(m_pending, {});
+        batch.removal = std::exchange(m_pendingRemoval, false);
     }
+    if (batch.changes.empty() && !batch.removal)
+        return;
+    std::optional<Failure> failure;
+    try {
+        failure = write(batch, logger);
+    } catch (const std::exception &error) {
+        // No memory left, say: the changes wait like those of any other failed write.
+        failure = Failure{QStringLiteral("Preferences %{public}s could not be saved: %{public}s"),
+                          {fileName(), QString::fromUtf8(error.what())}};
+    }
+    if (failure)
+        failed(logger, *failure, std::move(batch), lastTry);
+    else
+        succeeded(logger);
+}
+
+std::optional<UserDefaultsStorage::Failure> UserDefaultsStorage::write(const Batch &batch,
+                                                                       const Logger &logger)
+{
     const auto folder = m_path.parent_path();
     std::error_code folderError;
-    if (removal && changes.empty() && !std::filesystem::is_directory(folder, folderError)) {
+    if (batch.removal && batch.changes.empty() && !std::filesystem::is_directory(folder, folderError)) {
+        const std::lock_guard lock(m_mutex);
         adopt({FileState::absent, Json::object(), std::nullopt, {}});
-        return;
+        return std::nullopt;
     }
     // The folder is created on the first write, the user's alone.
     folderError = PrivateFolder::create(folder);
     if (folderError)
-        return failed(logger, QStringLiteral("Preferences %{public}s could not be saved: %{public}s"),
-                      {fileName(), QString::fromStdString(folderError.message())});
+        return Failure{QStringLiteral("Preferences %{public}s could not be saved: %{public}s"),
+                       {fileName(), QString::fromStdString(folderError.message())}};
     const auto fileLock = lockSuite(lockFileFor(m_path), logger);
     if (!fileLock->isLocked())
-        return failed(
-            logger,
-            QStringLiteral(
-                "Preferences %{public}s could not be locked (%{public}s); the change was not saved"),
-            {fileName(), systemMessage(fileLock->error())});
+        return Failure{QStringLiteral("Preferences %{public}s could not be locked (%{public}s)"),
+                       {fileName(), systemMessage(fileLock->error())}};
     OrphanedTemporaryFiles::remove(m_path);
     // Another process may have written since this one last looked.
     auto file = readFile();
     if (file.state == FileState::unread)
-        return failed(
-            logger,
-            QStringLiteral("Preferences %{public}s could not be read (%{public}s); the change was not saved"),
-            {fileName(), QString::fromStdString(file.problem)});
+        return Failure{QStringLiteral("Preferences %{public}s could not be read (%{public}s)"),
+                       {fileName(), QString::fromStdString(file.problem)}};
     if (file.state == FileState::unusable) {
-        if (!moveAside(m_path, file.problem, logger))
-            return failed(logger, {}, {});
+        if (const int error = moveAside(m_path, file.problem, logger))
+            return Failure{
+                QStringLiteral(
+                    "Preferences %{public}s could not be used (%{public}s) nor moved aside (%{public}s)"),
+                {fileName(), QString::fromStdString(file.problem), systemMessage(error)}};
         // Written afresh with every value this process knew.
         const std::lock_guard lock(m_mutex);
         file = {FileState::absent, m_disk, std::nullopt, {}};
     }
-    Json merged = removal ? Json::object() : file.object;
-    applyChanges(merged, changes);
+    Json merged = batch.removal ? Json::object() : file.object;
+    applyChanges(merged, batch.changes);
     const std::string content = serialized(merged);
     {
         const std::lock_guard lock(m_mutex);
         adopt(file);
     }
     if (content.size() > fileSizeLimit)
-        return failed(
-            logger,
-            QStringLiteral(
-                "Preferences %{public}s would grow past %{public}s bytes; the change was not saved"),
-            {fileName(), QString::number(fileSizeLimit)});
+        return Failure{QStringLiteral("Preferences %{public}s would grow past %{public}s bytes"),
+                       {fileName(), QString::number(fileSizeLimit)}};
     try {
         if (merged.empty())
             AtomicFile::remove(m_path);
         else
             AtomicFile::write(m_path, content, 0600);
     } catch (const std::system_error &failure) {
-        return failed(logger, QStringLiteral("Preferences %{public}s could not be saved: %{public}s"),
-                      {fileName(), QString::fromStdString(failure.code().message())});
+        return Failure{QStringLiteral("Preferences %{public}s could not be saved: %{public}s"),
+                       {fileName(), QString::fromStdString(failure.code().message())}};
     }
-    bool changedElsewhere = false;
-    {
-        const std::lock_guard lock(m_mutex);
-        adopt(
-            {merged.empty() ? FileState::absent : FileState::usable, merged, FileStamp::ofPath(m_path), {}});
-        changedElsewhere = rebuildCopy();
-    }
-    if (changedElsewhere)
-        notify(false);
+    const std::lock_guard lock(m_mutex);
+    adopt({merged.empty() ? FileState::absent : FileState::usable, merged, FileStamp::ofPath(m_path), {}});
+    return std::nullopt;
 }
 
 // On the writer's thread: picks up the file another process changed.
@@ -368,17 +402,59 @@ bool UserDefaultsStorage::rebuildCopy()
     return true;
 }
 
-// The write's changes are dropped and the copy returns to what the file keeps.
-void UserDefaultsStorage::failed(const Logger &logger, const QString &format, const QStringList &arguments)
+void UserDefaultsStorage::succeeded(const Logger &logger)
 {
-    if (!format.isEmpty())
-        logger.error(format, arguments);
+    bool changedElsewhere = false;
+    int failedAttempts = 0;
     {
         const std::lock_guard lock(m_mutex);
-        m_failedSinceFlush = true;
-        rebuildCopy();
+        changedElsewhere = rebuildCopy();
+        failedAttempts = std::exchange(m_failedAttempts, 0);
+        m_retryDelay = firstRetryDelay;
+        m_loggedFailure.clear();
     }
-    notify(true);
+    if (failedAttempts > 0)
+        logger.info(QStringLiteral("Preferences %{public}s were saved after %{public}s failed attempts"),
+                    {fileName(), QString::number(failedAttempts)});
+    if (changedElsewhere)
+        notify(false);
+}
+
+// The changes wait for the next write: those made meanwhile are newer and stay as they are.
+void UserDefaultsStorage::failed(const Logger &logger, const Failure &failure, Batch batch, bool lastTry)
+{
+    const QString reason = SystemLog::render(failure.format, failure.arguments);
+    bool firstOfItsKind = false;
+    bool changedElsewhere = false;
+    QStringList unkept;
+    {
+        const std::lock_guard lock(m_mutex);
+        // A removal asked for meanwhile supersedes the whole batch.
+        if (!m_pendingRemoval) {
+            m_pending.merge(batch.changes);
+            m_pendingRemoval = batch.removal;
+        }
+        m_failedSinceFlush = true;
+        ++m_failedAttempts;
+        firstOfItsKind = reason != std::exchange(m_loggedFailure, reason);
+        if (lastTry) {
+            if (m_pendingRemoval)
+                unkept.append(QStringLiteral("the removal of every key"));
+            for (const auto &[key, value] : m_pending)
+                unkept.append(QString::fromStdString(key));
+        } else {
+            scheduleRetry(logger);
+        }
+        changedElsewhere = rebuildCopy();
+    }
+    if (firstOfItsKind)
+        logger.error(failure.format + QStringLiteral("; the change is kept and tried again"),
+                     failure.arguments);
+    if (lastTry)
+        logger.error(QStringLiteral("Preferences %{public}s could not keep %{public}s"),
+                     {fileName(), unkept.join(QStringLiteral(", "))});
+    if (firstOfItsKind || changedElsewhere)
+        notify(firstOfItsKind);
 }
 
 void UserDefaultsStorage::notify(bool writeFailed)

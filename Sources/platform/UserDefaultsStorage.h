@@ -3,6 +3,7 @@
 #include "Logger.h"
 #include "foundation/FileStamp.h"
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -23,18 +24,21 @@ namespace pulsegrove {
 //   the file as it is then, so concurrent writers keep each other's keys, and the keys another
 //   process wrote show up here;
 // - a read that fails for a passing reason (no descriptor left, a permission fixed a moment
-//   later) fails the write and leaves the file alone; the next write tries again;
+//   later) fails the write and leaves the file alone;
 // - a file that cannot be used (malformed, not an object, too large, not a regular file) is moved
 //   aside to "<file>.corrupt" with a log line before a write replaces it; so is a lock file that
 //   is not a regular file;
-// - a write that fails is logged and taken back: the copy returns to what the file keeps (with
-//   the changes made since), and the observers hear of it.
+// - a write that fails keeps its changes: the copy still shows them, they go with the next write,
+//   and a retry comes after a delay that doubles up to five minutes. Each kind of failure is
+//   logged once (and the observers hear of it once) until a write succeeds. When the writer
+//   drains as the process ends, what still waits gets one last try, and the keys that could not
+//   be kept are logged.
 class UserDefaultsStorage : public std::enable_shared_from_this<UserDefaultsStorage> {
 public:
     using Json = nlohmann::json;
     // Called on the writer's thread, never while a lock of the storage is held, when values
-    // changed other than by a change of this process: another process's keys were picked up, or
-    // a failed write was taken back (`writeFailed`).
+    // changed other than by a change of this process (another process's keys were picked up), or
+    // when a write failed in a way not reported since the last success (`writeFailed`).
     using Observer = std::function<void(bool writeFailed)>;
 
     // A real suite is a few kilobytes; a file far larger is not one of ours.
@@ -63,7 +67,8 @@ public:
     void remove(const Logger &logger);
     // Queues a read of the file, which picks up what another process changed.
     void reload(const Logger &logger);
-    // Waits for every queued write; false when one of this suite failed since the last flush.
+    // Waits for every queued write (not for a retry's delay); false when one of this suite failed
+    // since the last flush.
     bool flush();
 
     int addObserver(Observer observer);
@@ -72,15 +77,29 @@ public:
 private:
     enum class FileState { unread, absent, usable, unusable };
     struct FileRead;
+    // What one write carries.
+    struct Batch {
+        std::map<std::string, std::optional<Json>> changes;
+        bool removal = false;
+    };
+    // Why a write failed, as the log says it.
+    struct Failure {
+        QString format;
+        QStringList arguments;
+    };
 
     void loadOnce();
     FileRead readFile() const;
     void adopt(const FileRead &file);
     void schedule(const Logger &logger);
-    void writeQueued(const Logger &logger);
+    void scheduleRetry(const Logger &logger);
+    void retry(const Logger &logger, bool lastTry);
+    void writeQueued(const Logger &logger, bool lastTry);
+    std::optional<Failure> write(const Batch &batch, const Logger &logger);
     void refresh(const Logger &logger);
     bool rebuildCopy();
-    void failed(const Logger &logger, const QString &format, const QStringList &arguments);
+    void succeeded(const Logger &logger);
+    void failed(const Logger &logger, const Failure &failure, Batch batch, bool lastTry);
     void notify(bool writeFailed);
     QString fileName() const;
 
@@ -93,6 +112,12 @@ private:
     bool m_pendingRemoval = false;
     bool m_queued = false;
     bool m_failedSinceFlush = false;
+    // Failed writes since the last success, whether a retry waits, how long the next one waits,
+    // and the failure last logged (the same one again is not).
+    int m_failedAttempts = 0;
+    bool m_retryQueued = false;
+    std::chrono::milliseconds m_retryDelay;
+    QString m_loggedFailure;
     bool m_loaded = false;
     FileState m_state = FileState::unread;
     // The version of the file that m_disk reflects (or that was found unusable).

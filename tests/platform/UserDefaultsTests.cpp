@@ -1,3 +1,4 @@
+#include "BackgroundFileWriter.h"
 #include "HostileFile.h"
 #include "Logger.h"
 #include "RecordingSystemLog.h"
@@ -6,15 +7,20 @@
 #include "TemporaryDirectory.h"
 #include "UserDefaults.h"
 
+#include <QTest>
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <iostream>
+#include <linux/fs.h>
 #include <nlohmann/json.hpp>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -71,6 +77,9 @@ protected:
         return errors;
     }
 
+    // A change whose write failed waits for a retry: it gets its last try before the folder goes.
+    void TearDown() override { BackgroundFileWriter::shared().drain(); }
+
     TemporaryDirectory m_folder;
     std::shared_ptr<RecordingSystemLog> m_log = std::make_shared<RecordingSystemLog>();
 };
@@ -98,6 +107,42 @@ public:
 private:
     rlimit m_previous{};
     sighandler_t m_previousHandler = SIG_DFL;
+};
+
+// Nothing can be created in the folder while it lives: its mode leaves no write permission, and
+// for root, which ignores modes, it is also marked immutable (not enforced where the file system
+// cannot mark it).
+class ScopedReadOnlyFolder {
+public:
+    explicit ScopedReadOnlyFolder(const std::filesystem::path &folder)
+        : m_descriptor(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {
+        ::fchmod(m_descriptor, 0500);
+        m_enforced = ::geteuid() != 0 || setImmutable(true);
+    }
+    ~ScopedReadOnlyFolder()
+    {
+        setImmutable(false);
+        ::fchmod(m_descriptor, 0700);
+        ::close(m_descriptor);
+    }
+    ScopedReadOnlyFolder(const ScopedReadOnlyFolder &) = delete;
+    ScopedReadOnlyFolder &operator=(const ScopedReadOnlyFolder &) = delete;
+
+    bool isEnforced() const { return m_enforced; }
+
+private:
+    bool setImmutable(bool immutable) const
+    {
+        int flags = 0;
+        if (::ioctl(m_descriptor, FS_IOC_GETFLAGS, &flags) != 0)
+            return false;
+        flags = immutable ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        return ::ioctl(m_descriptor, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+
+    int m_descriptor;
+    bool m_enforced = false;
 };
 
 } // namespace
@@ -190,8 +235,8 @@ TEST_F(UserDefaultsTests, AnUnusableFileIsMovedAsideBeforeTheNextWriteAndNothing
 }
 
 // A file that cannot be read for a passing reason (here: no descriptor left) is not an empty
-// suite: reads keep what was read before, a write fails, is taken back and leaves the file
-// alone, and once the cause has gone every value is back and the next write keeps them all.
+// suite: reads keep what was read before, a write fails, keeps its change and leaves the file
+// alone, and once the cause has gone every value is there and the next write keeps them all.
 TEST_F(UserDefaultsTests, AFileThatCannotBeReadForAMomentIsNeitherEmptiedNorOverwritten)
 {
     const auto defaults = suite();
@@ -212,12 +257,12 @@ TEST_F(UserDefaultsTests, AFileThatCannotBeReadForAMomentIsNeitherEmptiedNorOver
         setWhileExhausted = defaults->setString("theme", "emerald") && defaults->flush();
         themeWhileExhausted = defaults->stringValue("theme");
     }
-    EXPECT_EQ(themeWhileExhausted, "violet");
+    EXPECT_EQ(themeWhileExhausted, "emerald");
     EXPECT_EQ(themeOfFreshSuiteWhileExhausted, "violet");
     EXPECT_FALSE(setWhileExhausted);
     EXPECT_EQ(bytesOf(changedElsewhere), before);
     ASSERT_FALSE(loggedErrors().empty());
-    EXPECT_TRUE(loggedErrors().back().contains(QStringLiteral("the change was not saved")));
+    EXPECT_TRUE(loggedErrors().back().contains(QStringLiteral("the change is kept and tried again")));
 
     defaults->reload();
     ASSERT_TRUE(defaults->flush());
@@ -342,44 +387,56 @@ TEST_F(UserDefaultsTests, SuiteNamesCannotLeaveTheFolderOrCollide)
               6);
 }
 
-// A write that fails on the writer's thread is logged, reported to the observers and by flush(),
-// and taken back: the suite shows what the file keeps. No temporary file stays.
-TEST_F(UserDefaultsTests, AFailedWriteIsReportedTakenBackAndLeavesNoTemporaryFile)
+// A write that fails on the writer's thread is logged and reported to the observers once, and
+// by flush(); the change stays (the suite shows it) and waits for a retry. No temporary file stays.
+TEST_F(UserDefaultsTests, AFailedWriteIsReportedOnceKeptAndLeavesNoTemporaryFile)
 {
     // A file where the suite folder should be makes every write fail, even for root.
     m_folder.writeFile("Pulsegrove", "not a folder");
     const auto defaults = suite();
-    int failuresHeard = 0;
+    std::atomic<int> failuresHeard = 0;
     const int token = defaults->observeChanges([&](bool writeFailed) { failuresHeard += writeFailed; });
     EXPECT_TRUE(defaults->setString("theme", "violet"));
     EXPECT_FALSE(defaults->flush());
-    EXPECT_EQ(defaults->stringValue("theme"), std::nullopt);
+    EXPECT_TRUE(defaults->setBool("flag", true));
+    EXPECT_FALSE(defaults->flush());
+    EXPECT_EQ(defaults->stringValue("theme"), "violet");
     EXPECT_EQ(failuresHeard, 1);
+    EXPECT_EQ(loggedErrors().size(), 1u);
     defaults->stopObserving(token);
 
-    // A file size limit of 0 lets the temporary file be created but not filled.
+    // The next write carries what waited.
     std::filesystem::remove(suiteFolder());
     ASSERT_TRUE(defaults->setString("theme", "sunset") && defaults->flush());
+    EXPECT_EQ(fileContents(suiteFile()), (nlohmann::json{{"theme", "sunset"}, {"flag", true}}));
+
+    // A file size limit of 0 lets the temporary file be created but not filled. A retry may come
+    // at any moment; none succeeds before the limit goes.
     const std::string before = bytesOf(suiteFile());
     bool setBeyondTheLimit = true;
+    std::string fileWhileLimited;
     {
         const ScopedFileSizeLimit limit(0);
-        setBeyondTheLimit = defaults->setBool("flag", true) && defaults->flush();
+        setBeyondTheLimit = defaults->setNumber("count", 3) && defaults->flush();
+        fileWhileLimited = bytesOf(suiteFile());
     }
     EXPECT_FALSE(setBeyondTheLimit);
-    EXPECT_EQ(defaults->boolValue("flag"), std::nullopt);
-    EXPECT_EQ(bytesOf(suiteFile()), before);
-    EXPECT_EQ(suiteFolderNames(), suiteAndLock);
+    EXPECT_EQ(defaults->numberValue("count"), 3.0);
+    EXPECT_EQ(fileWhileLimited, before);
     EXPECT_TRUE(loggedErrors().back().contains(QStringLiteral("could not be saved")));
+    BackgroundFileWriter::shared().drain();
+    EXPECT_EQ(fileContents(suiteFile())["count"], 3);
+    EXPECT_EQ(suiteFolderNames(), suiteAndLock);
+    const std::string afterRetry = bytesOf(suiteFile());
 
     // A value that would make the file larger than its readers take is refused at once.
     EXPECT_FALSE(defaults->setString("pad", std::string(1024 * 1024, 'x')));
     EXPECT_FALSE(defaults->containsKey("pad"));
     EXPECT_TRUE(defaults->flush());
-    EXPECT_EQ(bytesOf(suiteFile()), before);
+    EXPECT_EQ(bytesOf(suiteFile()), afterRetry);
 
     EXPECT_FALSE(defaults->setNumber("count", std::nan("")));
-    EXPECT_FALSE(defaults->containsKey("count"));
+    EXPECT_EQ(defaults->numberValue("count"), 3.0);
 }
 
 // Whatever stands where the lock file belongs (a FIFO that must not be waited on, a folder, a
@@ -416,6 +473,112 @@ TEST_F(UserDefaultsTests, ASetterDoesNotWaitForALockHeldElsewhere)
     ::close(held);
     EXPECT_TRUE(defaults->flush());
     EXPECT_EQ(fileContents(suiteFile()), (nlohmann::json{{"theme", "violet"}, {"flag", true}}));
+}
+
+// Another process holds the lock for five seconds, longer than a write waits for it: the change
+// is never dropped nor shown taken back; a retry writes it once the lock is free, the failure is
+// logged once and the success says after how many failed attempts.
+TEST_F(UserDefaultsTests, AChangeOutlastsALockHeldElsewhereAndIsNeverTakenBack)
+{
+    const auto defaults = suite();
+    ASSERT_TRUE(defaults->setString("theme", "sunset") && defaults->flush());
+    std::atomic<int> failuresHeard = 0;
+    std::atomic<bool> takenBack = false;
+    const int token = defaults->observeChanges([&](bool writeFailed) {
+        failuresHeard += writeFailed;
+        takenBack = takenBack || defaults->stringValue("theme") != "violet";
+    });
+    // The child's descriptor, inherited, is the only one left on the locked file: the lock is the
+    // child's until it ends.
+    const int held = ::open(lockFile().c_str(), O_RDWR);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    const pid_t holder = ::fork();
+    if (holder == 0) {
+        ::pause();
+        ::_exit(0);
+    }
+    ::close(held);
+    ASSERT_GT(holder, 0);
+    EXPECT_TRUE(defaults->setString("theme", "violet"));
+    const auto releaseAt = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (std::chrono::steady_clock::now() < releaseAt) {
+        takenBack = takenBack || defaults->stringValue("theme") != "violet";
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ::kill(holder, SIGKILL);
+    ASSERT_EQ(::waitpid(holder, nullptr, 0), holder);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fileContents(suiteFile())["theme"] == "violet"; }, 60000));
+    EXPECT_FALSE(defaults->flush()) << "the first write waited for the lock in vain";
+    defaults->stopObserving(token);
+    EXPECT_FALSE(takenBack);
+    EXPECT_EQ(failuresHeard, 1);
+    ASSERT_EQ(loggedErrors().size(), 1u);
+    EXPECT_TRUE(loggedErrors()[0].contains(QStringLiteral("could not be locked")))
+        << loggedErrors()[0].toStdString();
+    const auto &saved = m_log->entries.back();
+    EXPECT_EQ(saved.level, LogLevel::info);
+    EXPECT_TRUE(saved.rendered.contains(QStringLiteral("were saved after"))) << saved.rendered.toStdString();
+    std::cout << "failed attempts before the held lock was released: "
+              << saved.arguments.value(1).toStdString() << std::endl;
+}
+
+// A folder that is read-only for a while: the changes made meanwhile wait (one log line for
+// both), and land by themselves once it is writable again.
+TEST_F(UserDefaultsTests, ChangesMadeWhileTheFolderIsReadOnlyLandOnceItIsWritableAgain)
+{
+    const auto defaults = suite();
+    ASSERT_TRUE(defaults->setString("theme", "sunset") && defaults->flush());
+    {
+        const ScopedReadOnlyFolder readOnly(suiteFolder());
+        if (!readOnly.isEnforced())
+            GTEST_SKIP() << "this file system cannot make a folder read-only for root";
+        EXPECT_TRUE(defaults->setString("theme", "violet"));
+        EXPECT_FALSE(defaults->flush());
+        EXPECT_TRUE(defaults->setBool("flag", true));
+        EXPECT_FALSE(defaults->flush());
+        EXPECT_EQ(defaults->stringValue("theme"), "violet");
+        EXPECT_EQ(fileContents(suiteFile()), (nlohmann::json{{"theme", "sunset"}}));
+    }
+    const auto landed = [&] {
+        return fileContents(suiteFile()) == nlohmann::json{{"theme", "violet"}, {"flag", true}};
+    };
+    ASSERT_TRUE(QTest::qWaitFor(landed, 60000));
+    defaults->flush();
+    EXPECT_EQ(suiteFolderNames(), suiteAndLock);
+    ASSERT_EQ(loggedErrors().size(), 1u);
+    EXPECT_TRUE(loggedErrors()[0].contains(QStringLiteral("could not be saved")));
+}
+
+// As the process ends, the writer drains: a change that waits for its retry is tried once more at
+// once, and when even that fails the log names the keys that could not be kept.
+TEST_F(UserDefaultsTests, QuittingWhileAChangeWaitsGivesItOneMoreTry)
+{
+    const auto defaults = suite();
+    const auto blockFolder = [&] {
+        std::filesystem::remove_all(suiteFolder());
+        m_folder.writeFile("Pulsegrove", "not a folder");
+    };
+    const auto unkeptLines = [&] {
+        return std::count_if(m_log->entries.begin(), m_log->entries.end(), [](const auto &entry) {
+            return entry.rendered.contains(QStringLiteral("could not keep"));
+        });
+    };
+    blockFolder();
+    ASSERT_TRUE(defaults->setString("theme", "violet"));
+    ASSERT_FALSE(defaults->flush());
+    std::filesystem::remove(suiteFolder());
+    BackgroundFileWriter::shared().drain();
+    EXPECT_EQ(fileContents(suiteFile()), (nlohmann::json{{"theme", "violet"}}));
+    EXPECT_EQ(unkeptLines(), 0);
+
+    blockFolder();
+    ASSERT_TRUE(defaults->setString("theme", "emerald") && defaults->setBool("flag", true));
+    ASSERT_FALSE(defaults->flush());
+    BackgroundFileWriter::shared().drain();
+    EXPECT_EQ(unkeptLines(), 1);
+    EXPECT_TRUE(m_log->entries.back().rendered.contains(QStringLiteral("flag, theme")))
+        << m_log->entries.back().rendered.toStdString();
+    EXPECT_EQ(defaults->stringValue("theme"), "emerald");
 }
 
 // Temporary files of killed writers go with the next write of their suite; nothing else does.

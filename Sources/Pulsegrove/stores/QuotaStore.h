@@ -35,11 +35,11 @@ namespace pulsegrove {
 // signal.
 //
 // The preferences live in memory here and in the defaults; writes reach the disk on the
-// process's background file writer, so no setter waits on the disk. A preference shows only a
-// value that is kept: a setter the defaults refuse at once changes nothing, and a write that fails
-// later takes the value back to what the file keeps (announced like any change) and is reported
-// with preferenceWriteFailed(). Values another process stored are picked up when a surface
-// opens and after each successful refresh, never while drawing.
+// process's background file writer, so no setter waits on the disk. A setter the defaults refuse
+// at once (a suite that would outgrow its cap) changes nothing; a write that fails later keeps the
+// chosen value on screen while the defaults try again, and is reported with
+// preferenceWriteFailed(). Values another process stored are picked up when a surface opens and
+// after each successful refresh, never while drawing.
 class QuotaStore final : public QObject {
     Q_OBJECT
     Q_PROPERTY(std::optional<pulsegrove::QuotaSnapshot> snapshot READ snapshot NOTIFY snapshotChanged)
@@ -135,7 +135,8 @@ Q_SIGNALS:
     void showDockIconChanged();
     void themeChanged();
     void automaticallyChecksForUpdatesChanged();
-    // A preference could not be kept; the store already shows what is kept instead.
+    // A preference could not be written yet (once per kind of failure); it stays as chosen and is
+    // tried again.
     void preferenceWriteFailed();
 
 private:
