@@ -1,3 +1,4 @@
+#include "RecordingSystemLog.h"
 #include "ScopedUmask.h"
 #include "TemporaryDirectory.h"
 #include "stores/QuotaCache.h"
@@ -39,7 +40,8 @@ TEST(QuotaCache, LiesInTheDataFolderAndEverySaveReplacesTheFileWholeWithOneCompa
     EXPECT_EQ(text.find('\n'), std::string::npos) << text;
     EXPECT_EQ(QuotaSnapshot::decodeJSON(text), snapshot);
     // Its folder also holds the codex override: nobody else may write there, whatever the umask.
-    for (const auto &[path, mode] : {std::pair{home.path() / "data", 0700}, {cache.fileURL().parent_path(), 0700},
+    for (const auto &[path, mode] : {std::pair{home.path() / "data", 0700},
+                                     {cache.fileURL().parent_path(), 0700},
                                      {cache.fileURL(), 0600}})
         EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(mode)) << path;
 
@@ -52,19 +54,45 @@ TEST(QuotaCache, LiesInTheDataFolderAndEverySaveReplacesTheFileWholeWithOneCompa
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(cache.fileURL().parent_path()), {}), 1);
 }
 
-TEST(QuotaCache, FailuresAreSilentAndKeepWhatWasThere)
+// A failed save keeps what was there and is logged, once until a save succeeds again.
+TEST(QuotaCache, FailuresAreLoggedOnceAndKeepWhatWasThere)
 {
     TemporaryDirectory home;
+    const auto log = std::make_shared<RecordingSystemLog>();
     // A plain file where the folder belongs; a folder where the file belongs, which lets a
     // temporary file be written beside it but not renamed into place; no path at all.
     const auto blocker = home.writeFile("blocked/Pulsegrove", "mine");
     const auto kept = home.writeFile("Pulsegrove/quota-cache.json/keep", "mine");
-    for (const auto &path : {blocker / "quota-cache.json", kept.parent_path(), std::filesystem::path()})
-        EXPECT_NO_THROW(QuotaCache(path).save(snapshot)) << path;
-    QuotaCache::flush();
+    for (const auto &path : {blocker / "quota-cache.json", kept.parent_path(), std::filesystem::path()}) {
+        const QuotaCache cache(path, log);
+        for (int save = 0; save < 2; ++save) {
+            EXPECT_NO_THROW(cache.save(snapshot)) << path;
+            QuotaCache::flush();
+        }
+    }
     EXPECT_EQ(contentOf(blocker) + contentOf(kept), "minemine");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(home.path() / "Pulsegrove"), {}), 1)
         << "a temporary file stayed behind";
+    const std::vector<std::string> reasons = {"Not a directory", "Is a directory"};
+    ASSERT_EQ(log->entries.size(), reasons.size());
+    for (std::size_t index = 0; index < reasons.size(); ++index) {
+        EXPECT_EQ(log->entries[index].level, LogLevel::error);
+        EXPECT_TRUE(log->entries[index].rendered.contains(QString::fromStdString(reasons[index])))
+            << log->entries[index].rendered.toStdString();
+    }
+
+    // Once a save succeeds, the same failure is news again.
+    const QuotaCache cache(kept.parent_path(), log);
+    cache.save(snapshot);
+    QuotaCache::flush();
+    std::filesystem::remove_all(kept.parent_path());
+    cache.save(snapshot);
+    QuotaCache::flush();
+    std::filesystem::remove(kept.parent_path());
+    home.writeFile("Pulsegrove/quota-cache.json/keep", "mine");
+    cache.save(snapshot);
+    QuotaCache::flush();
+    EXPECT_EQ(log->entries.size(), reasons.size() + 2);
 }
 
 } // namespace

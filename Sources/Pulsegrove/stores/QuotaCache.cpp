@@ -2,6 +2,7 @@
 
 #include "AtomicFile.h"
 #include "BackgroundFileWriter.h"
+#include "Logger.h"
 #include "foundation/PrivateFolder.h"
 #include "foundation/UserDirectories.h"
 
@@ -11,34 +12,44 @@
 
 namespace pulsegrove {
 
-// The bytes of the latest snapshot not yet written; shared with the queued write, which may
-// outlive the cache.
+// The bytes of the latest snapshot not yet written, and the failure last logged; shared with the
+// queued write, which may outlive the cache.
 struct QuotaCache::Pending {
+    explicit Pending(std::shared_ptr<SystemLog> log) : logger(std::move(log), QStringLiteral("quota")) {}
+
     std::mutex mutex;
     std::optional<std::string> bytes;
+    // Touched only by the writer's thread.
+    Logger logger;
+    QString loggedFailure;
 };
 
 namespace {
 
-void writeFile(const std::filesystem::path &fileURL, const std::string &bytes)
+// Why the write failed, or nothing.
+std::optional<QString> writeFile(const std::filesystem::path &fileURL, const std::string &bytes)
 {
     // The cache's folder also holds the codex override, which is only trusted in a folder nobody
     // else can write to.
-    if (PrivateFolder::create(fileURL.parent_path()))
-        return;
+    if (const auto error = PrivateFolder::create(fileURL.parent_path()))
+        return QString::fromStdString(error.message());
     try {
         AtomicFile::write(fileURL, bytes);
-    } catch (const std::exception &) {
-        // Dropped on purpose: a cache that cannot be written must not disturb the refresh.
+    } catch (const std::system_error &error) {
+        return QString::fromStdString(error.code().message());
     }
+    return std::nullopt;
 }
 
 } // namespace
 
-QuotaCache::QuotaCache(const Environment &environment) : QuotaCache(defaultFileURL(environment)) {}
+QuotaCache::QuotaCache(const Environment &environment, std::shared_ptr<SystemLog> log)
+    : QuotaCache(defaultFileURL(environment), std::move(log))
+{
+}
 
-QuotaCache::QuotaCache(std::filesystem::path fileURL)
-    : m_fileURL(std::move(fileURL)), m_pending(std::make_shared<Pending>())
+QuotaCache::QuotaCache(std::filesystem::path fileURL, std::shared_ptr<SystemLog> log)
+    : m_fileURL(std::move(fileURL)), m_pending(std::make_shared<Pending>(std::move(log)))
 {
 }
 
@@ -69,7 +80,12 @@ void QuotaCache::save(const QuotaSnapshot &snapshot) const
             bytes = std::move(*pending->bytes);
             pending->bytes.reset();
         }
-        writeFile(fileURL, bytes);
+        // The refresh goes on either way; the log tells once why the next start shows no quota.
+        const auto failure = writeFile(fileURL, bytes);
+        const QString previous = std::exchange(pending->loggedFailure, failure.value_or(QString()));
+        if (failure && *failure != previous)
+            pending->logger.error(QStringLiteral("The quota cache %{public}s could not be saved: %{public}s"),
+                                  {QString::fromStdString(fileURL.filename().string()), *failure});
     });
 }
 
