@@ -101,11 +101,12 @@ void BackgroundFileWriter::run()
         if (m_jobs.empty()) {
             if (m_stopping)
                 return;
-            // Asleep until the next job or the next deferred job's time: never woken for nothing.
+            // Asleep until the next job or the next deferred job's time, never woken for nothing. The
+            // time is copied: a drain may take the job away while the thread sleeps.
             if (m_deferred.empty())
                 m_changed.wait(lock);
             else
-                m_changed.wait_until(lock, m_deferred.begin()->first);
+                m_changed.wait_until(lock, std::chrono::steady_clock::time_point(m_deferred.begin()->first));
             continue;
         }
         Job job = std::move(m_jobs.front());
