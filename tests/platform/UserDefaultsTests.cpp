@@ -522,8 +522,9 @@ TEST_F(UserDefaultsTests, AChangeOutlastsALockHeldElsewhereAndIsNeverTakenBack)
               << saved.arguments.value(1).toStdString() << std::endl;
 }
 
-// A folder that is read-only for a while: the changes made meanwhile wait (one log line for
-// both), and land by themselves once it is writable again.
+// A folder that is read-only for 2.5 s: the changes made meanwhile wait (one log line for both),
+// and land by themselves once it is writable again. The retries grow apart: the one after a
+// second fails, the next comes two seconds later and succeeds.
 TEST_F(UserDefaultsTests, ChangesMadeWhileTheFolderIsReadOnlyLandOnceItIsWritableAgain)
 {
     const auto defaults = suite();
@@ -532,12 +533,14 @@ TEST_F(UserDefaultsTests, ChangesMadeWhileTheFolderIsReadOnlyLandOnceItIsWritabl
         const ScopedReadOnlyFolder readOnly(suiteFolder());
         if (!readOnly.isEnforced())
             GTEST_SKIP() << "this file system cannot make a folder read-only for root";
+        const auto writableAt = std::chrono::steady_clock::now() + std::chrono::milliseconds(2500);
         EXPECT_TRUE(defaults->setString("theme", "violet"));
         EXPECT_FALSE(defaults->flush());
         EXPECT_TRUE(defaults->setBool("flag", true));
         EXPECT_FALSE(defaults->flush());
         EXPECT_EQ(defaults->stringValue("theme"), "violet");
         EXPECT_EQ(fileContents(suiteFile()), (nlohmann::json{{"theme", "sunset"}}));
+        std::this_thread::sleep_until(writableAt);
     }
     const auto landed = [&] {
         return fileContents(suiteFile()) == nlohmann::json{{"theme", "violet"}, {"flag", true}};
@@ -547,6 +550,8 @@ TEST_F(UserDefaultsTests, ChangesMadeWhileTheFolderIsReadOnlyLandOnceItIsWritabl
     EXPECT_EQ(suiteFolderNames(), suiteAndLock);
     ASSERT_EQ(loggedErrors().size(), 1u);
     EXPECT_TRUE(loggedErrors()[0].contains(QStringLiteral("could not be saved")));
+    EXPECT_EQ(m_log->entries.back().arguments.value(1), QStringLiteral("3"))
+        << "failed attempts: the two writes and the retry after a second";
 }
 
 // As the process ends, the writer drains: a change that waits for its retry is tried once more at
