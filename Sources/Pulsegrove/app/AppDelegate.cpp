@@ -165,8 +165,9 @@ void AppDelegate::applicationWillTerminate()
     m_store->stopPolling();
     m_metricsStore->stopPolling();
     // Preferences and the quota cache are written in the background; quitting, a logout or
-    // SIGTERM all come through here, and nothing that was set may be lost.
-    BackgroundFileWriter::shared().flush();
+    // SIGTERM all come through here, and nothing that was set may be lost: a write that waits for
+    // a retry gets its last try now, while the log is still there to name what could not be kept.
+    BackgroundFileWriter::shared().drain();
 }
 
 bool AppDelegate::applicationShouldHandleReopen(bool hasVisibleWindows)
