@@ -1,6 +1,7 @@
 #include "SingleApplicationInstance.h"
 
 #include "Logger.h"
+#include "foundation/AsideFile.h"
 #include "foundation/PrivateFolder.h"
 
 #include <QDeadlineTimer>
@@ -22,8 +23,6 @@ namespace {
 constexpr qint64 maximumRequestBytes = 64;
 // Another start holds the folder's lock only while it moves one thing aside.
 constexpr auto folderLockPatience = std::chrono::seconds(2);
-// Earlier things moved aside are kept; past this many the folder is someone's experiment.
-constexpr int asideNameAttempts = 100;
 
 QString baseName()
 {
@@ -122,20 +121,6 @@ int lockFolder(const std::filesystem::path &folder, int &error)
     if (descriptor >= 0)
         ::close(descriptor);
     return -1;
-}
-
-// The first free ".corrupt" name beside `path`; with the folder locked, no start of ours takes it
-// meanwhile.
-std::optional<std::filesystem::path> freeAsideName(const std::filesystem::path &path)
-{
-    for (int attempt = 0; attempt < asideNameAttempts; ++attempt) {
-        auto aside = path;
-        aside += attempt == 0 ? ".corrupt" : ".corrupt-" + std::to_string(attempt);
-        struct stat status {};
-        if (::lstat(aside.c_str(), &status) != 0 && errno == ENOENT)
-            return aside;
-    }
-    return std::nullopt;
 }
 
 } // namespace
@@ -264,15 +249,15 @@ SingleApplicationInstance::moveAsideInTurn(const std::filesystem::path &path) co
     const auto problem = problemAt(path);
     if (!problem)
         return Repair::moved;
-    const auto aside = freeAsideName(path);
-    if (!aside || ::rename(path.c_str(), aside->c_str()) != 0) {
-        logNotMoved(*problem, systemMessage(aside ? errno : EEXIST));
+    const auto moved = AsideFile::moveAside(path);
+    if (moved.error != 0) {
+        logNotMoved(*problem, systemMessage(moved.error));
         return Repair::failed;
     }
     logError(QStringLiteral("The single-instance lock file %{public}s was %{public}s; kept it as %{public}s "
                             "and made a new one"),
              {QString::fromStdString(path.filename().string()), *problem,
-              QString::fromStdString(aside->filename().string())});
+              QString::fromStdString(moved.aside.filename().string())});
     return Repair::moved;
 }
 

@@ -4,14 +4,13 @@
 #include "BackgroundFileWriter.h"
 #include "InterProcessLock.h"
 #include "OrphanedTemporaryFiles.h"
+#include "foundation/AsideFile.h"
 #include "foundation/BoundedJSONParser.h"
 #include "foundation/PrivateFolder.h"
 #include "foundation/SmallFileReader.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <system_error>
 
@@ -28,9 +27,6 @@ constexpr std::chrono::milliseconds lockPatience{3000};
 // for a moment is soon over, a full disk may take hours, and waiting retries cost nothing.
 constexpr std::chrono::milliseconds firstRetryDelay{1000};
 constexpr std::chrono::milliseconds longestRetryDelay{5 * 60 * 1000};
-// Earlier copies moved aside are kept; past this many the folder is someone's experiment.
-constexpr int asideNameAttempts = 100;
-
 QString systemMessage(int error)
 {
     return QString::fromStdString(std::error_code(error, std::generic_category()).message());
@@ -41,43 +37,16 @@ QString nameOf(const std::filesystem::path &path)
     return QString::fromStdString(path.filename().string());
 }
 
-std::filesystem::path asideName(const std::filesystem::path &path, int attempt)
-{
-    auto aside = path;
-    aside += attempt == 0 ? ".corrupt" : ".corrupt-" + std::to_string(attempt);
-    return aside;
-}
-
-// Renames without ever replacing what is at `to` (an earlier copy moved aside, say).
-int renameWithoutReplacing(const std::filesystem::path &from, const std::filesystem::path &to)
-{
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL)
-        return errno;
-    // A file system without the flag: the suite's lock keeps our own writers out meanwhile.
-    std::error_code error;
-    if (std::filesystem::exists(std::filesystem::symlink_status(to, error)))
-        return EEXIST;
-    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
-}
-
 // Keeps what stands at `path` beside it under the first free ".corrupt" name, with a log line;
 // 0, or why it could not be moved.
 int moveAside(const std::filesystem::path &path, const std::string &problem, const Logger &logger)
 {
-    int error = EEXIST;
-    for (int attempt = 0; attempt < asideNameAttempts && error == EEXIST; ++attempt) {
-        const auto aside = asideName(path, attempt);
-        error = renameWithoutReplacing(path, aside);
-        if (error == 0) {
-            logger.error(
-                QStringLiteral("Preferences %{public}s could not be used (%{public}s); kept the file as "
-                               "%{public}s and started it afresh"),
-                {nameOf(path), QString::fromStdString(problem), nameOf(aside)});
-        }
-    }
-    return error;
+    const auto moved = AsideFile::moveAside(path);
+    if (moved.error == 0)
+        logger.error(QStringLiteral("Preferences %{public}s could not be used (%{public}s); kept the file as "
+                                    "%{public}s and started it afresh"),
+                     {nameOf(path), QString::fromStdString(problem), nameOf(moved.aside)});
+    return moved.error;
 }
 
 bool isOtherThanRegularFile(const std::filesystem::path &path)
