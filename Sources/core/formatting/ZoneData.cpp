@@ -81,13 +81,14 @@ std::string ZoneData::footer(const std::string &bytes)
 
 std::optional<cctz::time_zone> ZoneData::rules(const std::string &bytes)
 {
-    if (!isWellFormed(bytes))
-        return std::nullopt;
     static std::mutex lock;
     static std::unordered_map<std::string, std::optional<cctz::time_zone>> loaded;
     const std::lock_guard guard(lock);
     if (const auto found = loaded.find(bytes); found != loaded.end())
         return found->second;
+    // Checked only for bytes not loaded before: a zone is looked up again at every format.
+    if (!isWellFormed(bytes))
+        return std::nullopt;
     bytesBeingLoaded = &bytes;
     cctz::time_zone zone;
     // The library writes its complaints to std::clog; they belong in the application's log, once.
