@@ -66,6 +66,18 @@ void BM_FetchPhases(benchmark::State &state)
 }
 BENCHMARK(BM_FetchPhases)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// A refresh whose codex answers, then moves out of its process group, ignores SIGTERM and would
+// stay 30 s: what it costs is the stop, at the product's own graces.
+void BM_FetchWithChildThatLeftItsGroup(benchmark::State &state)
+{
+    FakeCodex fake({"leave-group", "ignore-term", "expect", "send " + FakeCodex::initializeReply(), "expect",
+                    "expect", "send " + FakeCodex::rateLimitsReply(FakeCodex::sampleResult()), "sleep 30000"});
+    const CodexRateLimitClient client(fake.environment());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(client.fetch().get());
+}
+BENCHMARK(BM_FetchWithChildThatLeftItsGroup)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
 // About 100 KB: many limits and many credits.
 std::string largeResult()
 {

@@ -217,6 +217,19 @@ TEST(CodexRateLimitClientStopTests, ChildIsLeftToFinishAtEndOfInputOrElseKilled)
     EXPECT_TRUE(stubborn.ranAndIsGone());
 }
 
+// Signals sent to its first group miss a child that moved to another; it is signalled itself, so
+// the fetch ends at its deadline and grace rather than when the child chooses to leave.
+TEST(CodexRateLimitClientStopTests, AChildThatLeftItsGroupIsStillStoppedAtTheDeadline)
+{
+    FakeCodex fake({"leave-group", "ignore-term", "expect", initialize, "expect", "expect", "sleep 20000"});
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_THAT([&] { clientFor(fake, 30s, 0.3s).fetchSynchronously({}); },
+                ::testing::Throws<Error>(::testing::Property(&Error::errorCase, Error::Case::requestTimedOut)));
+    // Deadline and graces come to under a second; the bound only tells a stop from a hang.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 8s);
+    EXPECT_TRUE(fake.ranAndIsGone());
+}
+
 TEST(CodexRateLimitClientStopTests, CancellationStopsTheChildOrLaunchesNone)
 {
     FakeCodex fake({"expect", "hang"});

@@ -129,11 +129,30 @@ FileDescriptor exitDescriptorOf(pid_t pid)
 #endif
 }
 
+// Signals the process the descriptor names, whoever has reaped it meanwhile.
+int signalThrough(int exitDescriptor, int signal)
+{
+#ifdef SYS_pidfd_send_signal
+    return static_cast<int>(::syscall(SYS_pidfd_send_signal, exitDescriptor, signal, nullptr, 0));
+#else
+    (void)exitDescriptor;
+    (void)signal;
+    errno = ENOSYS;
+    return -1;
+#endif
+}
+
 int millisecondsUntil(std::chrono::steady_clock::time_point deadline)
 {
     using namespace std::chrono;
     const auto left = ceil<milliseconds>(deadline - steady_clock::now()).count();
     return static_cast<int>(std::clamp<long long>(left, 0, 60'000));
+}
+
+std::chrono::steady_clock::time_point deadlineAfter(std::chrono::duration<double> grace)
+{
+    return std::chrono::steady_clock::now() +
+           std::chrono::duration_cast<std::chrono::steady_clock::duration>(grace);
 }
 
 } // namespace
@@ -224,8 +243,7 @@ bool CodexAppServerProcess::groupHasMembers() const noexcept
 
 bool CodexAppServerProcess::waitForGroupExit(std::chrono::duration<double> grace) noexcept
 {
-    const auto deadline = std::chrono::steady_clock::now() +
-                          std::chrono::duration_cast<std::chrono::steady_clock::duration>(grace);
+    const auto deadline = deadlineAfter(grace);
     if (!waitForChildExit(deadline))
         return false;
     // Descendants are not our children: no exit to wait on, so they are checked at intervals.
@@ -237,12 +255,34 @@ bool CodexAppServerProcess::waitForGroupExit(std::chrono::duration<double> grace
     return true;
 }
 
-void CodexAppServerProcess::reapBlocking() noexcept
+// The child may have moved to another group of its session, where the group's signal misses it,
+// so it is signalled itself as well. Until it is reaped its id cannot pass to another process;
+// the exit descriptor names it even should something else reap it.
+void CodexAppServerProcess::signalGroupAndChild(int signal) noexcept
 {
-    while (!m_reaped) {
-        int status = 0;
-        if (::waitpid(m_pid, &status, 0) >= 0 || errno != EINTR)
-            m_reaped = true;
+    ::kill(-m_pid, signal);
+    if (!isRunning())
+        return;
+    if (m_exit.isOpen())
+        signalThrough(m_exit.get(), signal);
+    else
+        ::kill(m_pid, signal);
+}
+
+// A killed child is gone within moments, unless the kernel holds it (an uninterruptible wait on a
+// dead file system, say): then the stop ends all the same and a thread reaps it when it dies.
+void CodexAppServerProcess::reapWithin(std::chrono::duration<double> grace) noexcept
+{
+    if (waitForChildExit(deadlineAfter(grace)))
+        return;
+    try {
+        std::thread([pid = m_pid] {
+            while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+            }
+        }).detach();
+        m_reaped = true;
+    } catch (const std::system_error &) {
+        // No thread to be had: the child stays unreaped rather than the stop without end.
     }
 }
 
@@ -254,11 +294,11 @@ void CodexAppServerProcess::stop() noexcept
     m_stopped = true;
     if (waitForGroupExit(m_timing.inputCloseGrace))
         return;
-    ::kill(-m_pid, SIGTERM);
+    signalGroupAndChild(SIGTERM);
     if (waitForGroupExit(m_timing.terminateGrace))
         return;
-    ::kill(-m_pid, SIGKILL);
-    reapBlocking();
+    signalGroupAndChild(SIGKILL);
+    reapWithin(m_timing.killGrace);
 }
 
 } // namespace pulsegrove

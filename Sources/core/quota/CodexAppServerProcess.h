@@ -11,14 +11,16 @@ namespace pulsegrove {
 
 // One running `codex app-server --stdio` child with pipes on its standard input and output, in
 // a process group of its own so that helpers it starts (or the real program behind a wrapper
-// script) are stopped with it. Destroying the object stops the group and reaps the child, so no
-// return or throw path can leave any of them running.
+// script) are stopped with it. Destroying the object stops the group and the child, wherever the
+// child has moved, and reaps it, so no return or throw path can leave any of them running.
 class CodexAppServerProcess {
 public:
     struct StopTiming {
         std::chrono::duration<double> inputCloseGrace{0.25};
         std::chrono::duration<double> terminateGrace{0.35};
         std::chrono::microseconds exitCheckInterval{10'000};
+        // How long a killed child is waited for before a thread of its own is left to reap it.
+        std::chrono::duration<double> killGrace{1.0};
     };
 
     // Throws CodexRateLimitClientError::launchFailed with the system's text for the failure.
@@ -37,8 +39,10 @@ public:
     // example) throws std::system_error with the errno; it never raises SIGPIPE.
     void write(std::string_view bytes);
 
-    // Closes the child's input, waits for its group to leave, then asks the group with SIGTERM
-    // and finally SIGKILL; returns once the child is reaped. Safe to call more than once.
+    // Closes the child's input, waits for its group to leave, then sends SIGTERM and finally
+    // SIGKILL to the group and to the child itself (which may have left the group); returns once
+    // the child is reaped or, should it outlast SIGKILL by the kill grace, handed to a reaper
+    // thread. Safe to call more than once.
     void stop() noexcept;
 
 private:
@@ -48,7 +52,8 @@ private:
     bool waitForChildExit(Deadline deadline) noexcept;
     bool groupHasMembers() const noexcept;
     bool waitForGroupExit(std::chrono::duration<double> grace) noexcept;
-    void reapBlocking() noexcept;
+    void signalGroupAndChild(int signal) noexcept;
+    void reapWithin(std::chrono::duration<double> grace) noexcept;
 
     StopTiming m_timing;
     pid_t m_pid = -1;

@@ -16,6 +16,7 @@
 //   drain            read standard input to its end, then go on with the script
 //   sleep MS         sleep
 //   ignore-term      ignore SIGTERM from now on
+//   leave-group      move into the parent's process group, out of the one it was started in
 //   close-stdin      close standard input (later writes to it fail)
 //   hang             sleep for ever, reading nothing
 //   spawn-helper [stubborn]
@@ -100,6 +101,10 @@ void run(const std::string &command, const std::string &argument)
         std::this_thread::sleep_for(std::chrono::milliseconds(std::stol(argument)));
     } else if (command == "ignore-term") {
         ::signal(SIGTERM, SIG_IGN);
+    } else if (command == "leave-group") {
+        // A group leader may move to another group of its session, though not start a session.
+        if (::setpgid(0, ::getpgid(::getppid())) != 0)
+            std::exit(6);
     } else if (command == "close-stdin") {
         ::close(STDIN_FILENO);
     } else if (command == "hang") {
