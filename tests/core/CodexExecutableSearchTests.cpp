@@ -249,6 +249,26 @@ TEST(CodexExecutableSearchTests, AnOverrideOthersCouldHaveWrittenIsIgnored)
     CodexExecutableSearch::setRefusalLog({});
 }
 
+// A FIFO or a folder in the override's place is passed over with one line saying what it is.
+TEST(CodexExecutableSearchTests, AnOverrideThatIsNoRegularFileIsLoggedOnce)
+{
+    TemporaryDirectory home;
+    const Environment environment({{"HOME", home.path().string()}});
+    const auto file = home.writeFile(overrideBelowHome, "");
+    for (const auto &[kind, said] : {std::pair{HostileFile::Kind::fifo, "it is a FIFO (named pipe)"},
+                                     std::pair{HostileFile::Kind::folder, "it is a folder"}}) {
+        std::filesystem::remove_all(file);
+        HostileFile::place(kind, file);
+        std::vector<std::string> logged;
+        CodexExecutableSearch::setRefusalLog([&](const std::string &message) { logged.push_back(message); });
+        for (int refresh = 0; refresh < 2; ++refresh)
+            EXPECT_EQ(CodexExecutableSearch::overridePath(environment), std::nullopt);
+        EXPECT_THAT(logged, ::testing::ElementsAre(::testing::AllOf(::testing::HasSubstr(file.string()),
+                                                                    ::testing::HasSubstr(said))));
+    }
+    CodexExecutableSearch::setRefusalLog({});
+}
+
 TEST(CodexExecutableSearchTests, FirstExecutableRegularFileWinsAndNoneIsAnError)
 {
     const ScopedUmask umask(022);

@@ -52,9 +52,22 @@ void reportRefusal(const std::string &message)
     refusalLog().report(message);
 }
 
+const char *kindOfNonRegularFile(mode_t mode)
+{
+    if (S_ISFIFO(mode))
+        return "a FIFO (named pipe)";
+    if (S_ISDIR(mode))
+        return "a folder";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    return "a device";
+}
+
 // The override names a program the application runs: another user able to write the file, or
 // to replace it in its folder, could make the application run theirs. A link is refused as such,
-// whoever owns what it points at: the file has to be where the application keeps its own.
+// whoever owns what it points at: the file has to be where the application keeps its own. Anything
+// else but a regular file is refused here too, so the log says what stands in the file's place
+// (the reader would pass it over without a word).
 bool isGuarded(const std::filesystem::path &file)
 {
     struct stat folder {};
@@ -63,6 +76,11 @@ bool isGuarded(const std::filesystem::path &file)
         return true; // nothing there to trust or distrust: the read finds it missing
     if (S_ISLNK(status.st_mode)) {
         reportRefusal("Ignored the codex-path override: it is a symbolic link, not a file of its own");
+        return false;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        reportRefusal("Ignored the codex-path override at " + file.string() + ": it is " +
+                      kindOfNonRegularFile(status.st_mode) + ", not a regular file");
         return false;
     }
     if (PrivateFolder::isOwnedAndGuarded(folder) && PrivateFolder::isOwnedAndGuarded(status))
