@@ -79,7 +79,7 @@ int main(int argc, char **argv)
     }
 
     const auto log = PlatformFactory::sharedSystemLog();
-    SingleApplicationInstance instance(SingleApplicationInstance::defaultRuntimeDirectory(), log);
+    SingleApplicationInstance instance(SingleApplicationInstance::defaultRuntimeDirectory(log), log);
     if (instance.claim() == SingleApplicationInstance::Role::secondary)
         return handOff(instance, options.preview());
     if (!hasDisplay()) {

@@ -2,16 +2,17 @@
 
 #include "Logger.h"
 #include "foundation/AsideFile.h"
+#include "foundation/Environment.h"
 #include "foundation/PrivateFolder.h"
+#include "foundation/UserDirectories.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLocalSocket>
 #include <QRegularExpression>
+#include <QSysInfo>
 #include <QThread>
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,8 +22,6 @@ namespace {
 
 // A request is one short line; anything longer is not ours and is dropped unread.
 constexpr qint64 maximumRequestBytes = 64;
-// Another start holds the folder's lock only while it moves one thing aside.
-constexpr auto folderLockPatience = std::chrono::seconds(2);
 
 QString baseName()
 {
@@ -54,78 +53,14 @@ QString systemMessage(int error)
     return QString::fromStdString(std::error_code(error, std::generic_category()).message());
 }
 
-// Why what stands at the lock's path cannot be the lock, or nothing when it can.
-std::optional<QString> problemWith(const struct stat &status)
+QString nameOf(const std::filesystem::path &path)
 {
-    if (S_ISLNK(status.st_mode))
-        return QStringLiteral("a link");
-    if (S_ISDIR(status.st_mode))
-        return QStringLiteral("a folder");
-    if (S_ISFIFO(status.st_mode))
-        return QStringLiteral("a named pipe");
-    if (!S_ISREG(status.st_mode))
-        return QStringLiteral("a special file");
-    if (status.st_uid != ::geteuid())
-        return QStringLiteral("another user's file");
-    if ((status.st_mode & (S_IRUSR | S_IWUSR)) != (S_IRUSR | S_IWUSR))
-        return QStringLiteral("a file its owner cannot read and write");
-    return std::nullopt;
-}
-
-std::optional<QString> problemAt(const std::filesystem::path &path)
-{
-    struct stat status {};
-    if (::lstat(path.c_str(), &status) != 0)
-        return std::nullopt;
-    return problemWith(status);
-}
-
-// The lock file's descriptor, or -1 with `error` set. Opening neither follows a link nor waits (a
-// FIFO), and the file becomes 0600 whatever the umask or an earlier version made it.
-int openLockFile(const std::filesystem::path &path, int &error)
-{
-    const int descriptor = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
-    error = descriptor < 0 ? errno : 0;
-    if (descriptor < 0)
-        return -1;
-    struct stat status {};
-    if (::fstat(descriptor, &status) != 0)
-        error = errno;
-    else if (problemWith(status))
-        error = EINVAL;
-    else if ((status.st_mode & 07777) != 0600 && ::fchmod(descriptor, 0600) != 0)
-        error = errno;
-    if (error == 0)
-        return descriptor;
-    ::close(descriptor);
-    return -1;
-}
-
-// Starts that find the same bad thing take turns to move it: a start that acted on an earlier
-// look could otherwise move aside the lock file another start has just made and locked. The
-// folder's descriptor, locked, or -1 with `error` set (EWOULDBLOCK when no turn came).
-int lockFolder(const std::filesystem::path &folder, int &error)
-{
-    const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    error = descriptor < 0 ? errno : 0;
-    const auto deadline = std::chrono::steady_clock::now() + folderLockPatience;
-    while (error == 0 && ::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
-        error = errno;
-        if ((error == EWOULDBLOCK && std::chrono::steady_clock::now() < deadline) || error == EINTR) {
-            error = 0;
-            QThread::msleep(1);
-        }
-    }
-    if (error == 0)
-        return descriptor;
-    if (descriptor >= 0)
-        ::close(descriptor);
-    return -1;
+    return QString::fromStdString(path.filename().string());
 }
 
 } // namespace
 
-QString SingleApplicationInstance::defaultRuntimeDirectory()
+QString SingleApplicationInstance::defaultRuntimeDirectory(const std::shared_ptr<SystemLog> &log)
 {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (QDir::isAbsolutePath(runtime) && !PrivateFolder::checkOwnerOnly(fileSystemPath(runtime)))
@@ -133,11 +68,25 @@ QString SingleApplicationInstance::defaultRuntimeDirectory()
     // Not QDir::tempPath(): for a TMPDIR that does not exist it gives an empty path, which would
     // put the folder in the working folder.
     const QString temporary = qEnvironmentVariable("TMPDIR");
-    const QString own = QDir(QDir::isAbsolutePath(temporary) ? temporary : QStringLiteral("/tmp"))
-                            .filePath(QStringLiteral("io.velorn.Pulsegrove-%1").arg(::getuid()));
-    // Whether it is really ours is checked where it matters, in claim().
-    [[maybe_unused]] const auto ignored = PrivateFolder::createOwnerOnly(fileSystemPath(own));
-    return own;
+    const QString shared = QDir(QDir::isAbsolutePath(temporary) ? temporary : QStringLiteral("/tmp"))
+                               .filePath(QStringLiteral("io.velorn.Pulsegrove-%1").arg(::getuid()));
+    const auto error = PrivateFolder::createOwnerOnly(fileSystemPath(shared));
+    // A missing temporary folder is reported by claim(); only a name someone else took is avoided.
+    if (error != std::errc::operation_not_permitted && error != std::errc::not_a_directory)
+        return shared;
+    const auto caches = UserDirectories::cachesDirectory(Environment::current());
+    const QString own = caches ? QString::fromStdString((*caches / "Pulsegrove").string()) : QString();
+    const QString fallback = QDir(own).filePath(QStringLiteral("runtime-%1").arg(QSysInfo::machineHostName()));
+    if (caches && !PrivateFolder::create(fileSystemPath(own))) {
+        [[maybe_unused]] const auto ignored = PrivateFolder::createOwnerOnly(fileSystemPath(fallback));
+    }
+    if (log)
+        Logger(log, QStringLiteral("app"))
+            .error(QStringLiteral("The folder %{public}s is not this user's alone (%{public}s); the "
+                                  "single-instance guard uses %{public}s instead"),
+                   {shared, QString::fromStdString(error.message()), fallback});
+    // Whether the stand-in is really ours is checked where it matters, in claim().
+    return caches ? fallback : shared;
 }
 
 SingleApplicationInstance::SingleApplicationInstance(const QString &runtimeDirectory,
@@ -150,10 +99,6 @@ SingleApplicationInstance::~SingleApplicationInstance()
 {
     if (m_server)
         m_server->close();
-    // Closing the only descriptor releases the lock. The file stays: removing it would let the
-    // next two starts lock two different files of the same name.
-    if (m_lockDescriptor >= 0)
-        ::close(m_lockDescriptor);
 }
 
 QString SingleApplicationInstance::lockFilePath() const
@@ -191,81 +136,35 @@ bool SingleApplicationInstance::hasUsableFolder() const
 
 SingleApplicationInstance::Role SingleApplicationInstance::lock()
 {
+    // No patience: a running copy holds the lock for its whole life.
     const auto path = fileSystemPath(lockFilePath());
-    int error = 0;
-    int descriptor = openLockFile(path, error);
-    if (descriptor < 0) {
-        const auto repair = moveAsideWhatIsNotALockFile();
-        if (repair == Repair::failed)
-            return Role::unguarded;
-        if (repair == Repair::moved)
-            descriptor = openLockFile(path, error);
-    }
-    if (descriptor < 0) {
-        logError(QStringLiteral("Running without the single-instance guard: the lock file %{private}s could "
-                                "not be opened (%{public}s)"),
-                 {lockFilePath(), systemMessage(error)});
-        return Role::unguarded;
-    }
-    int locked = 0;
-    while ((locked = ::flock(descriptor, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
-    }
-    error = locked == 0 ? 0 : errno;
-    if (error == 0) {
-        m_lockDescriptor = descriptor;
+    auto lock = std::make_unique<InterProcessLock>(path, std::chrono::milliseconds(0));
+    if (const auto &obstacle = lock->obstacle())
+        logObstacle(*obstacle);
+    if (lock->isLocked()) {
+        m_lock = std::move(lock);
         return Role::primary;
     }
-    ::close(descriptor);
-    if (error == EWOULDBLOCK)
+    if (lock->error() == EWOULDBLOCK)
         return Role::secondary;
-    logError(QStringLiteral("Running without the single-instance guard: the lock file %{private}s could not "
-                            "be locked (%{public}s)"),
-             {lockFilePath(), systemMessage(error)});
+    if (!lock->obstacle() || lock->obstacle()->error == 0)
+        logError(QStringLiteral("Running without the single-instance guard: the lock file %{private}s could "
+                                "not be locked (%{public}s)"),
+                 {lockFilePath(), systemMessage(lock->error())});
     return Role::unguarded;
 }
 
-SingleApplicationInstance::Repair SingleApplicationInstance::moveAsideWhatIsNotALockFile() const
+void SingleApplicationInstance::logObstacle(const InterProcessLock::Obstacle &obstacle) const
 {
-    const auto path = fileSystemPath(lockFilePath());
-    const auto problem = problemAt(path);
-    if (!problem)
-        return Repair::nothingThere;
-    int error = 0;
-    const int folder = lockFolder(fileSystemPath(m_runtimeDirectory), error);
-    if (folder < 0) {
-        logNotMoved(*problem,
-                    QStringLiteral("the runtime folder could not be locked: ") + systemMessage(error));
-        return Repair::failed;
-    }
-    const auto repair = moveAsideInTurn(path);
-    ::close(folder);
-    return repair;
-}
-
-SingleApplicationInstance::Repair
-SingleApplicationInstance::moveAsideInTurn(const std::filesystem::path &path) const
-{
-    // Looked at again in turn: another start may have moved it and made the lock file meanwhile.
-    const auto problem = problemAt(path);
-    if (!problem)
-        return Repair::moved;
-    const auto moved = AsideFile::moveAside(path);
-    if (moved.error != 0) {
-        logNotMoved(*problem, systemMessage(moved.error));
-        return Repair::failed;
-    }
-    logError(QStringLiteral("The single-instance lock file %{public}s was %{public}s; kept it as %{public}s "
-                            "and made a new one"),
-             {QString::fromStdString(path.filename().string()), *problem,
-              QString::fromStdString(moved.aside.filename().string())});
-    return Repair::moved;
-}
-
-void SingleApplicationInstance::logNotMoved(const QString &problem, const QString &reason) const
-{
-    logError(QStringLiteral("Running without the single-instance guard: the lock file %{private}s is "
-                            "%{public}s and could not be moved aside (%{public}s)"),
-             {lockFilePath(), problem, reason});
+    const QString problem = QString::fromStdString(obstacle.problem);
+    if (obstacle.error == 0)
+        logError(QStringLiteral("The single-instance lock file %{public}s was %{public}s; kept it as %{public}s "
+                                "and made a new one"),
+                 {nameOf(fileSystemPath(lockFilePath())), problem, nameOf(obstacle.aside)});
+    else
+        logError(QStringLiteral("Running without the single-instance guard: the lock file %{private}s is "
+                                "%{public}s and could not be moved aside (%{public}s)"),
+                 {lockFilePath(), problem, systemMessage(obstacle.error)});
 }
 
 void SingleApplicationInstance::logError(const QString &format, const QStringList &arguments) const
@@ -280,15 +179,41 @@ bool SingleApplicationInstance::listen()
         return false;
     if (isListening())
         return true;
-    // Only the lock's holder may remove the socket: removing it earlier would cut a running
-    // instance off from every later start.
-    QLocalServer::removeServer(serverName());
+    clearSocketPath();
     m_server = std::make_unique<QLocalServer>();
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     connect(m_server.get(), &QLocalServer::newConnection, this, &SingleApplicationInstance::serve);
-    if (!m_server->listen(serverName()))
+    if (!m_server->listen(serverName())) {
+        logError(QStringLiteral("Later starts cannot hand over: the single-instance socket %{private}s could "
+                                "not be made (%{public}s)"),
+                 {serverName(), m_server->errorString()});
         m_server.reset();
+    }
     return isListening();
+}
+
+// Only the lock's holder may clear the socket's path: doing it earlier would cut a running
+// instance off from every later start. A socket is what a crashed run left; anything else is kept
+// aside, as at the lock's path.
+void SingleApplicationInstance::clearSocketPath() const
+{
+    const auto path = fileSystemPath(serverName());
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0)
+        return;
+    if (S_ISSOCK(status.st_mode)) {
+        ::unlink(path.c_str());
+        return;
+    }
+    const QString kind = QString::fromStdString(AsideFile::kindOf(status));
+    const auto moved = AsideFile::moveAside(path);
+    if (moved.error == 0)
+        logError(QStringLiteral("The single-instance socket %{public}s was %{public}s; kept it as %{public}s"),
+                 {nameOf(path), kind, nameOf(moved.aside)});
+    else
+        logError(QStringLiteral("The single-instance socket %{public}s is %{public}s and could not be moved "
+                                "aside (%{public}s)"),
+                 {nameOf(path), kind, systemMessage(moved.error)});
 }
 
 void SingleApplicationInstance::serve()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "InterProcessLock.h"
 #include "SystemLog.h"
 
 #include <QLocalServer>
@@ -39,9 +40,11 @@ public:
 
     // $XDG_RUNTIME_DIR when it is a folder only its user can enter, else the folder
     // "io.velorn.Pulsegrove-<uid>" in the temporary folder, made owner-only when missing. That
-    // name can be taken by someone else first, which claim() sees: users sharing the temporary
-    // folder never meet.
-    static QString defaultRuntimeDirectory();
+    // name is predictable: when someone else took it first (a folder of theirs, one open to
+    // others, a link), the folder "runtime-<host>" in the user's own cache folder stands in, made
+    // owner-only, and `log` gets a line naming the folder that could not be used. Either way one
+    // copy runs per user, whatever others plant in the temporary folder.
+    static QString defaultRuntimeDirectory(const std::shared_ptr<SystemLog> &log = nullptr);
 
     // `log` receives the one line that says why the guard is off.
     explicit SingleApplicationInstance(const QString &runtimeDirectory = defaultRuntimeDirectory(),
@@ -58,7 +61,8 @@ public:
     Role claim();
     Role role() const { return m_role; }
     // For the primary, once the application object exists: replaces a socket a crashed run left
-    // and listens. False when not primary or the socket could not be made.
+    // (anything else at the socket's path is moved aside with a log line) and listens. False, with
+    // a log line, when not primary or the socket could not be made.
     bool listen();
     bool isListening() const { return m_server && m_server->isListening(); }
 
@@ -75,26 +79,18 @@ Q_SIGNALS:
     void previewRequested(const QString &option);
 
 private:
-    // What was done about a lock file that could not be opened.
-    enum class Repair {
-        nothingThere, // nothing at the path is to blame: the error stands
-        moved,        // the path is free again (or another start freed it): worth one more try
-        failed,       // something is in the way and stays there (logged)
-    };
-
     bool hasUsableFolder() const;
     Role lock();
-    Repair moveAsideWhatIsNotALockFile() const;
-    Repair moveAsideInTurn(const std::filesystem::path &path) const;
-    void logNotMoved(const QString &problem, const QString &reason) const;
+    void logObstacle(const InterProcessLock::Obstacle &obstacle) const;
+    void clearSocketPath() const;
     void logError(const QString &format, const QStringList &arguments) const;
     void serve();
     bool request(const QByteArray &line, int timeoutMs) const;
 
     QString m_runtimeDirectory;
     std::shared_ptr<SystemLog> m_log;
-    // Open, and locked, only while this process is the primary.
-    int m_lockDescriptor = -1;
+    // Held only while this process is the primary.
+    std::unique_ptr<InterProcessLock> m_lock;
     std::unique_ptr<QLocalServer> m_server;
     Role m_role = Role::unguarded;
 };

@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <sys/stat.h>
 #include <system_error>
 
 namespace pulsegrove {
@@ -37,33 +36,32 @@ QString nameOf(const std::filesystem::path &path)
     return QString::fromStdString(path.filename().string());
 }
 
+void logMovedAside(const std::filesystem::path &path, const std::string &problem,
+                   const std::filesystem::path &aside, const Logger &logger)
+{
+    logger.error(QStringLiteral("Preferences %{public}s could not be used (%{public}s); kept the file as "
+                                "%{public}s and started it afresh"),
+                 {nameOf(path), QString::fromStdString(problem), nameOf(aside)});
+}
+
 // Keeps what stands at `path` beside it under the first free ".corrupt" name, with a log line;
 // 0, or why it could not be moved.
 int moveAside(const std::filesystem::path &path, const std::string &problem, const Logger &logger)
 {
     const auto moved = AsideFile::moveAside(path);
     if (moved.error == 0)
-        logger.error(QStringLiteral("Preferences %{public}s could not be used (%{public}s); kept the file as "
-                                    "%{public}s and started it afresh"),
-                     {nameOf(path), QString::fromStdString(problem), nameOf(moved.aside)});
+        logMovedAside(path, problem, moved.aside, logger);
     return moved.error;
 }
 
-bool isOtherThanRegularFile(const std::filesystem::path &path)
-{
-    struct stat status {};
-    return ::lstat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode);
-}
-
-// A FIFO, a folder or a link where the lock belongs can never be locked; it is moved aside like
-// an unusable suite and a fresh lock file takes its place.
+// A FIFO, a folder or a link where the lock belongs can never be locked; the lock moves it aside
+// like an unusable suite, and a fresh lock file takes its place.
 std::unique_ptr<InterProcessLock> lockSuite(const std::filesystem::path &lockFile, const Logger &logger)
 {
     auto lock = std::make_unique<InterProcessLock>(lockFile, lockPatience);
-    if (lock->isLocked() || !isOtherThanRegularFile(lockFile) ||
-        moveAside(lockFile, "not a regular file", logger) != 0)
-        return lock;
-    return std::make_unique<InterProcessLock>(lockFile, lockPatience);
+    if (const auto &obstacle = lock->obstacle(); obstacle && obstacle->error == 0)
+        logMovedAside(lockFile, obstacle->problem, obstacle->aside, logger);
+    return lock;
 }
 
 void applyChanges(Json &object, const Changes &changes)
@@ -238,13 +236,18 @@ void UserDefaultsStorage::scheduleRetry(const Logger &logger)
         return;
     const auto delay = std::exchange(m_retryDelay, std::min(m_retryDelay * 2, longestRetryDelay));
     BackgroundFileWriter::shared().enqueueAfter(
-        delay, [self = shared_from_this(), logger](bool lastTry) { self->retry(logger, lastTry); });
+        delay, [self = shared_from_this(), logger, series = m_failureSeries](bool lastTry) {
+            self->retry(logger, lastTry, series);
+        });
 }
 
-void UserDefaultsStorage::retry(const Logger &logger, bool lastTry)
+void UserDefaultsStorage::retry(const Logger &logger, bool lastTry, int series)
 {
     {
         const std::lock_guard lock(m_mutex);
+        // A retry of failures that a success has ended: a failure since then has its own.
+        if (series != m_failureSeries)
+            return;
         m_retryQueued = false;
         // A write already queued carries what waits.
         if (m_queued && !lastTry)
@@ -379,7 +382,10 @@ void UserDefaultsStorage::succeeded(const Logger &logger)
         const std::lock_guard lock(m_mutex);
         changedElsewhere = rebuildCopy();
         failedAttempts = std::exchange(m_failedAttempts, 0);
+        // A long retry still queued must not hold back the next failure's short one.
         m_retryDelay = firstRetryDelay;
+        m_retryQueued = false;
+        ++m_failureSeries;
         m_loggedFailure.clear();
     }
     if (failedAttempts > 0)

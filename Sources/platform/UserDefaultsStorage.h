@@ -29,7 +29,8 @@ namespace pulsegrove {
 //   aside to "<file>.corrupt" with a log line before a write replaces it; so is a lock file that
 //   is not a regular file;
 // - a write that fails keeps its changes: the copy still shows them, they go with the next write,
-//   and a retry comes after a delay that doubles up to five minutes. Each kind of failure is
+//   and a retry comes after a delay that doubles up to five minutes; a success starts again from
+//   the shortest delay, whatever retry an earlier failure left queued. Each kind of failure is
 //   logged once (and the observers hear of it once) until a write succeeds. When the writer
 //   drains as the process ends, what still waits gets one last try, and the keys that could not
 //   be kept are logged.
@@ -93,7 +94,7 @@ private:
     void adopt(const FileRead &file);
     void schedule(const Logger &logger);
     void scheduleRetry(const Logger &logger);
-    void retry(const Logger &logger, bool lastTry);
+    void retry(const Logger &logger, bool lastTry, int series);
     void writeQueued(const Logger &logger, bool lastTry);
     std::optional<Failure> write(const Batch &batch, const Logger &logger);
     void refresh(const Logger &logger);
@@ -112,9 +113,11 @@ private:
     bool m_pendingRemoval = false;
     bool m_queued = false;
     bool m_failedSinceFlush = false;
-    // Failed writes since the last success, whether a retry waits, how long the next one waits,
-    // and the failure last logged (the same one again is not).
+    // Failed writes since the last success, whether a retry of them waits, how long the next one
+    // waits, and the failure last logged (the same one again is not). Each success starts a new
+    // series of failures; a retry queued in an earlier series does nothing when it comes.
     int m_failedAttempts = 0;
+    int m_failureSeries = 0;
     bool m_retryQueued = false;
     std::chrono::milliseconds m_retryDelay;
     QString m_loggedFailure;

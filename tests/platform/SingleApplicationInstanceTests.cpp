@@ -12,6 +12,7 @@
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QSignalSpy>
+#include <QSysInfo>
 #include <QTest>
 #include <csignal>
 #include <fcntl.h>
@@ -209,6 +210,41 @@ TEST(SingleApplicationInstanceTests, WhatACrashedRunLeftBehindDoesNotBlockTheNex
         EXPECT_TRUE(served([&] { return later.requestReopen(); })) << testCase.name;
         EXPECT_EQ(reopened.count(), 1) << testCase.name;
     }
+}
+
+// Whatever stands at the socket's path is kept aside with a log line and the running copy listens,
+// so a later start hands over; a socket that cannot be made at all is logged.
+TEST(SingleApplicationInstanceTests, WhateverStandsAtTheSocketsPathIsMovedAsideAndALaterStartHandsOver)
+{
+    for (const auto kind : {HostileFile::Kind::folder, HostileFile::Kind::fifo, HostileFile::Kind::linkToRegular}) {
+        SCOPED_TRACE(HostileFile::name(kind));
+        const TemporaryDirectory runtime;
+        const auto log = std::make_shared<RecordingSystemLog>();
+        SingleApplicationInstance first(folderOf(runtime), log);
+        const std::filesystem::path socketPath = first.serverName().toStdString();
+        HostileFile::place(kind, socketPath, runtime.writeFile("target", ""));
+        const auto placedType = typeAt(socketPath);
+        ASSERT_EQ(first.claim(), Role::primary);
+        ASSERT_TRUE(first.listen());
+        ASSERT_EQ(log->entries.size(), 1u);
+        EXPECT_TRUE(log->entries.front().rendered.contains(QStringLiteral("kept it as")));
+        EXPECT_EQ(typeAt(socketPath.string() + ".corrupt"), placedType);
+        SingleApplicationInstance later(folderOf(runtime));
+        ASSERT_EQ(later.claim(), Role::secondary);
+        EXPECT_TRUE(served([&] { return later.requestReopen(); }));
+    }
+
+    // Longer than a local socket's address can be.
+    const TemporaryDirectory temporary;
+    const auto deep = temporary.path() / std::string(100, 'r');
+    ASSERT_TRUE(std::filesystem::create_directory(deep));
+    std::filesystem::permissions(deep, std::filesystem::perms::owner_all);
+    const auto log = std::make_shared<RecordingSystemLog>();
+    SingleApplicationInstance unreachable(QString::fromStdString(deep.string()), log);
+    ASSERT_EQ(unreachable.claim(), Role::primary);
+    EXPECT_FALSE(unreachable.listen());
+    ASSERT_EQ(log->entries.size(), 1u);
+    EXPECT_TRUE(log->entries.front().rendered.contains(QStringLiteral("could not be made")));
 }
 
 // A start killed at any moment, even while it takes the lock, leaves nothing that stops the next
@@ -460,6 +496,59 @@ TEST(SingleApplicationInstanceTests, OnlyAFolderOfTheUsersAloneHoldsTheLockAndSo
         EXPECT_EQ(log->entries.size(), 1u) << testCase.name;
         EXPECT_FALSE(QFile::exists(instance.lockFilePath())) << testCase.name;
     }
+}
+
+// Without a runtime folder of the session, whatever someone else plants at the predictable name in
+// the temporary folder, the guard moves to a folder of the user's own cache: one copy runs and a
+// second start hands over. The log names the folder that could not be used.
+TEST(SingleApplicationInstanceTests, AFolderPlantedInTheTemporaryFolderMovesTheGuardToTheUsersCache)
+{
+    const TemporaryDirectory temporary;
+    const TemporaryDirectory cache;
+    const ScopedEnvironmentVariable runtimeFolder("XDG_RUNTIME_DIR", std::nullopt);
+    const ScopedEnvironmentVariable temporaryFolder("TMPDIR", temporary.path().string());
+    const ScopedEnvironmentVariable cacheFolder("XDG_CACHE_HOME", cache.path().string());
+    const auto planted = temporary.path() / ("io.velorn.Pulsegrove-" + std::to_string(::getuid()));
+    const QString expected = QString::fromStdString(
+        (cache.path() / "Pulsegrove" / ("runtime-" + QSysInfo::machineHostName().toStdString())).string());
+    struct Case {
+        const char *name;
+        std::function<void()> plant;
+    };
+    const std::vector<Case> cases = {
+        {"open to others",
+         [&] {
+             std::filesystem::create_directory(planted);
+             ::chmod(planted.c_str(), 0777);
+         }},
+        {"a link", [&] { std::filesystem::create_directory_symlink(cache.path(), planted); }},
+        // Only root can give a folder away: skipped for anyone else.
+        {"another user's",
+         [&] {
+             std::filesystem::create_directory(planted);
+             ::chmod(planted.c_str(), 0700);
+             EXPECT_EQ(::chown(planted.c_str(), 4242, 4242), 0);
+         }},
+    };
+    for (const auto &testCase : cases) {
+        if (testCase.name == cases.back().name && ::geteuid() != 0)
+            continue;
+        SCOPED_TRACE(testCase.name);
+        std::filesystem::remove_all(planted);
+        testCase.plant();
+        const auto log = std::make_shared<RecordingSystemLog>();
+        const QString folder = SingleApplicationInstance::defaultRuntimeDirectory(log);
+        EXPECT_EQ(folder, expected);
+        ASSERT_EQ(log->entries.size(), 1u);
+        EXPECT_TRUE(log->entries.front().rendered.contains(QString::fromStdString(planted.string())));
+        SingleApplicationInstance first(folder);
+        ASSERT_EQ(first.claim(), Role::primary);
+        ASSERT_TRUE(first.listen());
+        SingleApplicationInstance second(SingleApplicationInstance::defaultRuntimeDirectory());
+        ASSERT_EQ(second.claim(), Role::secondary);
+        EXPECT_TRUE(served([&] { return second.requestReopen(); }));
+    }
+    EXPECT_EQ(std::filesystem::status(expected.toStdString()).permissions(), std::filesystem::perms::owner_all);
 }
 
 TEST(TerminationSignalNotifierTests, EachTerminationSignalArrivesInTheEventLoopUnlessIgnoredAtStart)

@@ -1,5 +1,6 @@
 #include "BackgroundFileWriter.h"
 #include "HostileFile.h"
+#include "InterProcessLock.h"
 #include "Logger.h"
 #include "RecordingSystemLog.h"
 #include "ScopedDescriptorExhaustion.h"
@@ -460,6 +461,35 @@ TEST_F(UserDefaultsTests, ALockFileThatIsNotARegularFileIsMovedAside)
     }
 }
 
+// Two writers that find the same thing where the lock belongs take turns to move it: the later
+// one looks again and leaves alone the lock file the first has made and locked meanwhile, so
+// only one of them ever holds the lock.
+TEST_F(UserDefaultsTests, WritersThatFindTheSameThingInTheLocksPlaceTakeTurnsToMoveIt)
+{
+    const auto defaults = suite();
+    ASSERT_TRUE(defaults->setString("theme", "sunset") && defaults->flush());
+    std::filesystem::remove(lockFile());
+    HostileFile::place(HostileFile::Kind::fifo, lockFile());
+    const int folder = ::open(suiteFolder().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_EQ(::flock(folder, LOCK_EX), 0);
+    EXPECT_TRUE(defaults->setString("theme", "violet"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(std::filesystem::symlink_status(lockFile()).type(), std::filesystem::file_type::fifo)
+        << "moved out of turn";
+
+    // The other writer's turn: it moves the FIFO aside and locks the lock file it makes.
+    std::filesystem::rename(lockFile(), lockFile().string() + ".corrupt");
+    auto other = std::make_unique<InterProcessLock>(lockFile(), std::chrono::milliseconds(0));
+    ASSERT_TRUE(other->isLocked());
+    ::close(folder);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(lockFile().string() + ".corrupt-1")))
+        << "the other writer's lock file was moved aside while it held it";
+    other.reset();
+    EXPECT_TRUE(defaults->flush());
+    EXPECT_EQ(fileContents(suiteFile())["theme"], "violet");
+}
+
 // A setter never waits for the lock: another process may hold it for as long as it likes, the
 // value shows at once and reaches the file once the lock is free.
 TEST_F(UserDefaultsTests, ASetterDoesNotWaitForALockHeldElsewhere)
@@ -476,17 +506,23 @@ TEST_F(UserDefaultsTests, ASetterDoesNotWaitForALockHeldElsewhere)
 }
 
 // Another process holds the lock for five seconds, longer than a write waits for it: the change
-// is never dropped nor shown taken back; a retry writes it once the lock is free, the failure is
-// logged once and the success says after how many failed attempts.
+// is never dropped nor shown taken back, not even the newer value chosen while the first write
+// waited; a retry writes it once the lock is free, the failure is logged once and the success
+// says after how many failed attempts.
 TEST_F(UserDefaultsTests, AChangeOutlastsALockHeldElsewhereAndIsNeverTakenBack)
 {
     const auto defaults = suite();
     ASSERT_TRUE(defaults->setString("theme", "sunset") && defaults->flush());
     std::atomic<int> failuresHeard = 0;
     std::atomic<bool> takenBack = false;
+    std::atomic<bool> changedAgain = false;
+    const auto checkShown = [&] {
+        const auto shown = defaults->stringValue("theme");
+        takenBack = takenBack || (shown != "emerald" && (changedAgain || shown != "violet"));
+    };
     const int token = defaults->observeChanges([&](bool writeFailed) {
         failuresHeard += writeFailed;
-        takenBack = takenBack || defaults->stringValue("theme") != "violet";
+        checkShown();
     });
     // The child's descriptor, inherited, is the only one left on the locked file: the lock is the
     // child's until it ends.
@@ -501,13 +537,20 @@ TEST_F(UserDefaultsTests, AChangeOutlastsALockHeldElsewhereAndIsNeverTakenBack)
     ASSERT_GT(holder, 0);
     EXPECT_TRUE(defaults->setString("theme", "violet"));
     const auto releaseAt = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    // Changed again while the write of "violet" waits for the lock it will not get.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_TRUE(defaults->setString("theme", "emerald"));
+    changedAgain = true;
     while (std::chrono::steady_clock::now() < releaseAt) {
-        takenBack = takenBack || defaults->stringValue("theme") != "violet";
+        checkShown();
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     ::kill(holder, SIGKILL);
     ASSERT_EQ(::waitpid(holder, nullptr, 0), holder);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return fileContents(suiteFile())["theme"] == "violet"; }, 60000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fileContents(suiteFile())["theme"] == "emerald"; }, 60000));
+    BackgroundFileWriter::shared().drain();
+    checkShown();
+    EXPECT_EQ(fileContents(suiteFile())["theme"], "emerald") << "a retry wrote the older value";
     EXPECT_FALSE(defaults->flush()) << "the first write waited for the lock in vain";
     defaults->stopObserving(token);
     EXPECT_FALSE(takenBack);
@@ -552,6 +595,40 @@ TEST_F(UserDefaultsTests, ChangesMadeWhileTheFolderIsReadOnlyLandOnceItIsWritabl
     EXPECT_TRUE(loggedErrors()[0].contains(QStringLiteral("could not be saved")));
     EXPECT_EQ(m_log->entries.back().arguments.value(1), QStringLiteral("3"))
         << "failed attempts: the two writes and the retry after a second";
+}
+
+// Failures grow the retry delay; a success starts again from the shortest. A write that fails
+// right after a success is retried about a second later, not when a long retry queued before the
+// success comes (four seconds later here, up to five minutes in use).
+TEST_F(UserDefaultsTests, AFailureAfterASuccessIsRetriedSoonWhateverRetryWasQueuedBefore)
+{
+    const auto defaults = suite();
+    const auto block = [&] {
+        std::filesystem::remove_all(suiteFolder());
+        m_folder.writeFile("Pulsegrove", "not a folder");
+    };
+    block();
+    ASSERT_TRUE(defaults->setString("theme", "violet"));
+    ASSERT_FALSE(defaults->flush());
+    // The retries after one and then two more seconds fail as well; the next one waits four.
+    std::this_thread::sleep_for(std::chrono::milliseconds(3500));
+    std::filesystem::remove(suiteFolder());
+    ASSERT_TRUE(defaults->setBool("flag", true));
+    defaults->flush(); // false: it reports the retries' failures
+    ASSERT_EQ(fileContents(suiteFile()), (nlohmann::json{{"theme", "violet"}, {"flag", true}}));
+
+    block();
+    ASSERT_TRUE(defaults->setString("theme", "emerald"));
+    ASSERT_FALSE(defaults->flush());
+    const auto failedAt = std::chrono::steady_clock::now();
+    std::filesystem::remove(suiteFolder());
+    const auto landed = [&] {
+        return std::filesystem::is_regular_file(suiteFile()) && fileContents(suiteFile())["theme"] == "emerald";
+    };
+    ASSERT_TRUE(QTest::qWaitFor(landed, 60000));
+    const auto waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - failedAt).count();
+    std::cout << "a write that failed right after a success landed " << waited << " s later" << std::endl;
+    EXPECT_LT(waited, 2.5) << "it waited for the retry queued before the success";
 }
 
 // As the process ends, the writer drains: a change that waits for its retry is tried once more at
