@@ -3,6 +3,7 @@
 #include "ScopedEnvironmentVariable.h"
 #include "ScopedUmask.h"
 #include "TemporaryDirectory.h"
+#include "foundation/TrustedPath.h"
 #include "quota/CodexExecutableSearch.h"
 #include "quota/CodexRateLimitClient.h"
 #include "quota/CodexRateLimitClientError.h"
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <memory>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -47,15 +49,30 @@ bool nobodyElseCanChange(const std::filesystem::path &folder)
     }
 }
 
-// A temporary folder where a program can be trusted. The system's temporary folder is open to
-// everyone, so the folder is made below the test program's own folder or else the home folder,
-// whichever this user may write in.
+// Where a folder beyond other users' reach may be had: the test program's own folder, unless the
+// checkout lies in the system's temporary folder, else the home folder (as the environment or the
+// user database names it) or the runtime folder.
+std::vector<std::filesystem::path> trustedFolderCandidates()
+{
+    std::error_code error;
+    std::vector<std::filesystem::path> bases{std::filesystem::read_symlink("/proc/self/exe", error).parent_path()};
+    for (const char *variable : {"HOME", "XDG_RUNTIME_DIR"}) {
+        if (const char *value = std::getenv(variable))
+            bases.emplace_back(value);
+    }
+    if (const passwd *user = ::getpwuid(::geteuid()))
+        bases.emplace_back(user->pw_dir);
+    bases.emplace_back("/run/user/" + std::to_string(::geteuid()));
+    return bases;
+}
+
+// A fresh 0700 temporary folder where a program can be trusted, removed with the object. The
+// system's temporary folder is open to everyone, so the folder is made in the first candidate
+// that only this user and root can change and this user may write in.
 std::unique_ptr<TemporaryDirectory> trustedTemporaryDirectory()
 {
     std::error_code error;
-    const char *home = std::getenv("HOME");
-    for (const auto &base : {std::filesystem::read_symlink("/proc/self/exe", error).parent_path(),
-                             std::filesystem::path(home ? home : "")}) {
+    for (const auto &base : trustedFolderCandidates()) {
         const auto real = std::filesystem::weakly_canonical(base, error);
         if (base.empty() || error || !nobodyElseCanChange(real) || ::access(real.c_str(), W_OK) != 0)
             continue;
@@ -66,7 +83,7 @@ std::unique_ptr<TemporaryDirectory> trustedTemporaryDirectory()
 }
 
 constexpr const char *noTrustedFolder =
-    "neither this program's folder nor the home folder is beyond other users' reach";
+    "neither this program's folder, the home folder nor the runtime folder is beyond other users' reach";
 
 // Empty when the trust cases can be set up here; otherwise why not.
 std::string whyTrustCannotBeTried()
@@ -94,6 +111,9 @@ struct Placement {
     // A piece of the one log line that says why the program was passed over; empty when it is not.
     std::string refusal = {};
     std::string givenAway = {}; // given to user 4242 (root only)
+    // Whether a group that can write a folder or the program is its owner's alone; otherwise user
+    // 4242 is in it too.
+    bool groupIsOwnersAlone = false;
     bool runs() const { return refusal.empty() || named == Named::atInstallPlaceAndOnPath; }
 };
 
@@ -141,6 +161,9 @@ void expectPlacement(const Placement &placement)
     }
     std::vector<std::string> logged;
     CodexExecutableSearch::setRefusalLog([&](const std::string &message) { logged.push_back(message); });
+    CodexExecutableSearch::setGroupLookup([alone = placement.groupIsOwnersAlone](gid_t) {
+        return GroupMembership{{::geteuid()}, alone ? std::vector<uid_t>{} : std::vector<uid_t>{4242}};
+    });
 
     CodexRateLimitClient::Timing timing;
     timing.stop.inputCloseGrace = timing.stop.terminateGrace = std::chrono::milliseconds(50);
@@ -152,6 +175,7 @@ void expectPlacement(const Placement &placement)
             EXPECT_NO_THROW(EXPECT_EQ(client.fetchSynchronously({}).planType(), "pro"));
     }
     CodexExecutableSearch::setRefusalLog({});
+    CodexExecutableSearch::setGroupLookup({});
     EXPECT_EQ(std::filesystem::exists(named.string() + ".ran"), placement.runs());
     EXPECT_EQ(fake.pid().has_value(), !placement.runs());
     if (placement.refusal.empty())
@@ -329,6 +353,9 @@ TEST(CodexExecutableSearchTrustTests, AProgramOthersCouldHavePutThereIsPassedOve
         {"through a link others could replace", file, "own/codex", "open/codex", open, "/open" + byAll},
         {"at an install place, linked to the user's own", place, "own/codex", "home/.local/bin/codex"},
         {"at an install place its group can write", place, "home/.local/bin/codex", "", bin, "/bin" + byAll},
+        // A private group per user and umask 002 make the user's own folders so.
+        {"at an install place that only its owner's group can write", place, "home/.local/bin/codex", "", bin,
+         "", "", true},
         // Passed over as an install place, it still runs where the user's PATH names it.
         {"the same, also on PATH", Named::atInstallPlaceAndOnPath, "home/.local/bin/codex", "", bin,
          "/bin" + byAll},
@@ -359,4 +386,88 @@ TEST(CodexExecutableSearchTrustTests, AProgramOrFolderOfAnotherUserIsPassedOver)
     };
     for (const auto &placement : placements)
         expectPlacement(placement);
+}
+
+// The walk reads each link itself and judges every folder it leads through: a link in a trusted
+// folder to a program in an open one is refused for the open folder, not trusted for its target.
+TEST(TrustedPathTests, ALinkIsJudgedByTheFoldersItLeadsThrough)
+{
+    const auto tree = trustedTemporaryDirectory();
+    if (!tree)
+        GTEST_SKIP() << noTrustedFolder;
+    executableAt(*tree, "open/codex");
+    ASSERT_EQ(::chmod((tree->path() / "open").c_str(), 0777), 0);
+    std::filesystem::create_directory(tree->path() / "own");
+    std::filesystem::create_symlink("../open/codex", tree->path() / "own/codex");
+    EXPECT_THAT(TrustedPath::distrust(tree->path() / "own/codex"),
+                ::testing::Optional(::testing::HasSubstr((tree->path() / "open").string() + " can be written")));
+}
+
+// A folder or program its group can write is trusted when the group is its owner's alone: the
+// owner's primary group or member list, and nobody else's. Others may never write it.
+TEST(TrustedPathTests, WhatItsGroupCanWriteIsTrustedOnlyWhenTheGroupIsItsOwnersAlone)
+{
+    const ScopedUmask umask(022);
+    const auto tree = trustedTemporaryDirectory();
+    if (!tree)
+        GTEST_SKIP() << noTrustedFolder;
+    const std::filesystem::path program = executableAt(*tree, "bin/codex");
+    const auto folder = tree->path() / "bin";
+    struct stat status {};
+    ASSERT_EQ(::stat(folder.c_str(), &status), 0);
+    const uid_t owner = ::geteuid(), other = owner + 1;
+    using Members = std::optional<GroupMembership>;
+    struct Case {
+        std::filesystem::path changed;
+        mode_t mode;
+        Members members;
+        bool trusted;
+    };
+    const Case cases[] = {
+        {folder, 0775, GroupMembership{{owner}, {}}, true},
+        {folder, 0775, GroupMembership{{}, {owner}}, true},
+        {program, 0775, GroupMembership{{owner}, {owner}}, true},
+        {folder, 0775, GroupMembership{{owner}, {owner, other}}, false},
+        {folder, 0775, GroupMembership{{owner, other}, {}}, false},
+        {program, 0775, GroupMembership{{other}, {owner}}, false},
+        {folder, 0775, GroupMembership{}, false},
+        {folder, 0775, std::nullopt, false},
+        {folder, 0777, GroupMembership{{owner}, {}}, false},
+        {folder, 01777, GroupMembership{{owner}, {}}, false},
+    };
+    for (const auto &[changed, mode, members, trusted] : cases) {
+        ::chmod(folder.c_str(), 0755);
+        ::chmod(program.c_str(), 0755);
+        ASSERT_EQ(::chmod(changed.c_str(), mode), 0);
+        // Asked about any other group, the lookup answers as for a group that cannot be told.
+        const auto lookup = [&](gid_t group) { return group == status.st_gid ? members : std::nullopt; };
+        EXPECT_EQ(!TrustedPath::distrust(program, lookup), trusted) << changed << " " << std::oct << mode;
+    }
+}
+
+// The system's own databases: the user's primary group counts the user, and the group of another
+// user (nobody) is not this user's alone, nor trusted where it can write (only root can give it).
+TEST(TrustedPathTests, TheSystemsDatabasesTellWhoIsInAGroup)
+{
+    const passwd *me = ::getpwuid(::geteuid());
+    if (!me)
+        GTEST_SKIP() << "this user is not in the user database";
+    const gid_t myGroup = me->pw_gid;
+    const auto mine = GroupMembership::lookUp(myGroup);
+    ASSERT_TRUE(mine);
+    EXPECT_THAT(mine->primaryOf, ::testing::Contains(::geteuid()));
+    const passwd *nobody = ::getpwnam("nobody");
+    if (!nobody || nobody->pw_gid == myGroup)
+        GTEST_SKIP() << "no user nobody with a group of its own";
+    const gid_t theirGroup = nobody->pw_gid;
+    ASSERT_TRUE(GroupMembership::lookUp(theirGroup));
+    EXPECT_FALSE(GroupMembership::lookUp(theirGroup)->isOnly(::geteuid()));
+    const auto tree = trustedTemporaryDirectory();
+    if (!tree || ::geteuid() != 0)
+        GTEST_SKIP() << "only root can give a folder to another group";
+    const std::filesystem::path program = executableAt(*tree, "bin/codex");
+    ASSERT_EQ(::chown(program.parent_path().c_str(), ::geteuid(), theirGroup), 0);
+    ASSERT_EQ(::chmod(program.parent_path().c_str(), 0775), 0);
+    EXPECT_THAT(TrustedPath::distrust(program),
+                ::testing::Optional(::testing::HasSubstr("group " + std::to_string(theirGroup))));
 }

@@ -24,15 +24,23 @@ void pushNames(PendingNames &pending, const std::filesystem::path &path)
     pending.insert(pending.end(), names.rbegin(), names.rend());
 }
 
-std::optional<std::string> ownershipProblem(const std::filesystem::path &path, const struct stat &status)
+std::optional<std::string> ownershipProblem(const std::filesystem::path &path, const struct stat &status,
+                                            const TrustedPath::GroupLookup &groups)
 {
     if (status.st_uid != 0 && status.st_uid != ::geteuid())
         return path.string() + " belongs to another user (uid " + std::to_string(status.st_uid) + ")";
     if ((status.st_mode & S_IWOTH) != 0 && (status.st_mode & S_ISVTX) != 0)
         return path.string() + " can be written by others (its sticky bit is not enough)";
-    if ((status.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+    if ((status.st_mode & S_IWOTH) != 0)
         return path.string() + " can be written by group or others";
-    return std::nullopt;
+    if ((status.st_mode & S_IWGRP) == 0)
+        return std::nullopt;
+    // Looked up only here, where it decides, since it may walk the whole user database.
+    const auto members = groups(status.st_gid);
+    if (members && members->isOnly(status.st_uid))
+        return std::nullopt;
+    return path.string() + " can be written by group or others (group " + std::to_string(status.st_gid) +
+           " is not its owner's alone)";
 }
 
 std::string failure(const std::filesystem::path &path, int error)
@@ -42,7 +50,7 @@ std::string failure(const std::filesystem::path &path, int error)
 
 } // namespace
 
-std::optional<std::string> TrustedPath::distrust(const std::filesystem::path &path)
+std::optional<std::string> TrustedPath::distrust(const std::filesystem::path &path, const GroupLookup &groups)
 {
     // The system calls would stop at an embedded NUL and examine a shorter path than the one named.
     if (path.native().find('\0') != std::string::npos)
@@ -57,7 +65,7 @@ std::optional<std::string> TrustedPath::distrust(const std::filesystem::path &pa
     struct stat status {};
     if (::lstat("/", &status) != 0)
         return failure(current, errno);
-    if (auto problem = ownershipProblem(current, status))
+    if (auto problem = ownershipProblem(current, status, groups))
         return problem;
     PendingNames pending;
     pushNames(pending, absolute);
@@ -72,6 +80,8 @@ std::optional<std::string> TrustedPath::distrust(const std::filesystem::path &pa
             continue;
         }
         const auto next = current / name;
+        // lstat, never stat: a link followed by the kernel would be judged by its target alone,
+        // and the folders it leads through would go unchecked.
         if (::lstat(next.c_str(), &status) != 0)
             return failure(next, errno);
         if (S_ISLNK(status.st_mode)) {
@@ -86,7 +96,7 @@ std::optional<std::string> TrustedPath::distrust(const std::filesystem::path &pa
             pushNames(pending, target);
             continue;
         }
-        if (auto problem = ownershipProblem(next, status))
+        if (auto problem = ownershipProblem(next, status, groups))
             return problem;
         current = next;
     }

@@ -3,11 +3,11 @@
 #include "foundation/OnceLog.h"
 #include "foundation/PrivateFolder.h"
 #include "foundation/SmallFileReader.h"
-#include "foundation/TrustedPath.h"
 #include "foundation/UserDirectories.h"
 #include "quota/CodexRateLimitClientError.h"
 
 #include <algorithm>
+#include <mutex>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -50,6 +50,24 @@ OnceLog &refusalLog()
 void reportRefusal(const std::string &message)
 {
     refusalLog().report(message);
+}
+
+struct GroupLookupSetting {
+    std::mutex mutex;
+    TrustedPath::GroupLookup lookup = GroupMembership::lookUp;
+};
+
+GroupLookupSetting &groupLookupSetting()
+{
+    static GroupLookupSetting setting;
+    return setting;
+}
+
+TrustedPath::GroupLookup groupLookup()
+{
+    auto &setting = groupLookupSetting();
+    const std::lock_guard lock(setting.mutex);
+    return setting.lookup;
 }
 
 const char *kindOfNonRegularFile(mode_t mode)
@@ -126,6 +144,13 @@ void CodexExecutableSearch::setRefusalLog(RefusalLog log)
     refusalLog().setLog(std::move(log));
 }
 
+void CodexExecutableSearch::setGroupLookup(TrustedPath::GroupLookup lookup)
+{
+    auto &setting = groupLookupSetting();
+    const std::lock_guard lock(setting.mutex);
+    setting.lookup = lookup ? std::move(lookup) : GroupMembership::lookUp;
+}
+
 std::optional<std::string> CodexExecutableSearch::overridePath(const Environment &environment)
 {
     const bool absoluteDataHome = environment.nonEmptyValue("XDG_DATA_HOME").value_or("").starts_with('/');
@@ -171,6 +196,7 @@ std::filesystem::path CodexExecutableSearch::resolveExecutable(const Environment
     // A path is tested once, at its first place, except that one passed over as untrusted is
     // still run from PATH when the user's PATH names it, as the user's shell would run it.
     std::set<std::string> settled;
+    const auto groups = groupLookup();
     for (const auto &[path, mustBeTrusted] : candidatesInOrder(environment)) {
         if (settled.contains(path))
             continue;
@@ -180,7 +206,7 @@ std::filesystem::path CodexExecutableSearch::resolveExecutable(const Environment
         }
         if (!mustBeTrusted)
             return path;
-        const auto distrust = TrustedPath::distrust(path);
+        const auto distrust = TrustedPath::distrust(path, groups);
         if (!distrust)
             return path;
         reportRefusal("Passed over codex at " + path + ": " + *distrust);

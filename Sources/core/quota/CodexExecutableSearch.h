@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/Environment.h"
+#include "foundation/TrustedPath.h"
 
 #include <filesystem>
 #include <functional>
@@ -36,6 +37,9 @@ public:
     // reason once per process, since the search runs at every refresh.
     using RefusalLog = std::function<void(const std::string &message)>;
     static void setRefusalLog(RefusalLog log);
+    // Who is in a group, where a folder or program on the way is writable by its group: the
+    // system's user database, unless a test says otherwise; an empty lookup restores it.
+    static void setGroupLookup(TrustedPath::GroupLookup lookup);
 };
 
 } // namespace pulsegrove
