@@ -11,13 +11,16 @@
 #include "dashboard/UsageDashboardWindowController.h"
 #include "foundation/SmallFileReader.h"
 #include "preferences/PulsegrovePreferenceKeys.h"
+#include "settings/ModuleSettingsModel.h"
 #include "settings/ModuleSettingsView.h"
 #include "settings/ModuleSettingsWindowController.h"
 #include "stores/QuotaStore.h"
 #include "stores/SystemMetricsStore.h"
+#include "views/PanelStateModel.h"
 #include "views/primitives/DarkPalette.h"
 
 #include <QCoreApplication>
+#include <QLabel>
 #include <QTest>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -368,6 +371,24 @@ TEST(LaunchOptionsTests, OwnAndToolkitOptionsStartHelpWinsAndTheRestIsRefused)
         EXPECT_EQ(options.preview(), QLatin1String(row.preview)) << name;
         EXPECT_EQ(options.unknownArgument(), QLatin1String(row.unknown)) << name;
     }
+}
+
+// On Linux the quota percentage sits in the tray: no help line, preview window or text about the
+// percentage names the menu bar of another desktop.
+TEST(LinuxWordingTests, TextsNameTheTrayNotAMenuBar)
+{
+    QStringList texts = LaunchOptions::helpText().split(QLatin1Char('\n'));
+    texts << DeveloperPreviewWindows::settingsTitle() << DeveloperPreviewWindows::panelTitle()
+          << DeveloperPreviewWindows::systemMenuTitle() << DeveloperPreviewWindows::statusItemTitle()
+          << ModuleSettingsModel::footerNote() << PanelStateModel::modulesHiddenDetail();
+    for (QWidget *content : {DeveloperPreviewWindows::makeStatusItemContent(QStringLiteral("PG")),
+                             DeveloperPreviewWindows::makeSystemMenuContent({})}) {
+        for (const QLabel *label : content->findChildren<QLabel *>())
+            texts.append(label->text());
+        delete content;
+    }
+    for (const QString &text : texts)
+        EXPECT_FALSE(text.contains(QString::fromUtf8("菜单栏"))) << text.toStdString();
 }
 
 TEST_F(AppDelegateTest, ClosuresHandedOutDoNothingOnceTheDelegateIsGone)

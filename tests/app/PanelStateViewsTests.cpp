@@ -70,7 +70,7 @@ TEST(ModulesHiddenStateViewTests, ExplainsAndOpensTheSettingsOnlyWithAnAction)
     ModulesHiddenStateView view([&calls] { ++calls; });
     EXPECT_EQ(labelTexts(view),
               (QStringList{QStringLiteral("所有内容模块都已隐藏"),
-                           QStringLiteral("菜单栏额度百分比仍会保留，可以随时在设置中重新开启模块。")}));
+                           QStringLiteral("托盘额度百分比仍会保留，可以随时在设置中重新开启模块。")}));
     EXPECT_EQ(view.openSettingsButton()->text(), QStringLiteral("打开模块设置"));
     expectSensibleRender(view, QStringLiteral("modules-hidden-state"), 150, 320);
     QTest::mouseClick(view.openSettingsButton(), Qt::LeftButton);

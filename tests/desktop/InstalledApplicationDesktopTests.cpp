@@ -257,7 +257,7 @@ TEST_F(InstalledApplication, DocksReopensShowsThePanelOrTheMenuAndLeavesNothingR
     // help only prints, and what no option means is refused without touching the running copy.
     auto preview = start({"--preview-status-item"});
     EXPECT_EQ(preview->waitForExit(10s), 0);
-    EXPECT_TRUE(waitForTitle("Pulse Grove · 菜单栏预览")) << "the running copy did not open the preview";
+    EXPECT_TRUE(waitForTitle("Pulse Grove · 托盘预览")) << "the running copy did not open the preview";
     for (const auto &[arguments, status, output] :
          {std::tuple{std::vector<std::string>{"--help"}, 0, "--preview-usage-dashboard "},
           std::tuple{std::vector<std::string>{"--bogus"}, 2, "“--bogus”"}}) {
@@ -293,7 +293,7 @@ TEST_F(InstalledApplication, EachPreviewOptionOpensItsWindowInsideTheWorkAreaAnd
         {"--preview-settings", "Pulse Grove · 设置预览", 440, 610, "Escape"},
         {"--preview", "Pulse Grove · 信息面板预览", 360, std::nullopt, "ctrl+w"},
         {"--preview-system-menu", "Pulse Grove · 系统菜单预览", 320, 108, "ctrl+w"},
-        {"--preview-status-item", "Pulse Grove · 菜单栏预览", 300, 112, "Escape"},
+        {"--preview-status-item", "Pulse Grove · 托盘预览", 300, 112, "Escape"},
         {"--preview-usage-dashboard", "Pulse Grove · 本地用量统计", 1180, std::nullopt, "ctrl+w"},
     };
     for (const auto &testCase : cases) {

@@ -89,7 +89,7 @@ QWidget *DeveloperPreviewWindows::makeStatusItemContent(const QString &title)
     auto *content = new QWidget;
     auto *layout = centredStack(content, QMargins(24, 18, 24, 18));
     layout->addWidget(centredLabel(title, QApplication::font("QMenuBar")));
-    auto *caption = centredLabel(QString::fromUtf8("系统菜单栏原生文字预览 · 1×"), QApplication::font());
+    auto *caption = centredLabel(QString::fromUtf8("系统托盘原生文字预览 · 1×"), QApplication::font());
     // By role, so it takes the window's palette once the caption is in it.
     caption->setForegroundRole(QPalette::PlaceholderText);
     layout->addWidget(caption);

@@ -23,7 +23,7 @@ struct DeveloperPreviewWindows {
     static QString settingsTitle() { return QString::fromUtf8("Pulse Grove · 设置预览"); }
     static QString panelTitle() { return QString::fromUtf8("Pulse Grove · 信息面板预览"); }
     static QString systemMenuTitle() { return QString::fromUtf8("Pulse Grove · 系统菜单预览"); }
-    static QString statusItemTitle() { return QString::fromUtf8("Pulse Grove · 菜单栏预览"); }
+    static QString statusItemTitle() { return QString::fromUtf8("Pulse Grove · 托盘预览"); }
 
     // The panel preview's height: the main screen's visible height less 80, at least 480, or 670
     // without a screen; at most 770 either way.

@@ -88,7 +88,7 @@ QString LaunchOptions::helpText()
         "  --preview                  打开信息面板预览\n"
         "  --preview-settings         只打开设置预览，不启动托盘图标与刷新\n"
         "  --preview-system-menu      打开系统菜单预览\n"
-        "  --preview-status-item      打开菜单栏预览\n"
+        "  --preview-status-item      打开托盘预览\n"
         "  --preview-usage-dashboard  打开本地用量统计\n"
         "  -h, --help                 显示本帮助后退出\n"
         "\n"

@@ -48,7 +48,7 @@ struct ModuleSettingsModel {
         return QStringLiteral("开启后可从任务栏找到应用；点击图标会重新打开本设置。");
     }
     static QString footerSymbol() { return QStringLiteral("menubar.rectangle"); }
-    static QString footerNote() { return QStringLiteral("菜单栏额度百分比始终保留"); }
+    static QString footerNote() { return QStringLiteral("托盘额度百分比始终保留"); }
     static QString showAllTitle() { return QStringLiteral("全部显示"); }
     static QString doneTitle() { return QStringLiteral("完成"); }
 

@@ -19,7 +19,7 @@ struct PanelStateModel {
     static QString modulesHiddenTitle() { return QStringLiteral("所有内容模块都已隐藏"); }
     static QString modulesHiddenDetail()
     {
-        return QStringLiteral("菜单栏额度百分比仍会保留，可以随时在设置中重新开启模块。");
+        return QStringLiteral("托盘额度百分比仍会保留，可以随时在设置中重新开启模块。");
     }
     static QString openSettingsTitle() { return QStringLiteral("打开模块设置"); }
     static QString openSettingsSymbol() { return QStringLiteral("slider.horizontal.3"); }
