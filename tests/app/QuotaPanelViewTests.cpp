@@ -1,3 +1,4 @@
+#include "CardRendering.h"
 #include "QuotaPanelTestFixture.h"
 #include "views/insights/ModelConsumptionReferenceCard.h"
 #include "views/insights/QuotaResetHintsCard.h"
@@ -6,15 +7,51 @@
 #include "views/panel/QuotaPanelView.h"
 #include "views/primitives/MinuteTimeline.h"
 #include "views/primitives/ThemedButton.h"
+#include "views/primitives/ViewColors.h"
 
 #include <QCoreApplication>
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace pulsegrove::testing {
 namespace {
+
+// The weaker of the left and top edges of the check box drawn on the menu entry `row` (in the
+// menu's points): along the row's middle, then down a column just inside the box, the first pixels
+// past the row's own background that differ from it are the box's outline. No box counts as 1:1.
+double checkBoxOutlineContrast(const QImage &image, const QRect &row)
+{
+    const qreal ratio = image.devicePixelRatio();
+    const QRect pixels(QRectF(QPointF(row.topLeft()) * ratio, QSizeF(row.size()) * ratio).toRect());
+    const int outlineWidth = qRound(ratio) + 1;
+    const QColor background = image.pixelColor(pixels.right() - qRound(4 * ratio), pixels.center().y());
+    // The strongest of the outline's pixels from the first one that differs, after `start`.
+    const auto edgeContrast = [&](QPoint start, QPoint step, int count, QPoint *edge) {
+        QPoint at = start;
+        int taken = 0;
+        const auto advanceWhile = [&](bool differing) {
+            for (; taken < count && (image.pixelColor(at) != background) == differing; ++taken)
+                at += step;
+        };
+        advanceWhile(true); // the menu's frame or a hovered row's outline
+        advanceWhile(false);
+        if (edge)
+            *edge = at;
+        double strongest = 1;
+        for (int i = 0; i < outlineWidth && taken < count; ++i, ++taken, at += step)
+            strongest = std::max(strongest, ViewColors::contrastRatio(image.pixelColor(at), background));
+        return strongest;
+    };
+    QPoint leftEdge;
+    const double left =
+        edgeContrast(QPoint(pixels.left(), pixels.center().y()), QPoint(1, 0), qRound(40 * ratio), &leftEdge);
+    const double top = edgeContrast(QPoint(leftEdge.x() + qRound(4 * ratio), pixels.top()), QPoint(0, 1),
+                                    pixels.height() / 2, nullptr);
+    return std::min(left, top);
+}
 
 class QuotaPanelViewTests : public QuotaPanelTest {
 protected:
@@ -234,6 +271,70 @@ TEST_F(QuotaPanelViewTests, TheMoreMenuOffersTheAutostartSettingsOnlyWhileApprov
         EXPECT_EQ(toggle->isChecked(), c.toggleOn) << c.name;
         EXPECT_EQ(toggle->isEnabled(), c.toggleEnabled) << c.name;
     }
+}
+
+// The "开机自动启动" box shows in every theme whether it is ticked or not, at rest and under the
+// pointer: its outline stands at least 3:1 against the entry's background in the rendered menu.
+TEST_F(QuotaPanelViewTests, TheAutostartBoxStandsOutFromTheMenuInEveryTheme)
+{
+    auto store = makeStore();
+    QuotaPanelFooter footer(*store);
+    QMenu &menu = *footer.moreMenu();
+    for (const QuotaThemeID theme : QuotaThemeIDs::allCases) {
+        selectTheme(theme);
+        for (const bool ticked : {false, true}) {
+            m_loginItem->setStatus(ticked ? LoginItemStatus::enabled : LoginItemStatus::notRegistered);
+            store->refreshLaunchAtLoginState();
+            Q_EMIT menu.aboutToShow();
+            QAction *toggle = menu.actions().at(1);
+            ASSERT_TRUE(toggle->isCheckable());
+            ASSERT_EQ(toggle->isChecked(), ticked);
+            for (const bool hovered : {false, true}) {
+                menu.setActiveAction(hovered ? toggle : nullptr);
+                const QString name =
+                    QStringLiteral("more-menu-%1-%2%3")
+                        .arg(QString::fromStdString(std::string(QuotaThemeIDs::rawValue(theme))),
+                             QLatin1String(ticked ? "ticked" : "unticked"),
+                             QLatin1String(hovered ? "-hovered" : ""));
+                menu.adjustSize();
+                const QImage image =
+                    snapshot(menu.grab().toImage().convertToFormat(QImage::Format_ARGB32), name);
+                EXPECT_GE(checkBoxOutlineContrast(image, menu.actionGeometry(toggle)), 3.0)
+                    << name.toStdString();
+            }
+        }
+    }
+}
+
+// A disabled entry (the autostart toggle where the login item cannot be managed) is drawn once,
+// dimmed: no etched copy offset under its text, which on the dark menu reads as a smear. With the
+// dimmed text made invisible, nothing of the entry's text may remain.
+TEST_F(QuotaPanelViewTests, ADisabledMenuEntryHasNoEtchedCopy)
+{
+    auto restricted = makeStore(false);
+    QuotaPanelFooter footer(*restricted);
+    QMenu &menu = *footer.moreMenu();
+    Q_EMIT menu.aboutToShow();
+    QAction *toggle = menu.actions().at(1);
+    ASSERT_FALSE(toggle->isEnabled());
+    QPalette palette = menu.palette();
+    for (const QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+        palette.setColor(QPalette::Disabled, role, Qt::transparent);
+    menu.setPalette(palette);
+    menu.adjustSize();
+    const QImage image = menu.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    const qreal ratio = image.devicePixelRatio();
+    const QRect row = menu.actionGeometry(toggle);
+    // The text's part of the row: past the check box, short of the menu's frame.
+    const QRect text(QRectF(QPointF(row.left() + row.width() / 4, row.top()) * ratio,
+                            QPointF(row.right() - 2, row.bottom()) * ratio)
+                         .toRect());
+    const QColor background = image.pixelColor(text.right(), text.center().y());
+    int drawn = 0;
+    for (int y = text.top(); y <= text.bottom(); ++y)
+        for (int x = text.left(); x <= text.right(); ++x)
+            drawn += image.pixelColor(x, y) != background ? 1 : 0;
+    EXPECT_EQ(drawn, 0);
 }
 
 } // namespace

@@ -6,7 +6,8 @@ namespace pulsegrove {
 
 // A drop-down menu of the panel: in the panel's dark scheme, and scrolling (rather than breaking
 // into columns) when it holds more rows than the screen does, as a list of fifty reset credits
-// may.
+// may. A checkable entry's box is outlined so that it shows on the dark menu while empty, and
+// filled with the theme's accent when ticked; a disabled entry is dimmed, not etched.
 class PanelMenu : public QMenu {
     Q_OBJECT
 
