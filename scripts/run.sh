@@ -56,9 +56,9 @@ if ! kill -0 "$pid" 2>/dev/null; then
         echo "To start the version just installed, choose \"退出 Pulse Grove\" in its tray menu and run this command again."
         exit 0
     fi
-    echo "error: Pulse Grove stopped right after it started; the end of its log ($log):" >&2
+    echo "error: Pulse Grove stopped right after it started; the end of its output ($log):" >&2
     tail -n 20 "$log" >&2
     exit 1
 fi
 echo "Pulse Grove is running (process $pid): $executable"
-echo "Its output goes to $log"
+echo "Its messages: journalctl --user -t io.velorn.Pulsegrove (its standard output and errors: $log)"
