@@ -25,6 +25,35 @@ QStringList labelTexts(const QWidget &view)
     return texts;
 }
 
+// How wide the ink of each line of text is, in pixels: a line is a band of rows that hold pixels
+// near `ink`.
+std::vector<int> inkWidthsOfLines(const QImage &image, const QColor &ink)
+{
+    std::vector<int> widths;
+    bool inLine = false;
+    for (int y = 0; y < image.height(); ++y) {
+        int left = image.width();
+        int right = -1;
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (pixel.alpha() > 200 && std::abs(pixel.red() - ink.red()) + std::abs(pixel.green() - ink.green()) +
+                                               std::abs(pixel.blue() - ink.blue()) < 60) {
+                left = std::min(left, x);
+                right = x;
+            }
+        }
+        if (right < 0) {
+            inLine = false;
+            continue;
+        }
+        if (!inLine)
+            widths.push_back(0);
+        inLine = true;
+        widths.back() = std::max(widths.back(), right - left + 1);
+    }
+    return widths;
+}
+
 // Renders the view at the panel's width and checks that it is of a sensible height and shows the
 // accent (symbol, button or spinner) and the secondary text.
 void expectSensibleRender(QWidget &view, const QString &name, int minimumHeight, int maximumHeight)
@@ -61,8 +90,8 @@ TEST(EmptyStateViewTests, ShowsTheMessageVerbatimAndWrappedOrTheHintOnlyWithoutO
     }
 }
 
-// It explains that the status-bar percentage stays; its button runs the action only when there
-// is one.
+// It explains that the tray's percentage stays, in two even lines (no word left alone on the
+// second); its button runs the action only when there is one.
 TEST(ModulesHiddenStateViewTests, ExplainsAndOpensTheSettingsOnlyWithAnAction)
 {
     const testing::IsolatedTheme theme;
@@ -73,6 +102,10 @@ TEST(ModulesHiddenStateViewTests, ExplainsAndOpensTheSettingsOnlyWithAnAction)
                            QStringLiteral("托盘额度百分比仍会保留，可以随时在设置中重新开启模块。")}));
     EXPECT_EQ(view.openSettingsButton()->text(), QStringLiteral("打开模块设置"));
     expectSensibleRender(view, QStringLiteral("modules-hidden-state"), 150, 320);
+    const auto lines = inkWidthsOfLines(view.findChildren<WrappingText *>().front()->grab().toImage(),
+                                        QuotaTheme::secondaryText());
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_GT(lines.back(), lines.front() / 2) << lines.front() << " then " << lines.back();
     QTest::mouseClick(view.openSettingsButton(), Qt::LeftButton);
     EXPECT_EQ(calls, 1);
 

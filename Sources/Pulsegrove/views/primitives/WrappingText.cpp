@@ -52,6 +52,12 @@ void WrappingText::setMaximumLineCount(int count)
 
 qreal WrappingText::layOut(QTextLayout &layout, qreal width, bool *truncated) const
 {
+    const qreal lineWidth = balancedWidth(width);
+    return layOutLines(layout, lineWidth, (width - lineWidth) / 2, truncated);
+}
+
+qreal WrappingText::layOutLines(QTextLayout &layout, qreal lineWidth, qreal left, bool *truncated) const
+{
     QString text = m_text;
     text.replace(QLatin1Char('\n'), QChar::LineSeparator);
     layout.setText(text);
@@ -70,8 +76,8 @@ qreal WrappingText::layOut(QTextLayout &layout, qreal width, bool *truncated) co
             line.setNumColumns(0);
             break;
         }
-        line.setLineWidth(std::max<qreal>(1.0, width));
-        line.setPosition(QPointF(0, y));
+        line.setLineWidth(std::max<qreal>(1.0, lineWidth));
+        line.setPosition(QPointF(left, y));
         y += line.height();
         ++lines;
     }
@@ -79,6 +85,29 @@ qreal WrappingText::layOut(QTextLayout &layout, qreal width, bool *truncated) co
     if (truncated)
         *truncated = leftOver;
     return std::max(y, lineHeight());
+}
+
+// A centred paragraph that wraps is laid out as narrow as it can be without needing one more
+// line, so its lines come out even instead of leaving a word or two alone on the last one.
+qreal WrappingText::balancedWidth(qreal width) const
+{
+    const auto lineCountAt = [this](qreal lineWidth) {
+        QTextLayout layout;
+        layOutLines(layout, lineWidth, 0);
+        return layout.lineCount();
+    };
+    if (!(m_alignment & Qt::AlignHCenter) || m_maximumLineCount > 0 || width <= 1)
+        return width;
+    const int lines = lineCountAt(width);
+    if (lines < 2)
+        return width;
+    qreal tooNarrow = width / (lines + 1);
+    qreal enough = width;
+    while (enough - tooNarrow > 1) {
+        const qreal middle = (tooNarrow + enough) / 2;
+        (lineCountAt(middle) > lines ? tooNarrow : enough) = middle;
+    }
+    return std::ceil(enough);
 }
 
 int WrappingText::heightForWidth(int width) const

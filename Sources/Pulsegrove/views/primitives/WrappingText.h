@@ -11,10 +11,10 @@ class QTextLayout;
 namespace pulsegrove {
 
 // Plain text (never markup: it may come from outside, like an error message) that wraps onto as
-// many lines as the offered width needs. A word longer than the width is broken inside, so a
-// long path or token in a message never widens its card. Even an empty text keeps the height of
-// one line. The colour is a theme role resolved at every repaint; with none it takes the
-// window's text colour.
+// many lines as the offered width needs; centred, its lines come out even. A word longer than
+// the width is broken inside, so a long path or token in a message never widens its card. Even an
+// empty text keeps the height of one line. The colour is a theme role resolved at every repaint;
+// with none it takes the window's text colour.
 class WrappingText : public QWidget {
     Q_OBJECT
 
@@ -41,6 +41,8 @@ private:
     // Lays the text out in lines of `width`, up to the line limit; returns the height of all
     // lines. `truncated` tells whether text was left over.
     qreal layOut(QTextLayout &layout, qreal width, bool *truncated = nullptr) const;
+    qreal layOutLines(QTextLayout &layout, qreal lineWidth, qreal left, bool *truncated = nullptr) const;
+    qreal balancedWidth(qreal width) const;
     qreal lineHeight() const;
 
     QString m_text;
