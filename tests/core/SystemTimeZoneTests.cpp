@@ -1,6 +1,7 @@
 #include "TemporaryDirectory.h"
 #include "formatting/SystemTimeZone.h"
 #include "formatting/ZoneData.h"
+#include "formatting/ZoneFile.h"
 #include "formatting/ZoneWarningLog.h"
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <limits>
 #include <random>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -471,6 +473,23 @@ TEST(TimeZoneTests, NamesOnlyZonesOfTheDatabase)
     for (const char *name : {"Nowhere/Else", "", "GMT+8"})
         EXPECT_EQ(TimeZone::named(name), std::nullopt) << name;
     EXPECT_EQ(TimeZone::named("Europe/Berlin")->offsetSeconds(july2040 + 183 * 86400), 3600);
+}
+
+// Past its last listed change a zone follows its rule, whose changes repeat only with the
+// calendar: zones are the same only over every change either lists and a whole cycle of the rules.
+TEST(TimeZoneTests, ComparesOffsetsOverEveryListedChangeAndAWholeCycleOfTheRules)
+{
+    const auto minus3 = TimeZone::fixed(-3 * 3600, "XXX3");
+    // Daylight saving only in years whose February has five Sundays: 1824, 1852, 1880, 1920, ...,
+    // 2088, 2128, none in the first ten years of a comparison from 1800.
+    const auto fiveSundays = TimeZone::fromPosixRule("XXX3YYY,M2.5.0/2,M2.4.0/3").value();
+    EXPECT_EQ(fiveSundays.offsetSeconds(1972252800), -2 * 3600); // July 2032
+    EXPECT_FALSE(fiveSundays.hasSameOffsets(minus3));
+    // A zone file whose one change comes in 2250.
+    ZoneFile late{{8835955200}, {1}, {{-3 * 3600, false, 0}, {-2 * 3600, false, 0}}, {"XXX\0", 4}, {}, {}};
+    EXPECT_FALSE(TimeZone::fromZoneData(late.bytes(), {}).value().hasSameOffsets(minus3));
+    // A comparison that ends before it begins proves nothing.
+    EXPECT_FALSE(minus3.hasSameOffsets(minus3, std::numeric_limits<std::int64_t>::min()));
 }
 
 // Zone data the zone code has to work around is reported to the application's log, once however

@@ -12,8 +12,11 @@ using Change = PosixZoneRule::Change;
 constexpr std::int64_t secondsPerDay = 86400;
 // Far beyond any date worth showing, and small enough that no sum below can overflow.
 constexpr std::int64_t instantLimit = std::int64_t(1) << 56;
-// A rule repeats every year; looking this many years ahead sees every kind of year once.
-constexpr int yearsToSearch = 9;
+// Weekdays and leap years, and with them every rule's changes, repeat only every 400 years
+// (146,097 days, a whole number of weeks): a rule whose offset ever changes does so within as many
+// years from any instant. Within 28 years is not enough: a change in years whose February has five
+// Sundays comes in 2088 and next in 2128.
+constexpr int yearsInCycle = 400;
 
 bool isAlpha(char c)
 {
@@ -106,6 +109,26 @@ std::int64_t dayOfChange(const Change &change, const Year &year)
 std::int64_t instantOfChange(const Change &change, const Year &year, std::int32_t offsetBefore)
 {
     return dayOfChange(change, year) * secondsPerDay + change.secondsIntoDay - offsetBefore;
+}
+
+// The instants of a year's two changes, each one's local time read in the offset in force before it.
+struct YearChanges {
+    std::int64_t start;
+    std::int64_t end;
+
+    // A start after the end within the year: daylight saving spans New Year, as in the south.
+    bool isDaylightSaving(std::int64_t unixSeconds) const
+    {
+        return start > end ? unixSeconds < end || unixSeconds >= start
+                           : unixSeconds >= start && unixSeconds < end;
+    }
+};
+
+YearChanges changesIn(const Year &year, const Change &toDaylightSaving, std::int32_t standardOffset,
+                      const Change &toStandardTime, std::int32_t daylightOffset)
+{
+    return {instantOfChange(toDaylightSaving, year, standardOffset),
+            instantOfChange(toStandardTime, year, daylightOffset)};
 }
 
 // Reads one part of the rule at a time, moving only forwards.
@@ -248,31 +271,36 @@ std::int32_t PosixZoneRule::offsetSeconds(std::int64_t unixSeconds) const
 {
     if (!m_hasDaylightSaving)
         return m_standardOffset;
-    const auto year = utcYear(unixSeconds);
-    const auto start = instantOfChange(m_toDaylightSaving, year, m_standardOffset);
-    const auto end = instantOfChange(m_toStandardTime, year, m_daylightOffset);
-    // A start after the end within the year: daylight saving spans New Year, as in the south.
-    const bool isDaylightSaving =
-        start > end ? unixSeconds < end || unixSeconds >= start : unixSeconds >= start && unixSeconds < end;
-    return isDaylightSaving ? m_daylightOffset : m_standardOffset;
+    const auto changes = changesIn(utcYear(unixSeconds), m_toDaylightSaving, m_standardOffset,
+                                   m_toStandardTime, m_daylightOffset);
+    return changes.isDaylightSaving(unixSeconds) ? m_daylightOffset : m_standardOffset;
 }
 
 std::optional<std::int64_t> PosixZoneRule::nextChange(std::int64_t after) const
 {
     if (!m_hasDaylightSaving || m_standardOffset == m_daylightOffset || after >= instantLimit)
         return std::nullopt;
-    // The offset can change only at a change or, since each year's changes are its own, at New Year.
-    std::array<std::int64_t, 3 * (yearsToSearch + 1)> candidates{};
+    const auto changesOf = [this](const Year &year) {
+        return changesIn(year, m_toDaylightSaving, m_standardOffset, m_toStandardTime, m_daylightOffset);
+    };
+    // Within a year the offset changes only at that year's own changes (one that falls outside the
+    // year counts for nothing), and between years only at New Year: year by year, in order.
     auto year = utcYear(after);
-    for (std::size_t index = 0; index < candidates.size(); index += 3, year = Year::of(year.number + 1)) {
-        candidates[index] = instantOfChange(m_toDaylightSaving, year, m_standardOffset);
-        candidates[index + 1] = instantOfChange(m_toStandardTime, year, m_daylightOffset);
-        candidates[index + 2] = year.next() * secondsPerDay;
-    }
-    std::sort(candidates.begin(), candidates.end());
-    for (const auto candidate : candidates) {
-        if (candidate > after && offsetSeconds(candidate) != offsetSeconds(candidate - 1))
-            return candidate;
+    auto changes = changesOf(year);
+    for (int count = 0; count <= yearsInCycle; ++count) {
+        const auto nextYear = Year::of(year.number + 1);
+        const auto nextChanges = changesOf(nextYear);
+        const std::int64_t begin = year.january1 * secondsPerDay, end = nextYear.january1 * secondsPerDay;
+        for (const auto change :
+             {std::min(changes.start, changes.end), std::max(changes.start, changes.end)}) {
+            if (change > after && change > begin && change < end &&
+                changes.isDaylightSaving(change) != changes.isDaylightSaving(change - 1))
+                return change;
+        }
+        if (end > after && changes.isDaylightSaving(end - 1) != nextChanges.isDaylightSaving(end))
+            return end;
+        year = nextYear;
+        changes = nextChanges;
     }
     return std::nullopt;
 }

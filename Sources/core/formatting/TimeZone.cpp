@@ -13,6 +13,9 @@ namespace pulsegrove {
 
 namespace {
 
+// Comparisons of zones start here, before the earliest change the database lists (1835).
+constexpr std::int64_t year1800 = -5364662400;
+
 cctz::time_point<cctz::seconds> instant(std::int64_t unixSeconds)
 {
     return cctz::time_point<cctz::seconds>(cctz::seconds(unixSeconds));
@@ -48,37 +51,42 @@ public:
         : m_history(history), m_identifier(std::move(identifier))
     {
     }
-    Rules(cctz::time_zone history, PosixZoneRule future, std::int64_t futureFrom, std::string identifier)
-        : m_history(history), m_future(future), m_futureFrom(futureFrom), m_identifier(std::move(identifier))
+    // A file's rule, when it has one that counts, takes over at its last listed transition.
+    Rules(cctz::time_zone history, std::optional<PosixZoneRule> future, std::int64_t lastListed,
+          std::string identifier)
+        : m_history(history), m_future(future), m_lastListed(lastListed), m_identifier(std::move(identifier))
     {
     }
 
     std::int32_t offsetSeconds(std::int64_t unixSeconds) const
     {
-        if (m_future && unixSeconds >= m_futureFrom)
+        if (m_future && unixSeconds >= m_lastListed)
             return m_future->offsetSeconds(unixSeconds);
         return m_history.lookup(instant(unixSeconds)).offset;
     }
     std::optional<std::int64_t> nextTransition(std::int64_t after) const
     {
-        if (m_future && after >= m_futureFrom)
+        if (m_future && after >= m_lastListed)
             return m_future->nextChange(after);
         const auto next = pulsegrove::nextTransition(m_history, after);
         if (!m_future)
             return next;
-        return std::min(next.value_or(m_futureFrom), m_futureFrom);
+        return std::min(next.value_or(m_lastListed), m_lastListed);
     }
+    // From this instant on the rule alone decides; without one, the last listed offset holds.
+    std::int64_t lastListed() const { return m_lastListed; }
+    const std::optional<PosixZoneRule> &future() const { return m_future; }
     const std::string &identifier() const { return m_identifier; }
     bool operator==(const Rules &other) const
     {
         return m_identifier == other.m_identifier && m_history == other.m_history &&
-               m_future == other.m_future && m_futureFrom == other.m_futureFrom;
+               m_future == other.m_future && m_lastListed == other.m_lastListed;
     }
 
 private:
     cctz::time_zone m_history;
     std::optional<PosixZoneRule> m_future;
-    std::int64_t m_futureFrom = std::numeric_limits<std::int64_t>::min();
+    std::int64_t m_lastListed = std::numeric_limits<std::int64_t>::min();
     std::string m_identifier;
 };
 
@@ -116,18 +124,16 @@ std::optional<TimeZone> TimeZone::fromZoneData(const std::string &bytes, std::st
     if (!history)
         return std::nullopt;
     // The C library ignores the rule of a file without transitions.
-    if (file->transitionTimes.empty() || file->closingRule.empty())
+    if (file->transitionTimes.empty())
         return TimeZone(std::make_shared<const Rules>(*history, std::move(identifier)));
-    const auto future = PosixZoneRule::parse(file->closingRule);
-    if (!future) {
+    const auto future = file->closingRule.empty() ? std::nullopt : PosixZoneRule::parse(file->closingRule);
+    if (!future && !file->closingRule.empty())
         ZoneWarningLog::report(
             "The zone file " + (identifier.empty() ? std::string() : printable(identifier) + " ") +
             "ends in \"" + printable(file->closingRule) +
             "\", which is not a POSIX zone rule: its last listed offset holds from then on");
-        return TimeZone(std::make_shared<const Rules>(*history, std::move(identifier)));
-    }
-    return TimeZone(std::make_shared<const Rules>(*history, *future, file->transitionTimes.back(),
-                                                  std::move(identifier)));
+    return TimeZone(
+        std::make_shared<const Rules>(*history, future, file->transitionTimes.back(), std::move(identifier)));
 }
 
 std::optional<TimeZone> TimeZone::fromPosixRule(std::string_view rule)
@@ -151,15 +157,25 @@ std::string TimeZone::identifier() const
 
 bool TimeZone::hasSameOffsets(const TimeZone &other) const
 {
-    constexpr std::int64_t year2200 = 7258118400;
-    return hasSameOffsets(other, year2200);
+    // Past the last change either lists, each zone follows its rule or keeps its last offset. The
+    // same rule changes nothing more; otherwise a rule's changes repeat only with the calendar's
+    // weekdays and leap years, every 400 years (146,097 days), and so the comparison runs as long.
+    constexpr std::int64_t cycle = 146097 * std::int64_t(86400);
+    const auto rulesFrom = std::max({year1800, m_rules->lastListed(), other.m_rules->lastListed()});
+    const auto length = m_rules->future() == other.m_rules->future() ? 1 : cycle;
+    // A forged file's last change can lie at the end of time.
+    return hasSameOffsets(other,
+                          std::min(rulesFrom, std::numeric_limits<std::int64_t>::max() - length) + length);
 }
 
 bool TimeZone::hasSameOffsets(const TimeZone &other, std::int64_t until) const
 {
-    constexpr std::int64_t year1800 = -5364662400;
-    // Far more changes than any zone has had or will have in four centuries.
+    // Far more changes than any zone has had or will have in four centuries, and two rules with
+    // different changes over a whole cycle of them.
     constexpr int transitionLimit = 4000;
+    // A comparison that covers no instant proves nothing.
+    if (until <= year1800)
+        return false;
     std::int64_t at = year1800;
     for (int count = 0; at < until && count < transitionLimit; ++count) {
         if (offsetSeconds(at) != other.offsetSeconds(at))

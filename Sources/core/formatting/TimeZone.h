@@ -33,9 +33,11 @@ public:
     // The offset from UTC, daylight saving included, in effect at the instant.
     std::int32_t offsetSeconds(std::int64_t unixSeconds) const;
     std::string identifier() const;
-    // The same offset at every instant from 1800 to 2200 (or to the given instant), whatever the
-    // names: a slim zone file and the fat one of the same zone describe one zone in different bytes.
+    // The same offset at every instant from 1800 on, through every change either zone lists and a
+    // whole cycle of the rules that follow them, whatever the names: a slim zone file and the fat one
+    // of the same zone describe one zone in different bytes.
     bool hasSameOffsets(const TimeZone &other) const;
+    // The same from 1800 until the given instant; never when that leaves no instant to compare.
     bool hasSameOffsets(const TimeZone &other, std::int64_t until) const;
 
     friend bool operator==(const TimeZone &, const TimeZone &);
