@@ -111,6 +111,19 @@ public:
         if (timezoneName)
             m_root.writeFile("etc/timezone", timezoneName);
     }
+    // An installed zone that counts leap seconds, under right/ of the database, as /etc/localtime
+    // (a link to it or a copy) beside an /etc/timezone still naming UTC.
+    void rightZoneBesideStaleName(const char *zone, bool linked) const
+    {
+        const auto path = database() / "right" / zone;
+        fs::create_directories(path.parent_path());
+        fs::copy_file(installedDatabase / "right" / zone, path, fs::copy_options::skip_existing);
+        if (linked)
+            fs::create_symlink(path, localtime());
+        else
+            fs::copy_file(path, localtime());
+        m_root.writeFile("etc/timezone", "Etc/UTC\n");
+    }
 
     pulsegrove::testing::TemporaryDirectory m_root;
 };
@@ -210,6 +223,23 @@ TEST_F(SystemTimeZoneTests, FindsTheZoneTheWayTheCLibraryDoes)
          {},
          "Test/City",
          3 * 3600},
+        // A stale name without listed changes leaves nothing to compare: a link names the zone, a
+        // copy keeps its own changes.
+        {"right/Europe/Berlin linked",
+         [](T t) { t.rightZoneBesideStaleName("Europe/Berlin", true); },
+         {},
+         "Europe/Berlin",
+         7200},
+        {"right/Asia/Tokyo linked",
+         [](T t) { t.rightZoneBesideStaleName("Asia/Tokyo", true); },
+         {},
+         "Asia/Tokyo",
+         9 * 3600},
+        {"right/Europe/Berlin copied",
+         [](T t) { t.rightZoneBesideStaleName("Europe/Berlin", false); },
+         {},
+         "localtime",
+         7200},
         {"localtime of random bytes", [](T t) { t.copyToLocaltime(t.noise()); }, {}, "UTC", 0},
         {"localtime of random bytes though /etc/timezone names a zone",
          [](T t) { t.copyToLocaltime(t.noise(), "Asia/Tokyo"); },

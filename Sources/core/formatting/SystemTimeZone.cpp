@@ -24,8 +24,8 @@ constexpr std::size_t tzLengthLimit = PATH_MAX;
 // The name a zone file goes by: the first of the names it came with that the database agrees
 // holds this very zone, else the name of a database file with the same content. An alias or a
 // bare name ("CET" copied as "Tokio") gives way to the "Area/City" name of the same zone.
-std::string identifierFor(const std::string &bytes, const std::vector<std::string> &names,
-                          const ZoneDatabase &database)
+std::optional<std::string> identifierFor(const std::string &bytes, const std::vector<std::string> &names,
+                                         const ZoneDatabase &database)
 {
     std::optional<std::string> identifier;
     for (const auto &name : names) {
@@ -37,11 +37,16 @@ std::string identifierFor(const std::string &bytes, const std::vector<std::strin
             same && (!identifier || same->find('/') != std::string::npos))
             identifier = same;
     }
-    if (identifier)
-        return *identifier;
-    // A zone the database does not hold: its closing rule is the best name there is.
+    return identifier;
+}
+
+// What labels a zone the database does not hold: the name of the path it lies at, else its
+// closing rule. A name given beside it that the database did not confirm (/etc/timezone) never
+// does: it can be stale.
+std::string nameOfUnknownZone(const std::string &bytes, const std::vector<std::string> &pathNames)
+{
     const auto footer = ZoneData::footer(bytes);
-    return !names.empty() ? names.front() : !footer.empty() ? footer : "localtime";
+    return !pathNames.empty() ? pathNames.front() : !footer.empty() ? footer : "localtime";
 }
 
 // The names a path to a zone file carries: the path itself when it leads into a zone folder,
@@ -74,8 +79,10 @@ std::optional<std::int64_t> lastListedChange(ZoneFile file)
 
 // A file that counts leap seconds (right/) lists its changes only until its table of them
 // expires, without a closing rule, and a Linux clock counts no leap seconds anyway. The zone it
-// stands for is the database's file of the same name outside right/, where the two agree as far
-// as both list changes.
+// stands for is the database's file of one of its names outside right/, where the two agree as far
+// as both list changes: from the other's last one on its rule decides, and a slim file's rule may
+// begin a few days before the right/ file's change. A file that lists none (a stale /etc/timezone
+// naming "Etc/UTC") leaves nothing to compare, and so never counts.
 std::optional<TimeZone> zoneWithoutLeapSeconds(const std::string &bytes,
                                                const std::vector<std::string> &names,
                                                const ZoneDatabase &database)
@@ -109,11 +116,12 @@ std::optional<TimeZone> zoneOfFile(const fs::path &path, std::vector<std::string
     const auto bytes = ZoneDatabase::zoneFileBytes(path);
     if (!bytes)
         return std::nullopt;
-    for (auto &name : namesInPath(path, database))
-        names.push_back(std::move(name));
+    const auto pathNames = namesInPath(path, database);
+    names.insert(names.end(), pathNames.begin(), pathNames.end());
     if (auto plain = zoneWithoutLeapSeconds(*bytes, names, database))
         return plain;
-    return TimeZone::fromZoneData(*bytes, identifierFor(*bytes, names, database));
+    return TimeZone::fromZoneData(
+        *bytes, identifierFor(*bytes, names, database).value_or(nameOfUnknownZone(*bytes, pathNames)));
 }
 
 std::optional<TimeZone> zoneOfTZ(std::string_view value, const ZoneDatabase &database)
