@@ -8,9 +8,11 @@ namespace pulsegrove {
 
 // A zone rule in the POSIX form ("CST-8", "<+0530>-5:30", "EST5EDT,M3.2.0,M11.1.0"): a TZ value,
 // or the closing rule of a zone file, which governs every instant after its last listed
-// transition. Applied as the C library applies it, so both agree on every instant. Scanned once
-// from left to right, never more than a short rule's length: a value of any size costs no more
-// than that to refuse.
+// transition. Applied as the C library applies it, so both agree on every instant from 1970 on.
+// Before 1970 the C library takes every year's changes for 1970's, and so keeps standard time all
+// year, or daylight-saving time where it spans New Year as in the south; this applies each year's
+// own changes. No reset or expiry time lies before 1970. Scanned once from left to right, never
+// more than a short rule's length: a value of any size costs no more than that to refuse.
 class PosixZoneRule {
 public:
     // Longer than any real rule; the C library's own limit on abbreviations is far below it.
