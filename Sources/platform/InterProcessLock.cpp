@@ -1,6 +1,7 @@
 #include "InterProcessLock.h"
 
 #include "foundation/AsideFile.h"
+#include "foundation/FileKind.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -42,7 +43,7 @@ int lockWithin(int descriptor, std::chrono::milliseconds patience)
 std::optional<std::string> problemWith(const struct stat &status)
 {
     if (!S_ISREG(status.st_mode))
-        return AsideFile::kindOf(status);
+        return FileKind::describe(status.st_mode);
     if (status.st_uid != ::geteuid())
         return "another user's file";
     if ((status.st_mode & (S_IRUSR | S_IWUSR)) != (S_IRUSR | S_IWUSR))

@@ -3,6 +3,7 @@
 #include "Logger.h"
 #include "foundation/AsideFile.h"
 #include "foundation/Environment.h"
+#include "foundation/FileKind.h"
 #include "foundation/PrivateFolder.h"
 #include "foundation/UserDirectories.h"
 
@@ -205,7 +206,7 @@ void SingleApplicationInstance::clearSocketPath() const
         ::unlink(path.c_str());
         return;
     }
-    const QString kind = QString::fromStdString(AsideFile::kindOf(status));
+    const QString kind = QString::fromStdString(FileKind::describe(status.st_mode));
     const auto moved = AsideFile::moveAside(path);
     if (moved.error == 0)
         logError(QStringLiteral("The single-instance socket %{public}s was %{public}s; kept it as %{public}s"),

@@ -45,17 +45,4 @@ AsideFile::Outcome AsideFile::moveAside(const std::filesystem::path &path)
     return outcome;
 }
 
-std::string AsideFile::kindOf(const struct stat &status)
-{
-    if (S_ISLNK(status.st_mode))
-        return "a link";
-    if (S_ISDIR(status.st_mode))
-        return "a folder";
-    if (S_ISFIFO(status.st_mode))
-        return "a named pipe";
-    if (S_ISSOCK(status.st_mode))
-        return "a socket";
-    return S_ISREG(status.st_mode) ? "a regular file" : "a special file";
-}
-
 } // namespace pulsegrove

@@ -1,8 +1,6 @@
 #pragma once
 
 #include <filesystem>
-#include <string>
-#include <sys/stat.h>
 
 namespace pulsegrove {
 
@@ -19,10 +17,6 @@ public:
     // The caller keeps its own processes out meanwhile (a lock): on a file system that cannot
     // rename without replacing, a name is checked first and then taken.
     static Outcome moveAside(const std::filesystem::path &path);
-
-    // What `status` (from lstat) describes, for a log line: "a link", "a folder", "a named pipe",
-    // "a socket", "a regular file" or "a special file".
-    static std::string kindOf(const struct stat &status);
 };
 
 } // namespace pulsegrove

@@ -1,5 +1,6 @@
 #include "quota/CodexExecutableSearch.h"
 
+#include "foundation/FileKind.h"
 #include "foundation/OnceLog.h"
 #include "foundation/PrivateFolder.h"
 #include "foundation/SmallFileReader.h"
@@ -70,17 +71,6 @@ TrustedPath::GroupLookup groupLookup()
     return setting.lookup;
 }
 
-const char *kindOfNonRegularFile(mode_t mode)
-{
-    if (S_ISFIFO(mode))
-        return "a FIFO (named pipe)";
-    if (S_ISDIR(mode))
-        return "a folder";
-    if (S_ISSOCK(mode))
-        return "a socket";
-    return "a device";
-}
-
 // The override names a program the application runs: another user able to write the file, or
 // to replace it in its folder, could make the application run theirs. A link is refused as such,
 // whoever owns what it points at: the file has to be where the application keeps its own. Anything
@@ -98,7 +88,7 @@ bool isGuarded(const std::filesystem::path &file)
     }
     if (!S_ISREG(status.st_mode)) {
         reportRefusal("Ignored the codex-path override at " + file.string() + ": it is " +
-                      kindOfNonRegularFile(status.st_mode) + ", not a regular file");
+                      FileKind::describe(status.st_mode) + ", not a regular file");
         return false;
     }
     if (PrivateFolder::isOwnedAndGuarded(folder) && PrivateFolder::isOwnedAndGuarded(status))
