@@ -59,6 +59,22 @@ QString nameOf(const std::filesystem::path &path)
     return QString::fromStdString(path.filename().string());
 }
 
+// The stand-in for a temporary folder's name that someone else took: a folder in the user's own
+// cache folder, named with the host so that machines sharing a home keep apart. Empty without a
+// home.
+QString cacheRuntimeFolder()
+{
+    const auto caches = UserDirectories::cachesDirectory(Environment::current());
+    if (!caches)
+        return {};
+    const auto own = *caches / "Pulsegrove";
+    const auto folder = own / ("runtime-" + QSysInfo::machineHostName().toStdString());
+    if (!PrivateFolder::create(own)) {
+        [[maybe_unused]] const auto ignored = PrivateFolder::createOwnerOnly(folder);
+    }
+    return QString::fromStdString(folder.string());
+}
+
 } // namespace
 
 QString SingleApplicationInstance::defaultRuntimeDirectory(const std::shared_ptr<SystemLog> &log)
@@ -75,19 +91,15 @@ QString SingleApplicationInstance::defaultRuntimeDirectory(const std::shared_ptr
     // A missing temporary folder is reported by claim(); only a name someone else took is avoided.
     if (error != std::errc::operation_not_permitted && error != std::errc::not_a_directory)
         return shared;
-    const auto caches = UserDirectories::cachesDirectory(Environment::current());
-    const QString own = caches ? QString::fromStdString((*caches / "Pulsegrove").string()) : QString();
-    const QString fallback = QDir(own).filePath(QStringLiteral("runtime-%1").arg(QSysInfo::machineHostName()));
-    if (caches && !PrivateFolder::create(fileSystemPath(own))) {
-        [[maybe_unused]] const auto ignored = PrivateFolder::createOwnerOnly(fileSystemPath(fallback));
-    }
-    if (log)
+    const QString fallback = cacheRuntimeFolder();
+    if (log && !fallback.isEmpty())
         Logger(log, QStringLiteral("app"))
             .error(QStringLiteral("The folder %{public}s is not this user's alone (%{public}s); the "
                                   "single-instance guard uses %{public}s instead"),
                    {shared, QString::fromStdString(error.message()), fallback});
-    // Whether the stand-in is really ours is checked where it matters, in claim().
-    return caches ? fallback : shared;
+    // Whether the folder is really ours is checked where it matters, in claim(), which also says
+    // why there is no guard when there is no cache folder either.
+    return fallback.isEmpty() ? shared : fallback;
 }
 
 SingleApplicationInstance::SingleApplicationInstance(const QString &runtimeDirectory,
