@@ -8,6 +8,8 @@
 #include "quota/CodexRateLimitClientError.h"
 
 #include <algorithm>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <sys/stat.h>
@@ -64,11 +66,19 @@ GroupLookupSetting &groupLookupSetting()
     return setting;
 }
 
-TrustedPath::GroupLookup groupLookup()
+// The lookup for one search, which asks about each group once: a group may walk the whole user
+// database, and the folders on the way to the candidates (~/.local, ~/.local/bin) share theirs.
+TrustedPath::GroupLookup groupLookupForOneSearch()
 {
     auto &setting = groupLookupSetting();
     const std::lock_guard lock(setting.mutex);
-    return setting.lookup;
+    auto known = std::make_shared<std::map<gid_t, std::optional<GroupMembership>>>();
+    return [lookup = setting.lookup, known](gid_t group) {
+        auto found = known->find(group);
+        if (found == known->end())
+            found = known->emplace(group, lookup(group)).first;
+        return found->second;
+    };
 }
 
 // The override names a program the application runs: another user able to write the file, or
@@ -186,7 +196,7 @@ std::filesystem::path CodexExecutableSearch::resolveExecutable(const Environment
     // A path is tested once, at its first place, except that one passed over as untrusted is
     // still run from PATH when the user's PATH names it, as the user's shell would run it.
     std::set<std::string> settled;
-    const auto groups = groupLookup();
+    const auto groups = groupLookupForOneSearch();
     for (const auto &[path, mustBeTrusted] : candidatesInOrder(environment)) {
         if (settled.contains(path))
             continue;
